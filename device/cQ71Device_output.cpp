@@ -1,0 +1,124 @@
+// Output of cQ71Device: the setup sequence, the two paced queues and the microphone settings.
+//
+// Every report is five bytes: id 2, a command, a value, two zero bytes. Queued reports go out one
+// per completed write, each 100 ms after the completion; a report is taken off its queue before
+// it is written and never put back, so a lost completion stalls the queues until the next
+// completion of any write, or until stop() empties them.
+#include "cQ71Device.h"
+
+#include "IAbstractTransport.h"
+
+#include <QTimer>
+
+namespace {
+
+enum : quint8 {
+    SetupStartCommand = 0x08,
+    Key1SetupCommand = 0x10,
+    Key2SetupCommand = 0x20,
+    Key3SetupCommand = 0x40,
+    StatusCommand = 0x01,
+    MicLightCommand = 0x02,
+    MicNotificationCommand = 0x04,
+};
+
+constexpr int WriteCookie = -1;
+constexpr int PacingMs = 100;
+
+} // namespace
+
+QByteArray cQ71Device::outputReport(quint8 command, quint8 value)
+{
+    QByteArray report(5, '\0');
+    report[0] = char(0x02);
+    report[1] = char(command);
+    report[2] = char(value);
+    return report;
+}
+
+void cQ71Device::initializeHeadset()
+{
+    if (m_awaitingAnswer)
+        return;
+
+    m_lastStatus.fill(0);
+    m_lastKeyCodes.fill(0);
+    m_headsetAnswered = false;
+    m_awaitingAnswer = true;
+
+    // Reports still queued from an earlier setup stay ahead of these. The key codes written here
+    // are the ones the headset's key reports carry for keys 1, 2 and 3.
+    m_startupQueue.append(outputReport(Key1SetupCommand, 0x11));
+    m_startupQueue.append(outputReport(Key2SetupCommand, 0x22));
+    m_startupQueue.append(outputReport(Key3SetupCommand, 0x33));
+    m_startupQueue.append(outputReport(StatusCommand));
+    // Its completion starts the draining.
+    write(outputReport(SetupStartCommand));
+}
+
+void cQ71Device::onWriteComplete(int cookie)
+{
+    // Every completion counts alike, whatever its cookie: writes in flight are not tracked.
+    Q_UNUSED(cookie);
+    if (m_startupQueue.isEmpty() && m_settingsQueue.isEmpty())
+        return;
+    QTimer::singleShot(PacingMs, this, SLOT(onWriteTimer()));
+}
+
+void cQ71Device::onWriteTimer()
+{
+    // Nothing is written to a missing transport: the reports wait for a HID transport to be
+    // attached again, or for stop() to empty the queues.
+    if (!m_hidTransport)
+        return;
+    if (!m_startupQueue.isEmpty())
+        write(m_startupQueue.takeFirst());
+    else if (!m_settingsQueue.isEmpty())
+        write(m_settingsQueue.takeFirst());
+}
+
+bool cQ71Device::setMicLight(MicLight::MicLight_t type)
+{
+    quint8 value = 0;
+    switch (type) {
+    case MicLight::Setting1:
+        value = 0x01;
+        break;
+    case MicLight::Setting2:
+        value = 0x02;
+        break;
+    case MicLight::Setting3:
+        value = 0x04;
+        break;
+    default:
+        return false;
+    }
+    admitSetting(outputReport(MicLightCommand, value));
+    m_micLight = type;
+    return true;
+}
+
+bool cQ71Device::setMicNotification(MicMuteNotification::MicMuteNotification_t type)
+{
+    if (type != MicMuteNotification::Setting1 && type != MicMuteNotification::Setting2)
+        return false;
+    admitSetting(outputReport(MicNotificationCommand, quint8(type)));
+    m_micNotification = type;
+    return true;
+}
+
+void cQ71Device::admitSetting(const QByteArray &report)
+{
+    // Until the headset has answered a setup it would lose settings, so they wait behind the
+    // setup reports.
+    if (m_headsetAnswered)
+        write(report);
+    else
+        m_settingsQueue.append(report);
+}
+
+void cQ71Device::write(const QByteArray &report)
+{
+    if (m_hidTransport)
+        m_hidTransport->write(WriteCookie, report);
+}
