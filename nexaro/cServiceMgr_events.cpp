@@ -1,0 +1,153 @@
+// Event sources: subscriptions and synchronous delivery.
+#include "cServiceMgr.h"
+
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <utility>
+
+using Nexaro::cServiceTrace;
+
+bool cServiceMgr::subscribeEvents(const QString &sourceName, QObject *receiver, const QString &handlerPrefix)
+{
+    if (receiver) {
+        QMutexLocker lock(&m_mutex);
+        QList<cSubscriptionPtr> &subscriptions = m_subscriptions[sourceName];
+        pruneDestroyed(subscriptions);
+        const auto existing
+            = std::find_if(subscriptions.cbegin(), subscriptions.cend(),
+                           [receiver](const cSubscriptionPtr &s) { return s->receiver == receiver; });
+        // A second subscription keeps the receiver's place in the delivery order.
+        if (existing != subscriptions.cend())
+            (*existing)->prefix = handlerPrefix;
+        else
+            subscriptions.append(cSubscriptionPtr(new cSubscription {receiver, handlerPrefix, true}));
+    }
+    if (isObserved()) {
+        cServiceTrace trace;
+        trace.kind = cServiceTrace::Subscribe;
+        trace.name = sourceName;
+        trace.member = handlerPrefix;
+        trace.receiver = receiver;
+        trace.ok = receiver != nullptr;
+        notify(trace);
+    }
+    return receiver != nullptr;
+}
+
+bool cServiceMgr::unsubscribeEvents(const QString &sourceName, QObject *receiver)
+{
+    bool found = false;
+    {
+        QMutexLocker lock(&m_mutex);
+        const auto it = m_subscriptions.find(sourceName);
+        if (it != m_subscriptions.end()) {
+            QList<cSubscriptionPtr> &subscriptions = *it;
+            for (int i = 0; i < subscriptions.size(); ++i) {
+                if (receiver && subscriptions.at(i)->receiver == receiver) {
+                    subscriptions.at(i)->active = false;
+                    subscriptions.removeAt(i);
+                    found = true;
+                    break;
+                }
+            }
+            pruneDestroyed(subscriptions);
+            if (subscriptions.isEmpty())
+                m_subscriptions.erase(it);
+        }
+    }
+    if (isObserved()) {
+        cServiceTrace trace;
+        trace.kind = cServiceTrace::Unsubscribe;
+        trace.name = sourceName;
+        trace.receiver = receiver;
+        trace.ok = found;
+        notify(trace);
+    }
+    return found;
+}
+
+bool cServiceMgr::postEvent(const QString &sourceName, const QString &eventName, QGenericArgument arg0,
+                            QGenericArgument arg1, QGenericArgument arg2, QGenericArgument arg3,
+                            QGenericArgument arg4, QGenericArgument arg5, QGenericArgument arg6,
+                            QGenericArgument arg7, QGenericArgument arg8, QGenericArgument arg9)
+{
+    const QGenericArgument given[] = {arg0, arg1, arg2, arg3, arg4, arg5, arg6, arg7, arg8, arg9};
+    const cArgumentList arguments(given);
+    bool handled = false;
+    if (arguments.isComplete()) {
+        // Handlers may subscribe and unsubscribe while the event travels: it goes to the subscribers
+        // of the moment it was posted, less those that left since.
+        QList<cSubscriptionPtr> snapshot;
+        {
+            QMutexLocker lock(&m_mutex);
+            const auto it = m_subscriptions.find(sourceName);
+            if (it != m_subscriptions.end()) {
+                pruneDestroyed(*it);
+                snapshot = *it;
+            }
+        }
+        for (const cSubscriptionPtr &subscription : std::as_const(snapshot)) {
+            if (deliver(*subscription, sourceName, eventName, arguments))
+                handled = true;
+        }
+        if (!handled)
+            qCDebug(lcNexaroServices, "postEvent: no subscriber of \"%s\" handled %s",
+                    qUtf8Printable(sourceName), qUtf8Printable(eventName));
+    } else {
+        qCWarning(lcNexaroServices, "postEvent: %s on \"%s\" has a type name without a value",
+                  qUtf8Printable(eventName), qUtf8Printable(sourceName));
+    }
+
+    if (isObserved()) {
+        cServiceTrace trace;
+        trace.kind = cServiceTrace::Post;
+        trace.name = sourceName;
+        trace.member = eventName;
+        trace.arguments = traceArguments(arguments);
+        trace.ok = handled;
+        notify(trace);
+    }
+    return handled;
+}
+
+bool cServiceMgr::deliver(const cSubscription &subscription, const QString &sourceName,
+                          const QString &eventName, const cArgumentList &arguments)
+{
+    QObject *receiver = nullptr;
+    cMethodKey key;
+    cMethodEntry entry;
+    bool cached = false;
+    {
+        QMutexLocker lock(&m_mutex);
+        receiver = subscription.receiver.data();
+        if (!subscription.active || !receiver)
+            return false;
+        key = cMethodKey(cMethodKey::Event, receiver->metaObject(), subscription.prefix, eventName, nullptr,
+                         arguments);
+        cached = m_cache.find(key, &entry);
+    }
+    if (!cached)
+        entry = resolveAndCache(key);
+    if (entry.outcome != cMethodEntry::Found) {
+        qCDebug(lcNexaroServices, "postEvent: %s (%s) subscribed to \"%s\" has no handler %s",
+                qUtf8Printable(receiver->objectName()), key.metaObject->className(),
+                qUtf8Printable(sourceName), key.signature().constData());
+        return false;
+    }
+    return invoke(receiver, entry.index, nullptr, arguments);
+}
+
+void cServiceMgr::pruneDestroyed(QList<cSubscriptionPtr> &subscriptions)
+{
+    const auto destroyed = [](const cSubscriptionPtr &s) { return s->receiver.isNull(); };
+    // Checked first: erasing detaches a list that a delivery under way still shares.
+    if (std::none_of(subscriptions.cbegin(), subscriptions.cend(), destroyed))
+        return;
+    for (const cSubscriptionPtr &s : std::as_const(subscriptions)) {
+        if (destroyed(s))
+            s->active = false;
+    }
+    subscriptions.erase(std::remove_if(subscriptions.begin(), subscriptions.end(), destroyed),
+                        subscriptions.end());
+}
