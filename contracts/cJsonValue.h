@@ -59,9 +59,10 @@ public:
 
     // Containment as PostgreSQL's jsonb `@>` reads it, seen from the contained side: an object is
     // contained when each of its keys is contained under the same key of `other`; an array when
-    // each element is contained in some element of `other`'s array; a scalar in an equal scalar
-    // or in an array holding one. An empty value is contained in nothing, so that an empty probe
-    // matches no transport.
+    // each element is contained in some element of `other`'s array; a scalar in an equal scalar,
+    // or, at the top level only, in an array holding one (below the top the kinds must match, so
+    // {"a":1} is not contained in {"a":[1,2]}). Numbers compare by value. An empty value is
+    // contained in nothing, so that an empty probe matches no transport.
     bool containedIn(const cJsonValue &other) const;
 
     // JSON text. Empty values are written as null, and null reads back as an empty value.
