@@ -1,0 +1,161 @@
+#include "cDeviceManager.h"
+
+#include "IAbstractDeviceProvider.h"
+#include "TransportKind.h"
+#include "cDevMgrLowService.h"
+
+cDeviceManager::cDeviceManager(cDevMgrLowService *registry, QObject *parent)
+    : QObject(parent)
+    , m_registry(registry)
+{ }
+
+cDeviceManager::~cDeviceManager() = default;
+
+cAbstractDevicePtr cDeviceManager::offerTransport(const cAbstractTransportPtr &transport)
+{
+    if (!transport)
+        return cAbstractDevicePtr();
+    if (const cAbstractDevicePtr holder = deviceHolding(transport))
+        return holder;
+
+    const QString kind = TransportKind::nameOf(transport.data());
+    const QString uid = transport->info()["uid"].toString();
+    emit transportOffered(kind, uid);
+
+    // Existing devices first: a headset's second and third transports belong to the device its
+    // first one created, and a provider asked first would make a second, incomplete device.
+    const cAbstractDeviceList devices = m_devices;
+    for (const cAbstractDevicePtr &device : devices) {
+        const bool accepted = device->addTransport(transport);
+        emit addTransportCalled(device.data(), kind, accepted);
+        if (accepted) {
+            tookTransport(device, transport);
+            return device;
+        }
+    }
+
+    const QList<cDevMgrLowService::cProvider> providers = m_registry->providers();
+    for (const cDevMgrLowService::cProvider &entry : providers) {
+        const cAbstractDevicePtr device = entry.provider->createDevice(transport);
+        emit createDeviceCalled(entry.alias, kind, !device.isNull());
+        if (device) {
+            m_devices.append(device);
+            emit deviceAdded(device.data());
+            tookTransport(device, transport);
+            return device;
+        }
+    }
+
+    emit transportUnclaimed(kind, uid);
+    return cAbstractDevicePtr();
+}
+
+bool cDeviceManager::withdrawTransport(const cAbstractTransportPtr &transport)
+{
+    int index = -1;
+    for (int i = 0; i < m_holdings.size() && index < 0; ++i) {
+        if (m_holdings.at(i).transport == transport)
+            index = i;
+    }
+    if (index < 0)
+        return false;
+
+    const cAbstractDevicePtr device = m_holdings.at(index).device;
+    // A running device keeps using its transports; the bus has already taken this one away, so
+    // the device is stopped before it learns of the loss.
+    stopDevice(device);
+    device->removeTransport(transport);
+    emit removeTransportCalled(device.data(), TransportKind::nameOf(transport.data()));
+    m_holdings.removeAt(index);
+    emit validated(device.data(), device->validate());
+    if (transportsOf(device).isEmpty())
+        removeDevice(device);
+    return true;
+}
+
+cAbstractDevicePtr cDeviceManager::deviceHolding(const cAbstractTransportPtr &transport) const
+{
+    for (const cHolding &holding : m_holdings) {
+        if (holding.transport == transport)
+            return holding.device;
+    }
+    return cAbstractDevicePtr();
+}
+
+QList<cAbstractTransportPtr> cDeviceManager::transportsOf(const cAbstractDevicePtr &device) const
+{
+    QList<cAbstractTransportPtr> transports;
+    for (const cHolding &holding : m_holdings) {
+        if (holding.device == device)
+            transports.append(holding.transport);
+    }
+    return transports;
+}
+
+bool cDeviceManager::startDevice(const cAbstractDevicePtr &device)
+{
+    if (!device || !m_devices.contains(device) || isStarted(device))
+        return false;
+    if (device->validate() != DeviceValidationResult::Complete)
+        return false;
+    device->start();
+    m_started.append(device.data());
+    emit deviceStarted(device.data());
+    return true;
+}
+
+bool cDeviceManager::stopDevice(const cAbstractDevicePtr &device)
+{
+    if (!device || !m_started.removeOne(device.data()))
+        return false;
+    device->stop();
+    emit deviceStopped(device.data());
+    return true;
+}
+
+bool cDeviceManager::isStarted(const cAbstractDevicePtr &device) const
+{
+    return device && m_started.contains(device.data());
+}
+
+int cDeviceManager::startAll()
+{
+    int started = 0;
+    const cAbstractDeviceList devices = m_devices;
+    for (const cAbstractDevicePtr &device : devices)
+        started += startDevice(device) ? 1 : 0;
+    return started;
+}
+
+int cDeviceManager::stopAll()
+{
+    int stopped = 0;
+    const cAbstractDeviceList devices = m_devices;
+    for (const cAbstractDevicePtr &device : devices)
+        stopped += stopDevice(device) ? 1 : 0;
+    return stopped;
+}
+
+void cDeviceManager::clear()
+{
+    while (!m_holdings.isEmpty()) {
+        const cAbstractTransportPtr transport = m_holdings.constFirst().transport;
+        withdrawTransport(transport);
+    }
+}
+
+void cDeviceManager::tookTransport(const cAbstractDevicePtr &device, const cAbstractTransportPtr &transport)
+{
+    m_holdings.append({transport, device});
+    const DeviceValidationResult::DeviceValidationResult_t result = device->validate();
+    emit validated(device.data(), result);
+    if (m_autoStart && result == DeviceValidationResult::Complete)
+        startDevice(device);
+}
+
+void cDeviceManager::removeDevice(const cAbstractDevicePtr &device)
+{
+    emit deviceRemoved(device.data());
+    m_started.removeAll(device.data());
+    m_devices.removeAll(device);
+}

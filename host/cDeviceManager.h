@@ -1,0 +1,72 @@
+#pragma once
+#include "IAbstractDevice.h"
+#include "Types.h"
+
+#include <QList>
+#include <QObject>
+
+class cDevMgrLowService;
+
+// The host's device flow: transports that appear are offered to the devices that exist, then to
+// the registered providers; devices are kept while they hold a transport, and started and stopped
+// on request. Every call into a device or provider is announced by a signal, after it returned.
+class cDeviceManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit cDeviceManager(cDevMgrLowService *registry, QObject *parent = nullptr);
+    ~cDeviceManager() override;
+
+    // A transport appeared. Returns the device that took it, or null when none did.
+    cAbstractDevicePtr offerTransport(const cAbstractTransportPtr &transport);
+    // A transport disappeared. False when no device held it.
+    bool withdrawTransport(const cAbstractTransportPtr &transport);
+
+    cAbstractDeviceList devices() const { return m_devices; }
+    cAbstractDevicePtr deviceHolding(const cAbstractTransportPtr &transport) const;
+    QList<cAbstractTransportPtr> transportsOf(const cAbstractDevicePtr &device) const;
+
+    // Starts a device only when it reports itself complete; a device does not check that itself.
+    bool startDevice(const cAbstractDevicePtr &device);
+    // Stops a started device; false when it was not started.
+    bool stopDevice(const cAbstractDevicePtr &device);
+    bool isStarted(const cAbstractDevicePtr &device) const;
+    int startAll();
+    int stopAll();
+
+    // When set, a device is started as soon as a transport makes it complete.
+    void setAutoStart(bool on) { m_autoStart = on; }
+    bool autoStart() const { return m_autoStart; }
+
+    // Stops every device and releases the host's references to them and their transports.
+    void clear();
+
+signals:
+    void transportOffered(const QString &kind, const QString &uid);
+    void addTransportCalled(IAbstractDevice *device, const QString &kind, bool accepted);
+    void createDeviceCalled(const QString &providerAlias, const QString &kind, bool created);
+    void deviceAdded(IAbstractDevice *device);
+    void transportUnclaimed(const QString &kind, const QString &uid);
+    void removeTransportCalled(IAbstractDevice *device, const QString &kind);
+    void validated(IAbstractDevice *device, int result);
+    void deviceStarted(IAbstractDevice *device);
+    void deviceStopped(IAbstractDevice *device);
+    // Emitted before the host drops its reference, so the device is still alive in the slot.
+    void deviceRemoved(IAbstractDevice *device);
+
+private:
+    struct cHolding
+    {
+        cAbstractTransportPtr transport;
+        cAbstractDevicePtr device;
+    };
+
+    void tookTransport(const cAbstractDevicePtr &device, const cAbstractTransportPtr &transport);
+    void removeDevice(const cAbstractDevicePtr &device);
+
+    cDevMgrLowService *m_registry;
+    cAbstractDeviceList m_devices;
+    QList<cHolding> m_holdings;
+    QList<IAbstractDevice *> m_started;
+    bool m_autoStart = false;
+};

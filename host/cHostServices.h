@@ -1,0 +1,41 @@
+#pragma once
+#include <QString>
+
+class QObject;
+class cAudioDeviceMgrService;
+class cDevMgrLowService;
+class cProfilerService;
+
+// The three services the host offers plugins, and the switch that takes one away: a service that
+// is not registered makes every call a plugin makes to it fail, as a crashed or missing host
+// component would.
+class cHostServices
+{
+public:
+    enum Service { DevMgr, Profiler, AudioDeviceMgr };
+    static const Service All[3];
+
+    cHostServices();
+    ~cHostServices();
+    cHostServices(const cHostServices &) = delete;
+    cHostServices &operator=(const cHostServices &) = delete;
+
+    // The name plugins call the service by ("DevMgr.DevMgrLow", ...).
+    static QString name(Service service);
+
+    void setAvailable(Service service, bool available);
+    bool isAvailable(Service service) const;
+    void registerAll();
+    void unregisterAll();
+
+    cDevMgrLowService *devMgr() const { return m_devMgr; }
+    cProfilerService *profiler() const { return m_profiler; }
+    cAudioDeviceMgrService *audioDeviceMgr() const { return m_audioDeviceMgr; }
+
+private:
+    QObject *object(Service service) const;
+
+    cDevMgrLowService *m_devMgr;
+    cProfilerService *m_profiler;
+    cAudioDeviceMgrService *m_audioDeviceMgr;
+};

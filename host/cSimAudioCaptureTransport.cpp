@@ -1,0 +1,5 @@
+#include "cSimAudioCaptureTransport.h"
+
+cSimAudioCaptureTransport::cSimAudioCaptureTransport(const cJsonValue &info)
+    : cSimTransportBase<IAudioCaptureTransport>(info)
+{ }

@@ -1,0 +1,58 @@
+#pragma once
+#include "IHidTransport.h"
+#include "cClock.h"
+#include "cSimTransportBase.h"
+
+#include <QList>
+
+// A HID transport with a scripted other end: input reports are fed in by the caller, output
+// reports are recorded, and each write is answered with "writeComplete(int)" from the event loop.
+class cSimHidTransport : public cSimTransportBase<IHidTransport>
+{
+    Q_OBJECT
+public:
+    // How the simulated headset acknowledges a write: once, not at all (a lost completion), or
+    // twice (a spurious one).
+    enum CompletionMode { CompleteOnce, CompleteNever, CompleteTwice };
+
+    struct cWrite
+    {
+        QByteArray report;
+        int cookie = 0;
+        qint64 msecs = 0; // since the transport was created, on its thread's (possibly virtual) clock
+    };
+
+    explicit cSimHidTransport(const cJsonValue &info);
+
+    // Takes the oldest waiting input report; an empty array when none waits.
+    QByteArray read() override;
+    void write(int cookie, const QByteArray &outputReport) override;
+
+    // Queues an input report and announces it with "readyRead()".
+    void feedInput(const QByteArray &report);
+    int pendingInput() const { return m_input.size(); }
+
+    QList<cWrite> writes() const { return m_writes; }
+    void clearWrites() { m_writes.clear(); }
+
+    void setCompletionMode(CompletionMode mode) { m_completionMode = mode; }
+    CompletionMode completionMode() const { return m_completionMode; }
+    void setCompletionLatency(int msecs) { m_completionLatency = msecs; }
+    int completionLatency() const { return m_completionLatency; }
+
+signals:
+    void readyRead();
+    void writeComplete(int cookie);
+    void written(const QByteArray &report, int cookie);
+    void runningChanged(bool running);
+
+protected:
+    void notifyRunning(bool running) override { emit runningChanged(running); }
+
+private:
+    QList<QByteArray> m_input;
+    QList<cWrite> m_writes;
+    CompletionMode m_completionMode = CompleteOnce;
+    int m_completionLatency = 1;
+    cClock m_clock;
+};

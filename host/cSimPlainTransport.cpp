@@ -1,0 +1,5 @@
+#include "cSimPlainTransport.h"
+
+cSimPlainTransport::cSimPlainTransport(const cJsonValue &info)
+    : cSimTransportBase<IAbstractTransport>(info)
+{ }

@@ -1,0 +1,92 @@
+#include "cTransportFactory.h"
+
+#include "cSimAudioCaptureTransport.h"
+#include "cSimAudioRenderTransport.h"
+#include "cSimHidTransport.h"
+#include "cSimPlainTransport.h"
+
+namespace {
+const int g_vendorId = 0x1209;
+const int g_headsetProductId = 0x0001;
+const int g_foreignProductId = 0x0002;
+const int g_hidInterface = 3;
+const int g_vendorUsagePage = 0xFF00;
+
+cJsonValue makeInfo(TransportKind::TransportKind_t kind, int unit, int productId, const QString &uidPrefix)
+{
+    cJsonValue info;
+    info["uid"]
+        = cJsonValue(QStringLiteral("%1-%2-%3").arg(uidPrefix).arg(unit).arg(TransportKind::name(kind)));
+
+    cJsonValue probe;
+    probe["vendor_id"] = cJsonValue(g_vendorId);
+    probe["product_id"] = cJsonValue(productId);
+    switch (kind) {
+    case TransportKind::Hid:
+    case TransportKind::Other:
+        probe["interface"] = cJsonValue(g_hidInterface);
+        probe["usage_page"] = cJsonValue(g_vendorUsagePage);
+        info[cTransportFactory::probeKey(TransportKind::Hid)] = probe;
+        break;
+    case TransportKind::Render:
+        probe["endpoint"] = cJsonValue("render");
+        info[cTransportFactory::probeKey(kind)] = probe;
+        break;
+    case TransportKind::Capture:
+        probe["endpoint"] = cJsonValue("capture");
+        info[cTransportFactory::probeKey(kind)] = probe;
+        break;
+    }
+    return info;
+}
+} // namespace
+
+const char *cTransportFactory::probeKey(TransportKind::TransportKind_t kind)
+{
+    switch (kind) {
+    case TransportKind::Hid:
+        return "hid_probe";
+    case TransportKind::Render:
+        return "audio_render_probe";
+    case TransportKind::Capture:
+        return "audio_capture_probe";
+    case TransportKind::Other:
+        break;
+    }
+    return "";
+}
+
+cJsonValue cTransportFactory::headsetInfo(TransportKind::TransportKind_t kind, int unit)
+{
+    return makeInfo(kind, unit, g_headsetProductId, QStringLiteral("Q71"));
+}
+
+cJsonValue cTransportFactory::foreignInfo(TransportKind::TransportKind_t kind, int unit)
+{
+    return makeInfo(kind, unit, g_foreignProductId, QStringLiteral("Foreign"));
+}
+
+cAbstractTransportPtr cTransportFactory::create(TransportKind::TransportKind_t kind, const cJsonValue &info)
+{
+    switch (kind) {
+    case TransportKind::Hid:
+        return cAbstractTransportPtr(new cSimHidTransport(info));
+    case TransportKind::Render:
+        return cAbstractTransportPtr(new cSimAudioRenderTransport(info));
+    case TransportKind::Capture:
+        return cAbstractTransportPtr(new cSimAudioCaptureTransport(info));
+    case TransportKind::Other:
+        break;
+    }
+    return cAbstractTransportPtr(new cSimPlainTransport(info));
+}
+
+cAbstractTransportPtr cTransportFactory::headset(TransportKind::TransportKind_t kind, int unit)
+{
+    return create(kind, headsetInfo(kind, unit));
+}
+
+cAbstractTransportPtr cTransportFactory::foreign(TransportKind::TransportKind_t kind, int unit)
+{
+    return create(kind, foreignInfo(kind, unit));
+}

@@ -1,0 +1,105 @@
+#include "Brask.h"
+#include "IServiceMgr.h"
+#include "cHostMetaTypes.h"
+#include "cPluginLoader.h"
+
+#include <QDomDocument>
+#include <QFileInfo>
+#include <QtTest>
+
+// What the probe fixture reports through "Fixture_Events".
+class cFixtureEvents : public QObject
+{
+    Q_OBJECT
+public:
+    Q_INVOKABLE void onInitialized(const QString &alias, const QString &directory, const QString &logCategory,
+                                   const QString &hostVersion, const QString &manifestRoot)
+    {
+        initialized << QStringList({alias, directory, logCategory, hostVersion, manifestRoot});
+    }
+    Q_INVOKABLE void onShutdown() { ++shutdowns; }
+
+    QList<QStringList> initialized;
+    int shutdowns = 0;
+};
+
+class tst_PluginLoader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void failures_data();
+    void failures();
+    void aliasResolvesBeforeInitialize();
+};
+
+void tst_PluginLoader::initTestCase()
+{
+    registerHostMetaTypes();
+}
+
+void tst_PluginLoader::failures_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("reason");
+
+    const QString missing = QStringLiteral(Q71_FIXTURE_DIR "/no_such_plugin.so");
+    QTest::newRow("missing file") << missing << QString();
+    QTest::newRow("no entrypoint") << QStringLiteral(Q71_FIXTURE_NOENTRY)
+                                   << QStringLiteral("it exports no function 'entrypoint'");
+    QTest::newRow("no plugin object")
+        << QStringLiteral(Q71_FIXTURE_NULLENTRY) << QStringLiteral("'entrypoint' returned no plugin object");
+}
+
+void tst_PluginLoader::failures()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, reason);
+
+    cPluginLoader loader;
+    QVERIFY(!loader.load(file));
+    QVERIFY(!loader.isLoaded());
+    const QString prefix = QStringLiteral("Cannot load plugin '%1': ").arg(file);
+    QVERIFY2(loader.errorString().startsWith(prefix), qPrintable(loader.errorString()));
+    // Without a reason of ours, the system loader's reason follows the file name.
+    if (reason.isEmpty())
+        QVERIFY2(loader.errorString().size() > prefix.size(), qPrintable(loader.errorString()));
+    else
+        QCOMPARE(loader.errorString(), prefix + reason);
+}
+
+void tst_PluginLoader::aliasResolvesBeforeInitialize()
+{
+    cFixtureEvents events;
+    QVERIFY(IServiceMgr::instance()->subscribeEvents(QStringLiteral("Fixture_Events"), &events,
+                                                     QStringLiteral("on")));
+    const QString file = QStringLiteral(Q71_FIXTURE_PROBE);
+
+    cPluginLoader loader;
+    QVERIFY2(loader.load(file, QStringLiteral("FixtureAlias")), qPrintable(loader.errorString()));
+    QVERIFY(loader.isLoaded());
+    QCOMPARE(events.initialized.size(), 1);
+    const QStringList seen = events.initialized.constFirst();
+    QCOMPARE(seen.at(0), QStringLiteral("FixtureAlias"));
+    QCOMPARE(seen.at(1), QFileInfo(file).absolutePath());
+    QCOMPARE(seen.at(2), QStringLiteral("q71.plugin.FixtureAlias"));
+    QVERIFY(!seen.at(3).isEmpty());
+    QCOMPARE(seen.at(4), QStringLiteral("fixture"));
+
+    // A second load through the same loader would initialise the plugin twice.
+    QVERIFY(!loader.load(file, QStringLiteral("FixtureAlias")));
+    QCOMPARE(events.initialized.size(), 1);
+
+    loader.shutdown();
+    QCOMPARE(events.shutdowns, 1);
+    QVERIFY(!loader.isLoaded());
+    QDomDocument document;
+    QVERIFY(!Brask::FileReadDom(QStringLiteral("FixtureAlias:Fixture_Manifest.xml"), document, true));
+    loader.shutdown();
+    QCOMPARE(events.shutdowns, 1);
+
+    IServiceMgr::instance()->unsubscribeEvents(QStringLiteral("Fixture_Events"), &events);
+}
+
+QTEST_GUILESS_MAIN(tst_PluginLoader)
+#include "tst_pluginloader.moc"
