@@ -1,0 +1,217 @@
+// The plugin's life as the host drives it: entry, initialisation, registration of its provider,
+// shutdown, and the manifest the provider reads.
+#include "IAbstractDeviceProvider.h"
+#include "IPlugin.h"
+#include "NexaroHost.h"
+#include "cDevMgrLowService.h"
+#include "cHost.h"
+#include "cServiceRecorder.h"
+#include "cTransportFactory.h"
+
+#include <QDomElement>
+#include <QLibrary>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString g_pluginFile = QStringLiteral(Q71_TEST_PLUGIN_FILE);
+
+IPlugin *entrypointOf(const QString &file)
+{
+    QLibrary library(file);
+    library.setLoadHints(QLibrary::PreventUnloadHint);
+    const auto entrypoint = reinterpret_cast<cPluginEntrypoint>(library.resolve("entrypoint"));
+    return entrypoint ? entrypoint() : nullptr;
+}
+
+class cContext final : public IPluginContext
+{
+public:
+    explicit cContext(const QString &alias)
+        : m_alias(alias)
+    { }
+    QString hostVersion() const override { return QStringLiteral("test"); }
+    QString pluginAlias() const override { return m_alias; }
+    QString pluginDirectory() const override { return QString(); }
+    cLog log() const override { return cLog(QStringLiteral("q71.test")); }
+
+private:
+    QString m_alias;
+};
+
+QObject *providerObject(const Nexaro::cServiceTrace &registration)
+{
+    return registration.arguments.value(0).value.value<cAbstractDeviceProviderPtr>().data();
+}
+
+} // namespace
+
+class tst_PluginSpine : public QObject
+{
+    Q_OBJECT
+private slots:
+    // Runs first: the plugin object is the library's one static object, untouched so far.
+    void shutdownBeforeInitializeUnregistersNothing();
+    void entrypointIsOneObject();
+    void initializeRegistersTheProviderUnderItsAlias();
+    void shutdownUnregistersAndDropsTheProvider();
+    void initializeWithoutDeviceManager();
+    void manifest_data();
+    void manifest();
+};
+
+void tst_PluginSpine::shutdownBeforeInitializeUnregistersNothing()
+{
+    cHost host;
+    cServiceRecorder recorder;
+    IPlugin *plugin = entrypointOf(g_pluginFile);
+    QVERIFY(plugin);
+    plugin->shutdown();
+
+    const QList<Nexaro::cServiceTrace> calls = recorder.calls(QStringLiteral("unregisterDeviceProvider"));
+    QCOMPARE(calls.size(), 1);
+    QVERIFY(calls.constFirst().ok);
+    QCOMPARE(calls.constFirst().arguments.size(), 1);
+    QVERIFY(!providerObject(calls.constFirst()));
+}
+
+void tst_PluginSpine::entrypointIsOneObject()
+{
+    IPlugin *first = entrypointOf(g_pluginFile);
+    QVERIFY(first);
+    QCOMPARE(entrypointOf(g_pluginFile), first);
+}
+
+void tst_PluginSpine::initializeRegistersTheProviderUnderItsAlias()
+{
+    cHost host;
+    cServiceRecorder recorder;
+    QVERIFY2(host.loadPlugin(g_pluginFile, QStringLiteral("HeadsetAlias")), qPrintable(host.pluginError()));
+
+    // The manifest is parsed before the provider is registered, with the element by reference,
+    // and the alias the provider's constructor found its manifest with is the one registered.
+    QCOMPARE(recorder.callSignatures(),
+             QStringList({QStringLiteral("parseManifest(const QDomElement)"),
+                          QStringLiteral("registerDeviceProvider(cAbstractDeviceProviderPtr,QString)")}));
+    const Nexaro::cServiceTrace registration
+        = recorder.calls(QStringLiteral("registerDeviceProvider")).constFirst();
+    QVERIFY(registration.ok);
+    QCOMPARE(registration.name, QStringLiteral("DevMgr.DevMgrLow"));
+    QCOMPARE(registration.arguments.at(1).value.toString(), QStringLiteral("HeadsetAlias"));
+    QCOMPARE(providerObject(registration), host.provider().data());
+    QCOMPARE(host.provider()->metaObject()->className(), "cQ71DeviceProvider");
+    QVERIFY(!host.provider()->deviceMetaData(QStringLiteral("Q71")).isNull());
+}
+
+void tst_PluginSpine::shutdownUnregistersAndDropsTheProvider()
+{
+    cHost host;
+    QVERIFY(host.loadPlugin(g_pluginFile));
+    const QPointer<QObject> firstProvider = host.provider().data();
+
+    {
+        // The recorder keeps copies of the arguments it saw, the provider among them.
+        cServiceRecorder recorder;
+        host.shutdownPlugin();
+        QCOMPARE(recorder.callSignatures(),
+                 QStringList(QStringLiteral("unregisterDeviceProvider(cAbstractDeviceProviderPtr)")));
+    }
+    QVERIFY(host.services().devMgr()->providers().isEmpty());
+    QVERIFY2(firstProvider.isNull(), "nobody holds the provider after shutdown");
+
+    // Initialising again after shutdown makes, holds and registers a new provider.
+    QVERIFY(host.loadPlugin(g_pluginFile));
+    QVERIFY(host.provider());
+    QCOMPARE(host.services().devMgr()->providers().size(), 1);
+}
+
+void tst_PluginSpine::initializeWithoutDeviceManager()
+{
+    cHost host;
+    host.services().setAvailable(cHostServices::DevMgr, false);
+    IPlugin *plugin = entrypointOf(g_pluginFile);
+    cContext context(QStringLiteral("Q71Device"));
+    Nexaro::registerAliasDirectory(QStringLiteral("Q71Device"), QFileInfo(g_pluginFile).absolutePath());
+    {
+        cCriticalLog log;
+        QVERIFY(plugin->initialize(&context));
+        QCOMPARE(log.lines(),
+                 QStringList({QStringLiteral("Failed to call 'parseManifest' on service DevMgr.DevMgrLow"),
+                              QStringLiteral(
+                                  "Failed to call 'registerDeviceProvider' on service DevMgr.DevMgrLow")}));
+    }
+
+    // The provider was kept: once the device manager is back, shutdown hands it over to be
+    // unregistered.
+    host.services().setAvailable(cHostServices::DevMgr, true);
+    cServiceRecorder recorder;
+    plugin->shutdown();
+    const QList<Nexaro::cServiceTrace> calls = recorder.calls(QStringLiteral("unregisterDeviceProvider"));
+    QCOMPARE(calls.size(), 1);
+    QVERIFY(providerObject(calls.constFirst()));
+    QCOMPARE(providerObject(calls.constFirst())->metaObject()->className(), "cQ71DeviceProvider");
+}
+
+void tst_PluginSpine::manifest_data()
+{
+    QTest::addColumn<QByteArray>("content"); // empty: no file at all
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<bool>("parsed");
+
+    const QByteArray twoDevices
+        = "<m><device model='Q71' name='first'><profiler category='Headset'/></device>"
+          "<device model='Q72' name='second'/></m>";
+    QTest::newRow("missing file") << QByteArray() << QString() << false << false;
+    QTest::newRow("malformed XML") << QByteArrayLiteral("<m><device model='Q71'></m>") << "Q71" << false
+                                   << false;
+    QTest::newRow("no device element")
+        << QByteArrayLiteral("<m><headset model='Q71'/></m>") << "Q71" << false << false;
+    QTest::newRow("first of two devices") << twoDevices << "Q71" << true << true;
+    QTest::newRow("second of two devices is never used") << twoDevices << "Q72" << false << true;
+    QTest::newRow("model compared with its case") << twoDevices << "q71" << false << true;
+    QTest::newRow("empty model") << twoDevices << QString() << false << true;
+}
+
+void tst_PluginSpine::manifest()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, model);
+    QFETCH(bool, found);
+    QFETCH(bool, parsed);
+
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    if (!content.isEmpty()) {
+        QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    cHost host;
+    cServiceRecorder recorder;
+    IPlugin *plugin = entrypointOf(g_pluginFile);
+    cContext context(QStringLiteral("ManifestTest"));
+    Nexaro::registerAliasDirectory(QStringLiteral("ManifestTest"), directory.path());
+    QVERIFY(plugin->initialize(&context));
+    const cAbstractDeviceProviderPtr provider
+        = host.services().devMgr()->provider(QStringLiteral("ManifestTest"));
+    QVERIFY(provider);
+
+    QCOMPARE(recorder.calls(QStringLiteral("parseManifest")).size(), parsed ? 1 : 0);
+    const QDomElement element = provider->deviceMetaData(model);
+    QCOMPARE(!element.isNull(), found);
+    if (found) {
+        QCOMPARE(element.attribute(QStringLiteral("name")), QStringLiteral("first"));
+        QCOMPARE(element.firstChildElement(QStringLiteral("profiler")).attribute(QStringLiteral("category")),
+                 QStringLiteral("Headset"));
+    }
+    // Without a device element the provider claims nothing.
+    if (!parsed)
+        QVERIFY(!provider->createDevice(cTransportFactory::headset(TransportKind::Hid)));
+    plugin->shutdown();
+}
+
+QTEST_GUILESS_MAIN(tst_PluginSpine)
+#include "tst_plugin_spine.moc"
