@@ -24,6 +24,16 @@ QStringList cServiceRecorder::callSignatures() const
     return signatures;
 }
 
+QStringList cServiceRecorder::posts() const
+{
+    QStringList posts;
+    for (const Nexaro::cServiceTrace &trace : m_traces) {
+        if (trace.kind == Nexaro::cServiceTrace::Post)
+            posts.append(trace.name + QLatin1Char(' ') + trace.member);
+    }
+    return posts;
+}
+
 namespace {
 QStringList g_criticalLines;
 QtMessageHandler g_previousHandler = nullptr;

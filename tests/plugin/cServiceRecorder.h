@@ -19,6 +19,8 @@ public:
     QList<Nexaro::cServiceTrace> calls(const QString &method) const;
     // "method(type,type)" of every call, in order.
     QStringList callSignatures() const;
+    // "source event" of every event posted, in order.
+    QStringList posts() const;
     void clear() { m_traces.clear(); }
 
 private:
