@@ -98,6 +98,7 @@ bool cDeviceManager::startDevice(const cAbstractDevicePtr &device)
         return false;
     if (device->validate() != DeviceValidationResult::Complete)
         return false;
+    emit deviceStarting(device.data());
     device->start();
     m_started.append(device.data());
     emit deviceStarted(device.data());
@@ -108,6 +109,7 @@ bool cDeviceManager::stopDevice(const cAbstractDevicePtr &device)
 {
     if (!device || !m_started.removeOne(device.data()))
         return false;
+    emit deviceStopping(device.data());
     device->stop();
     emit deviceStopped(device.data());
     return true;

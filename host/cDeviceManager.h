@@ -9,7 +9,9 @@ class cDevMgrLowService;
 
 // The host's device flow: transports that appear are offered to the devices that exist, then to
 // the registered providers; devices are kept while they hold a transport, and started and stopped
-// on request. Every call into a device or provider is announced by a signal, after it returned.
+// on request. Every call into a device or provider is announced by a signal, after it returned;
+// start() and stop(), which return nothing, are also announced before they are made, so that a
+// trace can show what a device does while it starts or stops after the call that caused it.
 class cDeviceManager : public QObject
 {
     Q_OBJECT
@@ -49,7 +51,9 @@ signals:
     void transportUnclaimed(const QString &kind, const QString &uid);
     void removeTransportCalled(IAbstractDevice *device, const QString &kind);
     void validated(IAbstractDevice *device, int result);
+    void deviceStarting(IAbstractDevice *device);
     void deviceStarted(IAbstractDevice *device);
+    void deviceStopping(IAbstractDevice *device);
     void deviceStopped(IAbstractDevice *device);
     // Emitted before the host drops its reference, so the device is still alive in the slot.
     void deviceRemoved(IAbstractDevice *device);

@@ -1,0 +1,57 @@
+#include "cLogCapture.h"
+
+#include "cTrace.h"
+
+namespace {
+
+cTrace *g_trace = nullptr;
+QtMessageHandler g_previous = nullptr;
+
+QString levelName(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return QStringLiteral("debug");
+    case QtInfoMsg:
+        return QStringLiteral("info");
+    case QtWarningMsg:
+        return QStringLiteral("warning");
+    case QtCriticalMsg:
+        return QStringLiteral("critical");
+    case QtFatalMsg:
+        break;
+    }
+    return QStringLiteral("fatal");
+}
+
+} // namespace
+
+cLogCapture::cLogCapture(cTrace &trace)
+    : m_trace(trace)
+{
+    g_trace = &m_trace;
+    m_previous = qInstallMessageHandler(&cLogCapture::handle);
+    g_previous = m_previous;
+}
+
+cLogCapture::~cLogCapture()
+{
+    qInstallMessageHandler(m_previous);
+    g_trace = nullptr;
+    g_previous = nullptr;
+}
+
+void cLogCapture::handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    // Past the trace's end (or before a sink exists) a message must still reach someone.
+    if (!g_trace || g_trace->isFinished()) {
+        if (g_previous)
+            g_previous(type, context, message);
+        return;
+    }
+    g_trace->record(QStringLiteral("log"),
+                    {{QStringLiteral("level"), levelName(type)}, {QStringLiteral("message"), message}});
+    // The process ends after a fatal message; the default handler says so where it always does.
+    if (type == QtFatalMsg && g_previous)
+        g_previous(type, context, message);
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <QtGlobal>
+
+class cTrace;
+
+// While it exists, every Qt message of the process (the plugin's failure lines above all) becomes
+// a "log" event of the trace instead of a line on standard error. Messages are single-threaded
+// here: the emulator runs everything on its main thread.
+class cLogCapture
+{
+public:
+    explicit cLogCapture(cTrace &trace);
+    ~cLogCapture();
+    cLogCapture(const cLogCapture &) = delete;
+    cLogCapture &operator=(const cLogCapture &) = delete;
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message);
+
+    cTrace &m_trace;
+    QtMessageHandler m_previous;
+};

@@ -1,0 +1,66 @@
+#pragma once
+#include "TransportKind.h"
+#include "cHostServices.h"
+#include "cSimHidTransport.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Which transport a plug or unplug names: one of the headset's own (unit 1), the same kind of
+// another product, or the same kind of a second headset (unit 2, its own uids).
+struct cTransportChoice
+{
+    enum Origin { Headset, Foreign, Second };
+
+    TransportKind::TransportKind_t kind = TransportKind::Hid;
+    Origin origin = Headset;
+
+    bool operator==(const cTransportChoice &other) const
+    {
+        return kind == other.kind && origin == other.origin;
+    }
+};
+
+// One checked line of a scenario. Only the members its kind uses are set.
+struct cScenarioCommand
+{
+    enum Kind {
+        Plug,
+        Unplug,
+        Start,
+        Stop,
+        Input,
+        Wait,
+        MicLight,
+        MicNotify,
+        MicRead,
+        Info,
+        Exit,
+        Locale,
+        Latency,
+        Completions,
+        Service,
+    };
+
+    Kind kind = Wait;
+    int line = 0; // 1-based; 0 for commands the program makes up itself
+    QList<cTransportChoice> transports; // Plug, Unplug
+    QByteArray report; // Input
+    qint64 ms = 0; // Wait, Latency
+    int value = 0; // MicLight, MicNotify
+    QString name; // Locale
+    cHostServices::Service service = cHostServices::DevMgr; // Service
+    bool up = true; // Service
+    cSimHidTransport::CompletionMode completions = cSimHidTransport::CompleteOnce; // Completions
+
+    // The command's first word, as the scenario spells it ("mic" for the three mic forms).
+    QString keyword() const;
+};
+
+// A whole scenario, every line already checked, with the name its messages refer to.
+struct cScenario
+{
+    QString source;
+    QList<cScenarioCommand> commands;
+};

@@ -1,0 +1,550 @@
+#include "cScenarioRunner.h"
+
+#include "IAbstractDevice.h"
+#include "NexaroHost.h"
+#include "ReportMeaning.h"
+#include "cAudioDeviceMgrService.h"
+#include "cClock.h"
+#include "cDeviceManager.h"
+#include "cHost.h"
+#include "cHostAudioDevice.h"
+#include "cMicrophoneClient.h"
+#include "cProfilerEventReceiver.h"
+#include "cSimAudioCaptureTransport.h"
+#include "cSimAudioRenderTransport.h"
+#include "cTrace.h"
+#include "cTransportFactory.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace {
+
+const int g_replayLine = 0;
+
+cJsonValue choiceInfo(const cTransportChoice &choice)
+{
+    switch (choice.origin) {
+    case cTransportChoice::Headset:
+        return cTransportFactory::headsetInfo(choice.kind, 1);
+    case cTransportChoice::Second:
+        return cTransportFactory::headsetInfo(choice.kind, 2);
+    case cTransportChoice::Foreign:
+        break;
+    }
+    return cTransportFactory::foreignInfo(choice.kind, 1);
+}
+
+QString kindName(IAbstractTransport *transport)
+{
+    return TransportKind::nameOf(transport);
+}
+
+} // namespace
+
+cScenarioRunner::cScenarioRunner(cHost &host, cClock &clock, cTrace &trace, QObject *parent)
+    : QObject(parent)
+    , m_host(host)
+    , m_clock(clock)
+    , m_trace(trace)
+{
+    cDeviceManager *devices = m_host.deviceManager();
+    connect(devices, &cDeviceManager::createDeviceCalled, this,
+            [this](const QString &, const QString &kind, bool created) {
+                // The device is announced right after this signal; it takes the next number.
+                record(QStringLiteral("createDevice"),
+                       {{QStringLiteral("transport"), kind}, {QStringLiteral("result"), created}},
+                       created ? m_nextDevice : 0);
+            });
+    connect(devices, &cDeviceManager::deviceAdded, this, &cScenarioRunner::onDeviceAdded);
+    connect(devices, &cDeviceManager::addTransportCalled, this,
+            [this](IAbstractDevice *device, const QString &kind, bool accepted) {
+                record(QStringLiteral("addTransport"),
+                       {{QStringLiteral("transport"), kind}, {QStringLiteral("result"), accepted}},
+                       number(device));
+            });
+    connect(
+        devices, &cDeviceManager::removeTransportCalled, this,
+        [this](IAbstractDevice *device, const QString &kind) {
+            record(QStringLiteral("removeTransport"), {{QStringLiteral("transport"), kind}}, number(device));
+        });
+    connect(devices, &cDeviceManager::validated, this, [this](IAbstractDevice *device, int result) {
+        record(QStringLiteral("validate"), {{QStringLiteral("result"), result}}, number(device));
+    });
+    connect(devices, &cDeviceManager::deviceStarting, this,
+            [this](IAbstractDevice *device) { record(QStringLiteral("start"), {}, number(device)); });
+    connect(devices, &cDeviceManager::deviceStopping, this,
+            [this](IAbstractDevice *device) { record(QStringLiteral("stop"), {}, number(device)); });
+    connect(devices, &cDeviceManager::deviceRemoved, this, &cScenarioRunner::onDeviceRemoved);
+
+    cAudioDeviceMgrService *audio = m_host.services().audioDeviceMgr();
+    connect(audio, &cAudioDeviceMgrService::audioDeviceCreated, this, &cScenarioRunner::onAudioDeviceCreated);
+    connect(audio, &cAudioDeviceMgrService::audioDeviceDestroyed, this,
+            &cScenarioRunner::onAudioDeviceDestroyed);
+    connect(audio, &cAudioDeviceMgrService::modelCalled, this, &cScenarioRunner::onModelCalled);
+
+    cProfilerEventReceiver *profiler = m_host.profilerEvents();
+    connect(profiler, &cProfilerEventReceiver::gKeyPressed, this,
+            [this](int key, const QString &model, const QString &category) {
+                onGKey(true, key, model, category);
+            });
+    connect(profiler, &cProfilerEventReceiver::gKeyReleased, this,
+            [this](int key, const QString &model, const QString &category) {
+                onGKey(false, key, model, category);
+            });
+
+    m_replayTimer.setSingleShot(true);
+    m_replayTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_replayTimer, &QTimer::timeout, this, &cScenarioRunner::onReplayTimer);
+}
+
+cScenarioRunner::~cScenarioRunner() = default;
+
+void cScenarioRunner::setReplay(const QVector<cReplayedReport> &reports, const QString &source)
+{
+    m_replay.clear();
+    m_replaySource = source;
+    // Merged captures can step back in time; the reports keep their order all the same.
+    qint64 offset = 0;
+    for (const cReplayedReport &report : reports) {
+        offset = std::max(offset, report.usecFromFirst / 1000);
+        m_replay.append({offset, report.data});
+    }
+}
+
+qint64 cScenarioRunner::replayLengthMs() const
+{
+    return m_replay.isEmpty() ? 0 : m_replay.constLast().offsetMs;
+}
+
+void cScenarioRunner::run(const cScenario &scenario)
+{
+    for (const cScenarioCommand &command : scenario.commands)
+        execute(command);
+
+    if (m_replay.isEmpty())
+        return;
+    if (m_replayBaseMs < 0)
+        error(g_replayLine, QStringLiteral("replay"),
+              QStringLiteral("no device was started, so no report of %1 was played").arg(m_replaySource));
+    else if (m_replayNext < m_replay.size())
+        error(g_replayLine, QStringLiteral("replay"),
+              QStringLiteral("the scenario ended before %1 of the %2 reports of %3 were due")
+                  .arg(m_replay.size() - m_replayNext)
+                  .arg(m_replay.size())
+                  .arg(m_replaySource));
+    m_replayTimer.stop();
+}
+
+void cScenarioRunner::execute(const cScenarioCommand &command)
+{
+    switch (command.kind) {
+    case cScenarioCommand::Plug:
+        plug(command);
+        break;
+    case cScenarioCommand::Unplug:
+        unplug(command);
+        break;
+    case cScenarioCommand::Start:
+        start(command);
+        break;
+    case cScenarioCommand::Stop:
+        stop(command);
+        break;
+    case cScenarioCommand::Input:
+        if (!feed(command.report))
+            error(command, QStringLiteral("no headset HID transport is plugged"));
+        break;
+    case cScenarioCommand::Wait:
+        m_clock.wait(command.ms);
+        break;
+    case cScenarioCommand::MicLight:
+    case cScenarioCommand::MicNotify:
+    case cScenarioCommand::MicRead:
+        microphone(command);
+        break;
+    case cScenarioCommand::Info:
+        info(command);
+        break;
+    case cScenarioCommand::Exit:
+        record(QStringLiteral("exit"),
+               {{QStringLiteral("source"), QStringLiteral("MainApp_Events")},
+                {QStringLiteral("name"), QStringLiteral("ExitApplication")}},
+               0);
+        m_host.exitApplication();
+        break;
+    case cScenarioCommand::Locale:
+        record(QStringLiteral("locale"), {{QStringLiteral("name"), command.name}}, 0);
+        Nexaro::setLocaleOverride(command.name);
+        break;
+    case cScenarioCommand::Latency:
+        m_latencyMs = int(command.ms);
+        record(QStringLiteral("latency"), {{QStringLiteral("ms"), m_latencyMs}}, 0);
+        for (const cAbstractTransportPtr &transport : m_host.pluggedTransports()) {
+            if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
+                hid->setCompletionLatency(m_latencyMs);
+        }
+        break;
+    case cScenarioCommand::Completions:
+        setCompletions(command);
+        break;
+    case cScenarioCommand::Service:
+        record(QStringLiteral("service"),
+               {{QStringLiteral("name"), cHostServices::name(command.service)},
+                {QStringLiteral("available"), command.up}},
+               0);
+        m_host.services().setAvailable(command.service, command.up);
+        break;
+    }
+}
+
+void cScenarioRunner::plug(const cScenarioCommand &command)
+{
+    for (const cTransportChoice &choice : command.transports) {
+        const cJsonValue info = choiceInfo(choice);
+        const QString uid = info["uid"].toString();
+        const QString kind = TransportKind::name(choice.kind);
+        if (plugged(choice)) {
+            error(command, QStringLiteral("%1 transport %2 is already plugged").arg(kind, uid));
+            continue;
+        }
+        const cAbstractTransportPtr transport = cTransportFactory::create(choice.kind, info);
+        if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport)) {
+            hid->setCompletionLatency(m_latencyMs);
+            hid->setCompletionMode(m_completionMode);
+        }
+        // Watched before it is offered, so that the trace sees the transport as its device does.
+        watch(transport);
+        record(QStringLiteral("plug"), {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}},
+               0);
+        m_host.plugTransport(transport);
+    }
+}
+
+void cScenarioRunner::unplug(const cScenarioCommand &command)
+{
+    for (const cTransportChoice &choice : command.transports) {
+        const cAbstractTransportPtr transport = plugged(choice);
+        const QString kind = TransportKind::name(choice.kind);
+        const QString uid = choiceInfo(choice)["uid"].toString();
+        if (!transport) {
+            error(command, QStringLiteral("%1 transport %2 is not plugged").arg(kind, uid));
+            continue;
+        }
+        record(QStringLiteral("unplug"), {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}},
+               0);
+        m_host.unplugTransport(transport);
+    }
+}
+
+void cScenarioRunner::start(const cScenarioCommand &command)
+{
+    cDeviceManager *devices = m_host.deviceManager();
+    const cAbstractDeviceList present = devices->devices();
+    if (present.isEmpty()) {
+        error(command, QStringLiteral("no device to start"));
+        return;
+    }
+    bool started = false;
+    for (const cAbstractDevicePtr &device : present) {
+        if (devices->isStarted(device)) {
+            error(command, QStringLiteral("device %1 is already started").arg(number(device.data())));
+        } else if (!devices->startDevice(device)) {
+            // The host starts complete devices only: a device does not check that itself.
+            error(command,
+                  QStringLiteral("device %1 is not complete (validate() is %2), so it is not started")
+                      .arg(number(device.data()))
+                      .arg(int(device->validate())));
+        } else {
+            started = true;
+        }
+    }
+    if (started)
+        beginReplay();
+}
+
+void cScenarioRunner::stop(const cScenarioCommand &command)
+{
+    if (m_host.deviceManager()->stopAll() == 0)
+        error(command, QStringLiteral("no device is started"));
+}
+
+void cScenarioRunner::microphone(const cScenarioCommand &command)
+{
+    const cAbstractDevicePtr device = oldestDevice();
+    if (!device) {
+        error(command, QStringLiteral("no device"));
+        return;
+    }
+    const int deviceNumber = number(device.data());
+    const cMicrophoneClient mic = cHost::microphone(device);
+    if (!mic.isValid()) {
+        error(command, QStringLiteral("device %1 has no microphone model").arg(deviceNumber));
+        return;
+    }
+
+    if (command.kind == cScenarioCommand::MicRead) {
+        const int caps = mic.getCaps();
+        const int light = mic.getLightConfig();
+        const int notify = mic.getNotificationConfig();
+        const bool muted = mic.isMuted();
+        record(QStringLiteral("mic"),
+               {{QStringLiteral("caps"), caps},
+                {QStringLiteral("light"), light},
+                {QStringLiteral("notify"), notify},
+                {QStringLiteral("muted"), muted}},
+               deviceNumber);
+        return;
+    }
+
+    const bool light = command.kind == cScenarioCommand::MicLight;
+    bool invoked = false;
+    const bool result = light
+        ? mic.setLightConfig(MicLight::MicLight_t(command.value), &invoked)
+        : mic.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(command.value), &invoked);
+    if (!invoked) {
+        error(command,
+              QStringLiteral("the microphone model of device %1 could not be called").arg(deviceNumber));
+        return;
+    }
+    record(QStringLiteral("mic.set"),
+           {{QStringLiteral("setting"), light ? QStringLiteral("light") : QStringLiteral("notify")},
+            {QStringLiteral("value"), command.value},
+            {QStringLiteral("result"), result}},
+           deviceNumber);
+}
+
+void cScenarioRunner::info(const cScenarioCommand &command)
+{
+    const cAbstractDevicePtr device = oldestDevice();
+    if (!device) {
+        error(command, QStringLiteral("no device"));
+        return;
+    }
+    const QString id = device->id();
+    const QJsonValue deviceInfo = device->deviceInfo().toJsonValue();
+    record(QStringLiteral("info"), {{QStringLiteral("id"), id}, {QStringLiteral("deviceInfo"), deviceInfo}},
+           number(device.data()));
+}
+
+void cScenarioRunner::setCompletions(const cScenarioCommand &command)
+{
+    m_completionMode = command.completions;
+    const QString mode = m_completionMode == cSimHidTransport::CompleteNever ? QStringLiteral("off")
+        : m_completionMode == cSimHidTransport::CompleteTwice                ? QStringLiteral("twice")
+                                                                             : QStringLiteral("on");
+    record(QStringLiteral("completions"), {{QStringLiteral("mode"), mode}}, 0);
+    for (const cAbstractTransportPtr &transport : m_host.pluggedTransports()) {
+        if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
+            hid->setCompletionMode(m_completionMode);
+    }
+}
+
+void cScenarioRunner::error(const cScenarioCommand &command, const QString &message)
+{
+    error(command.line, command.keyword(), message);
+}
+
+void cScenarioRunner::error(int line, const QString &command, const QString &message)
+{
+    record(QStringLiteral("error"),
+           {{QStringLiteral("line"), line},
+            {QStringLiteral("command"), command},
+            {QStringLiteral("message"), message}},
+           0);
+}
+
+bool cScenarioRunner::feed(const QByteArray &report)
+{
+    // The headset talks through its own HID transport: unit 1's, or the second unit's when the
+    // first is gone. Another product's transport never carries the headset's reports.
+    QSharedPointer<cSimHidTransport> hid;
+    for (int unit : {1, 2}) {
+        if (!hid)
+            hid = m_host.hidTransport(unit);
+    }
+    if (!hid)
+        return false;
+    record(QStringLiteral("hid.input"), {{QStringLiteral("report"), ReportMeaning::hex(report)}},
+           numberHolding(hid.data()));
+    hid->feedInput(report);
+    return true;
+}
+
+void cScenarioRunner::beginReplay()
+{
+    if (m_replay.isEmpty() || m_replayBaseMs >= 0)
+        return;
+    m_replayBaseMs = m_clock.nowMs();
+    record(QStringLiteral("replay"),
+           {{QStringLiteral("file"), m_replaySource}, {QStringLiteral("reports"), int(m_replay.size())}}, 0);
+    scheduleReplay();
+}
+
+void cScenarioRunner::scheduleReplay()
+{
+    if (m_replayNext >= m_replay.size())
+        return;
+    const qint64 due = m_replayBaseMs + m_replay.at(m_replayNext).offsetMs;
+    m_replayTimer.start(int(std::max<qint64>(0, due - m_clock.nowMs())));
+}
+
+void cScenarioRunner::onReplayTimer()
+{
+    // Reports due at the same millisecond go out together, in capture order.
+    const qint64 now = m_clock.nowMs();
+    while (m_replayNext < m_replay.size() && m_replayBaseMs + m_replay.at(m_replayNext).offsetMs <= now) {
+        if (!feed(m_replay.at(m_replayNext).report)) {
+            error(g_replayLine, QStringLiteral("replay"),
+                  QStringLiteral("no headset HID transport is plugged: %1 reports of %2 were not played")
+                      .arg(m_replay.size() - m_replayNext)
+                      .arg(m_replaySource));
+            m_replayNext = int(m_replay.size());
+            return;
+        }
+        ++m_replayNext;
+    }
+    scheduleReplay();
+}
+
+void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
+{
+    IAbstractTransport *raw = transport.data();
+    const auto running = [this, raw](bool on) {
+        record(QStringLiteral("transport"),
+               {{QStringLiteral("transport"), kindName(raw)},
+                {QStringLiteral("op"), on ? QStringLiteral("start") : QStringLiteral("stop")}},
+               numberHolding(raw));
+    };
+    if (auto *hid = dynamic_cast<cSimHidTransport *>(raw)) {
+        connect(hid, &cSimHidTransport::runningChanged, this, running);
+        connect(hid, &cSimHidTransport::written, this, [this, raw](const QByteArray &report, int cookie) {
+            record(
+                QStringLiteral("hid.write"),
+                {{QStringLiteral("report"), ReportMeaning::hex(report)}, {QStringLiteral("cookie"), cookie}},
+                numberHolding(raw));
+        });
+        connect(hid, &cSimHidTransport::writeComplete, this, [this, raw](int cookie) {
+            record(QStringLiteral("hid.complete"), {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
+        });
+    } else if (auto *render = dynamic_cast<cSimAudioRenderTransport *>(raw)) {
+        connect(render, &cSimAudioRenderTransport::runningChanged, this, running);
+    } else if (auto *capture = dynamic_cast<cSimAudioCaptureTransport *>(raw)) {
+        connect(capture, &cSimAudioCaptureTransport::runningChanged, this, running);
+    }
+}
+
+cAbstractTransportPtr cScenarioRunner::plugged(const cTransportChoice &choice) const
+{
+    const cJsonValue uid = choiceInfo(choice)["uid"];
+    for (const cAbstractTransportPtr &transport : m_host.pluggedTransports()) {
+        if (transport->info()["uid"] == uid && TransportKind::of(transport.data()) == choice.kind)
+            return transport;
+    }
+    return cAbstractTransportPtr();
+}
+
+cAbstractDevicePtr cScenarioRunner::oldestDevice() const
+{
+    const cAbstractDeviceList devices = m_host.deviceManager()->devices();
+    cAbstractDevicePtr oldest;
+    for (const cAbstractDevicePtr &device : devices) {
+        if (!oldest || number(device.data()) < number(oldest.data()))
+            oldest = device;
+    }
+    return oldest;
+}
+
+int cScenarioRunner::number(const IAbstractDevice *device) const
+{
+    return m_devices.value(device, 0);
+}
+
+int cScenarioRunner::numberHolding(const IAbstractTransport *transport) const
+{
+    // The device manager's holdings, not the bus: a transport being unplugged has already left
+    // the bus while its device still stops it.
+    cDeviceManager *devices = m_host.deviceManager();
+    for (const cAbstractDevicePtr &device : devices->devices()) {
+        for (const cAbstractTransportPtr &held : devices->transportsOf(device)) {
+            if (held.data() == transport)
+                return number(device.data());
+        }
+    }
+    return 0;
+}
+
+int cScenarioRunner::numberOfAudioDevice(const QString &uid) const
+{
+    return m_audioDevices.value(uid, 0);
+}
+
+void cScenarioRunner::record(const QString &kind, QList<cTraceEvent::Field> fields, int device)
+{
+    // The documented fields of each kind come first; "device" follows them when the event
+    // belongs to one.
+    if (device > 0)
+        fields.append({QStringLiteral("device"), device});
+    m_trace.record(kind, fields);
+}
+
+void cScenarioRunner::onDeviceAdded(IAbstractDevice *device)
+{
+    const int deviceNumber = m_nextDevice++;
+    m_devices.insert(device, deviceNumber);
+    device->setId(QStringLiteral("device-%1").arg(deviceNumber));
+}
+
+void cScenarioRunner::onDeviceRemoved(IAbstractDevice *device)
+{
+    record(QStringLiteral("deviceRemoved"), {}, number(device));
+    m_devices.remove(device);
+}
+
+void cScenarioRunner::onAudioDeviceCreated(const QString &uid)
+{
+    int deviceNumber = 0;
+    const QSharedPointer<cHostAudioDevice> audio
+        = cAudioDeviceMgrService::hostDevice(m_host.services().audioDeviceMgr()->getDevice(uid));
+    if (audio) {
+        if (const cAbstractDevicePtr owner = audio->device().toStrongRef())
+            deviceNumber = number(owner.data());
+    }
+    m_audioDevices.insert(uid, deviceNumber);
+    record(QStringLiteral("audio"),
+           {{QStringLiteral("op"), QStringLiteral("create")}, {QStringLiteral("uid"), uid}}, deviceNumber);
+}
+
+void cScenarioRunner::onAudioDeviceDestroyed(const QString &uid)
+{
+    record(QStringLiteral("audio"),
+           {{QStringLiteral("op"), QStringLiteral("destroy")}, {QStringLiteral("uid"), uid}},
+           numberOfAudioDevice(uid));
+    m_audioDevices.remove(uid);
+}
+
+void cScenarioRunner::onModelCalled(const QString &uid, const QString &call)
+{
+    const int deviceNumber = numberOfAudioDevice(uid);
+    if (call == QLatin1String("incVolume()") || call == QLatin1String("decVolume()"))
+        record(QStringLiteral("volume"), {{QStringLiteral("op"), call.left(call.size() - 2)}}, deviceNumber);
+    else if (call == QLatin1String("enableDolby(true)") || call == QLatin1String("enableDolby(false)"))
+        record(QStringLiteral("dolby"),
+               {{QStringLiteral("enable"), call == QLatin1String("enableDolby(true)")}}, deviceNumber);
+    else
+        record(QStringLiteral("model"), {{QStringLiteral("call"), call}}, deviceNumber);
+}
+
+void cScenarioRunner::onGKey(bool pressed, int key, const QString &model, const QString &category)
+{
+    record(
+        QStringLiteral("event"),
+        {{QStringLiteral("source"), QStringLiteral("Profiler_Events")},
+         {QStringLiteral("name"), pressed ? QStringLiteral("GKeyPressed") : QStringLiteral("GKeyReleased")},
+         {QStringLiteral("args"), QJsonArray {key, model, category}}},
+        0);
+}

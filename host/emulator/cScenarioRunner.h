@@ -1,0 +1,100 @@
+#pragma once
+#include "Types.h"
+#include "cCaptureReader.h"
+#include "cScenario.h"
+#include "cTraceEvent.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+#include <QVector>
+
+class IAbstractDevice;
+class IAbstractTransport;
+class cClock;
+class cHost;
+class cTrace;
+
+// Plays a scenario against a host that has its plugin loaded, one command after the other on the
+// run's clock, and records in the trace what the host, the plugin and the simulated
+// headset do.
+//
+// What goes into the trace, and when:
+// - calls that return a result (createDevice, addTransport, validate, the microphone's setters)
+//   are recorded when they return, after what they caused (an audio device made while a
+//   transport was added comes before the addTransport line);
+// - what the host sets off without waiting for a result (start, stop, an input report, the
+//   application's exit, a transport appearing) is recorded before it happens;
+// - devices are numbered from 1 in the order they appear and get the id "device-N", as the
+//   host application names the devices it keeps. Commands that address one device (mic, info)
+//   address the oldest one still present.
+//
+// A command that makes no sense in the state (start with no device, input with no headset) is
+// recorded as an "error" event and the run goes on.
+class cScenarioRunner : public QObject
+{
+    Q_OBJECT
+public:
+    cScenarioRunner(cHost &host, cClock &clock, cTrace &trace, QObject *parent = nullptr);
+    ~cScenarioRunner() override;
+
+    // Input reports to play to the headset's HID transport from the scenario's first start on,
+    // keeping their spacing. `source` names them in the trace.
+    void setReplay(const QVector<cReplayedReport> &reports, const QString &source);
+    // The last of the replayed reports, in milliseconds after the first one.
+    qint64 replayLengthMs() const;
+
+    void run(const cScenario &scenario);
+
+private:
+    void execute(const cScenarioCommand &command);
+    void plug(const cScenarioCommand &command);
+    void unplug(const cScenarioCommand &command);
+    void start(const cScenarioCommand &command);
+    void stop(const cScenarioCommand &command);
+    void microphone(const cScenarioCommand &command);
+    void info(const cScenarioCommand &command);
+    void setCompletions(const cScenarioCommand &command);
+
+    void error(const cScenarioCommand &command, const QString &message);
+    void error(int line, const QString &command, const QString &message);
+    bool feed(const QByteArray &report);
+    void beginReplay();
+    void onReplayTimer();
+    void scheduleReplay();
+
+    void watch(const cAbstractTransportPtr &transport);
+    cAbstractTransportPtr plugged(const cTransportChoice &choice) const;
+    cAbstractDevicePtr oldestDevice() const;
+    int number(const IAbstractDevice *device) const;
+    int numberHolding(const IAbstractTransport *transport) const;
+    int numberOfAudioDevice(const QString &uid) const;
+    void record(const QString &kind, QList<cTraceEvent::Field> fields, int device);
+
+    void onDeviceAdded(IAbstractDevice *device);
+    void onDeviceRemoved(IAbstractDevice *device);
+    void onAudioDeviceCreated(const QString &uid);
+    void onAudioDeviceDestroyed(const QString &uid);
+    void onModelCalled(const QString &uid, const QString &call);
+    void onGKey(bool pressed, int key, const QString &model, const QString &category);
+
+    cHost &m_host;
+    cClock &m_clock;
+    cTrace &m_trace;
+    QHash<const IAbstractDevice *, int> m_devices;
+    int m_nextDevice = 1;
+    QHash<QString, int> m_audioDevices; // audio device uid -> device number
+    int m_latencyMs = 1;
+    cSimHidTransport::CompletionMode m_completionMode = cSimHidTransport::CompleteOnce;
+
+    struct cReplayItem
+    {
+        qint64 offsetMs;
+        QByteArray report;
+    };
+    QVector<cReplayItem> m_replay;
+    QString m_replaySource;
+    int m_replayNext = 0;
+    qint64 m_replayBaseMs = -1;
+    QTimer m_replayTimer;
+};

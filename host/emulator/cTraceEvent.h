@@ -1,0 +1,36 @@
+#pragma once
+#include <QByteArray>
+#include <QJsonValue>
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// One thing that happened in a run, at a time in milliseconds since the run began: a kind ("ev")
+// and named fields, kept in the order they were added so that every printing of the event is
+// the same, whatever Qt's JSON classes would sort or hash.
+class cTraceEvent
+{
+public:
+    using Field = QPair<QString, QJsonValue>;
+
+    cTraceEvent() = default;
+    cTraceEvent(qint64 msecs, const QString &kind, const QList<Field> &fields = {});
+
+    qint64 msecs() const { return m_msecs; }
+    QString kind() const { return m_kind; }
+    QList<Field> fields() const { return m_fields; }
+
+    cTraceEvent &add(const QString &key, const QJsonValue &value);
+    bool has(const QString &key) const;
+    // Undefined when the event has no such field.
+    QJsonValue value(const QString &key) const;
+
+    // One line of JSON, without the newline: {"t":12,"ev":"hid.write",...} with "t" and "ev" first,
+    // then the fields in order. Objects inside fields are written with sorted keys.
+    QByteArray toJson() const;
+
+private:
+    qint64 m_msecs = 0;
+    QString m_kind;
+    QList<Field> m_fields;
+};

@@ -1,0 +1,29 @@
+#pragma once
+#include "cTraceEvent.h"
+
+// The counts a run ends with, taken from its events as they pass.
+class cTraceSummary
+{
+public:
+    void count(const cTraceEvent &event);
+
+    int written() const { return m_written; }
+    int read() const { return m_read; }
+    int completions() const { return m_completions; }
+    int posted() const { return m_posted; }
+    int failures() const { return m_failures; }
+    int warnings() const { return m_warnings; }
+    int errors() const { return m_errors; }
+
+    // {"ev":"summary","clock":...,"written":...,...} at `msecs`.
+    cTraceEvent toEvent(qint64 msecs, bool virtualClock) const;
+
+private:
+    int m_written = 0;
+    int m_read = 0;
+    int m_completions = 0;
+    int m_posted = 0;
+    int m_failures = 0;
+    int m_warnings = 0;
+    int m_errors = 0;
+};
