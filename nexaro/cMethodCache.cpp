@@ -5,14 +5,14 @@
 
 #include <cstring>
 
-cArgumentList::cArgumentList(const QGenericArgument (&arguments)[MaxArguments])
+cArgumentList::cArgumentList(const QGenericArgument *const (&arguments)[MaxArguments])
 {
-    for (const QGenericArgument &argument : arguments) {
-        if (!argument.name())
+    for (const QGenericArgument *argument : arguments) {
+        if (!argument->name())
             break;
-        m_complete = m_complete && argument.data();
-        m_typeNames[m_count] = argument.name();
-        m_data[m_count] = argument.data();
+        m_complete = m_complete && argument->data();
+        m_typeNames[m_count] = argument->name();
+        m_data[m_count] = argument->data();
         ++m_count;
     }
 }
@@ -119,6 +119,12 @@ void cMethodCache::insert(const cMethodKey &key, const cMethodEntry &entry)
     for (int i = 0; i < key.count; ++i)
         stored.typeNames[i] = intern(key.typeNames[i]);
     m_entries.insert(stored, entry);
+}
+
+void cMethodCache::clear()
+{
+    m_entries.clear();
+    m_typeNames.clear();
 }
 
 const char *cMethodCache::intern(const char *typeName)

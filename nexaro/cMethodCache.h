@@ -19,7 +19,9 @@ class cArgumentList
 public:
     enum { MaxArguments = 10 };
 
-    explicit cArgumentList(const QGenericArgument (&arguments)[MaxArguments]);
+    // Pointers to the caller's arguments, not copies: a copy would read each argument in one wide
+    // load from where the caller has just written it in two narrow stores, and stall on every one.
+    explicit cArgumentList(const QGenericArgument *const (&arguments)[MaxArguments]);
 
     int count() const { return m_count; }
     const char *typeName(int i) const { return m_typeNames[i]; }
@@ -76,6 +78,7 @@ class cMethodCache
 public:
     bool find(const cMethodKey &key, cMethodEntry *entry) const;
     void insert(const cMethodKey &key, const cMethodEntry &entry);
+    void clear();
 
     // The method for `key`: by the signature as written, then normalised. Events reach only slots
     // and invokable methods, never signals. A requested result must be the method's result type.

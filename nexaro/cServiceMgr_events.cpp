@@ -21,7 +21,8 @@ bool cServiceMgr::subscribeEvents(const QString &sourceName, QObject *receiver, 
         if (existing != subscriptions.cend())
             (*existing)->prefix = handlerPrefix;
         else
-            subscriptions.append(cSubscriptionPtr(new cSubscription {receiver, handlerPrefix, true}));
+            subscriptions.append(cSubscriptionPtr(new cSubscription(receiver, handlerPrefix)));
+        changed();
     }
     if (isObserved()) {
         cServiceTrace trace;
@@ -48,6 +49,7 @@ bool cServiceMgr::unsubscribeEvents(const QString &sourceName, QObject *receiver
                     subscriptions.at(i)->active = false;
                     subscriptions.removeAt(i);
                     found = true;
+                    changed();
                     break;
                 }
             }
@@ -72,25 +74,13 @@ bool cServiceMgr::postEvent(const QString &sourceName, const QString &eventName,
                             QGenericArgument arg4, QGenericArgument arg5, QGenericArgument arg6,
                             QGenericArgument arg7, QGenericArgument arg8, QGenericArgument arg9)
 {
-    const QGenericArgument given[] = {arg0, arg1, arg2, arg3, arg4, arg5, arg6, arg7, arg8, arg9};
+    const QGenericArgument *const given[]
+        = {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9};
     const cArgumentList arguments(given);
     bool handled = false;
     if (arguments.isComplete()) {
-        // Handlers may subscribe and unsubscribe while the event travels: it goes to the subscribers
-        // of the moment it was posted, less those that left since.
-        QList<cSubscriptionPtr> snapshot;
-        {
-            QMutexLocker lock(&m_mutex);
-            const auto it = m_subscriptions.find(sourceName);
-            if (it != m_subscriptions.end()) {
-                pruneDestroyed(*it);
-                snapshot = *it;
-            }
-        }
-        for (const cSubscriptionPtr &subscription : std::as_const(snapshot)) {
-            if (deliver(*subscription, sourceName, eventName, arguments))
-                handled = true;
-        }
+        if (!postCached(sourceName, eventName, arguments, &handled))
+            handled = postResolving(sourceName, eventName, arguments);
         if (!handled)
             qCDebug(lcNexaroServices, "postEvent: no subscriber of \"%s\" handled %s",
                     qUtf8Printable(sourceName), qUtf8Printable(eventName));
@@ -111,8 +101,80 @@ bool cServiceMgr::postEvent(const QString &sourceName, const QString &eventName,
     return handled;
 }
 
+cServiceMgr::cEventSlot &cServiceMgr::eventSlot(quint32 hash)
+{
+    static thread_local cEventSlot recent[16];
+    return recent[hash % 16];
+}
+
+bool cServiceMgr::postCached(const QString &sourceName, const QString &eventName,
+                             const cArgumentList &arguments, bool *handled)
+{
+    cEventSlot &slot = eventSlot(cCallSignature::slotHash(sourceName, eventName, nullptr, arguments));
+    const quint64 generation = m_generation.load(std::memory_order_acquire);
+    if (slot.generation != generation || !slot.signature.matches(sourceName, eventName, nullptr, arguments))
+        return false;
+    ++slot.delivering;
+    for (const cEventSlot::cHandler &handler : slot.handlers) {
+        const cSubscription &subscription = *handler.subscription;
+        // Once a handler has subscribed, unsubscribed or registered anything, the remaining
+        // subscribers are delivered to as the resolving path does it, each read afresh (a prefix
+        // may have changed); so is one without a handler while that is being logged. Those that
+        // left or were destroyed are skipped either way.
+        if (m_generation.load(std::memory_order_acquire) != generation
+            || (!handler.method.isValid() && lcNexaroServices().isDebugEnabled())) {
+            if (deliver(subscription, sourceName, eventName, arguments))
+                *handled = true;
+            continue;
+        }
+        QObject *receiver = subscription.receiver.data();
+        if (!handler.method.isValid() || !receiver || !subscription.active.load(std::memory_order_acquire))
+            continue;
+        if (handler.method.invoke(receiver, nullptr, arguments))
+            *handled = true;
+    }
+    --slot.delivering;
+    return true;
+}
+
+bool cServiceMgr::postResolving(const QString &sourceName, const QString &eventName,
+                                const cArgumentList &arguments)
+{
+    // Handlers may subscribe and unsubscribe while the event travels: it goes to the subscribers
+    // of the moment it was posted, less those that left since.
+    QList<cSubscriptionPtr> snapshot;
+    quint64 generation = 0;
+    {
+        QMutexLocker lock(&m_mutex);
+        generation = m_generation.load(std::memory_order_relaxed);
+        const auto it = m_subscriptions.find(sourceName);
+        if (it != m_subscriptions.end()) {
+            pruneDestroyed(*it);
+            snapshot = *it;
+        }
+    }
+    bool handled = false;
+    std::vector<cEventSlot::cHandler> handlers;
+    handlers.reserve(size_t(snapshot.size()));
+    for (const cSubscriptionPtr &subscription : std::as_const(snapshot)) {
+        cInvoker handler;
+        if (deliver(*subscription, sourceName, eventName, arguments, &handler))
+            handled = true;
+        handlers.push_back({subscription, handler});
+    }
+    // Kept only when nothing changed while the event travelled, so that every index was resolved
+    // with the prefix its subscriber still has.
+    cEventSlot &slot = eventSlot(cCallSignature::slotHash(sourceName, eventName, nullptr, arguments));
+    if (slot.delivering == 0 && m_generation.load(std::memory_order_acquire) == generation) {
+        slot.generation = generation;
+        slot.signature.assign(sourceName, eventName, nullptr, arguments);
+        slot.handlers = std::move(handlers);
+    }
+    return handled;
+}
+
 bool cServiceMgr::deliver(const cSubscription &subscription, const QString &sourceName,
-                          const QString &eventName, const cArgumentList &arguments)
+                          const QString &eventName, const cArgumentList &arguments, cInvoker *handler)
 {
     QObject *receiver = nullptr;
     cMethodKey key;
@@ -135,6 +197,8 @@ bool cServiceMgr::deliver(const cSubscription &subscription, const QString &sour
                 qUtf8Printable(sourceName), key.signature().constData());
         return false;
     }
+    if (handler)
+        *handler = cInvoker(key.metaObject, entry.index);
     return invoke(receiver, entry.index, nullptr, arguments);
 }
 

@@ -7,6 +7,7 @@
 #include <QDomDocument>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QSharedPointer>
 #include <QtTest>
 
@@ -324,6 +325,49 @@ private slots:
         QVERIFY(!Nexaro::service(kService));
         QVERIFY(!m_mgr->callService(kService, "toContextId", Q_ARG(GenericButton::GenericButton_t, button)));
         QVERIFY(!m_mgr->requireService(kService, "1"));
+    }
+
+    void cachedCallsFollowChanges()
+    {
+        // Each thread keeps what it found for its recent calls: a change made on another thread,
+        // and a cache that was cleared, must still reach it.
+        const QString method = QStringLiteral("toContextId");
+        GKey::GKey_t key = GKey::G1;
+        QThread worker;
+        QObject context;
+        context.moveToThread(&worker);
+        worker.start();
+        const auto stop = qScopeGuard([&worker] {
+            worker.quit();
+            worker.wait();
+        });
+        const auto callOnWorker = [&] {
+            QStringList ids;
+            QMetaObject::invokeMethod(
+                &context,
+                [&] {
+                    for (int i = 0; i < 2; ++i) {
+                        QString id;
+                        if (m_mgr->callService(kService, method, Q_RETURN_ARG(QString, id),
+                                               Q_ARG(GKey::GKey_t, key)))
+                            ids << id;
+                    }
+                },
+                Qt::BlockingQueuedConnection);
+            return ids;
+        };
+        QCOMPARE(callOnWorker(), QStringList({"G1", "G1"}));
+
+        cOtherService other;
+        Nexaro::registerService(kService, &other);
+        QCOMPARE(callOnWorker(), QStringList({"other G1", "other G1"}));
+        Nexaro::clearMethodCache();
+        QCOMPARE(callOnWorker(), QStringList({"other G1", "other G1"}));
+        GenericButton::GenericButton_t button = GenericButton::Left;
+        QVERIFY(!m_mgr->callService(kService, method, Q_ARG(GenericButton::GenericButton_t, button)));
+
+        Nexaro::unregisterService(kService);
+        QCOMPARE(callOnWorker(), QStringList());
     }
 
     void eventDispatch()
