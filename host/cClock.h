@@ -1,5 +1,4 @@
-#ifndef CCLOCK_H
-#define CCLOCK_H
+#pragma once
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -31,4 +30,3 @@ private:
     QElapsedTimer m_elapsed;
 };
 
-#endif // CCLOCK_H

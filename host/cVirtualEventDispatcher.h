@@ -1,5 +1,4 @@
-#ifndef CVIRTUALEVENTDISPATCHER_H
-#define CVIRTUALEVENTDISPATCHER_H
+#pragma once
 
 #include <QAbstractEventDispatcher>
 #include <QAtomicInt>
@@ -126,4 +125,3 @@ private:
     QAtomicInt m_interrupted = 0;
 };
 
-#endif // CVIRTUALEVENTDISPATCHER_H
