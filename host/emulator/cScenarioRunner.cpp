@@ -15,10 +15,7 @@
 #include "cTrace.h"
 #include "cTransportFactory.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <algorithm>
 

@@ -1,0 +1,43 @@
+# Runs one golden scenario through q71-host and compares its JSON Lines with the expected file,
+# times included: the run is on the virtual clock, so they are exact.
+#   cmake -DPROGRAM=q71-host -DSCENARIO=NAME.q71 -DEXPECTED=NAME.jsonl [-DUPDATE=ON] -P run_golden.cmake
+# With UPDATE=ON the expected file is rewritten from the run instead; whatever it then says must be
+# checked against what the headset should do before it is committed.
+foreach(var PROGRAM SCENARIO EXPECTED)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "run_golden.cmake: ${var} is not set")
+    endif()
+endforeach()
+
+execute_process(
+    COMMAND ${PROGRAM} --json --locale en-US ${SCENARIO}
+    OUTPUT_VARIABLE actual
+    ERROR_VARIABLE errors
+    RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "q71-host exited with ${status}:\n${errors}")
+endif()
+if(NOT errors STREQUAL "")
+    message(FATAL_ERROR "q71-host wrote to standard error:\n${errors}")
+endif()
+
+if(UPDATE)
+    file(WRITE ${EXPECTED} "${actual}")
+    message(STATUS "rewrote ${EXPECTED}")
+    return()
+endif()
+
+file(READ ${EXPECTED} expected)
+if(NOT actual STREQUAL expected)
+    get_filename_component(name ${EXPECTED} NAME)
+    set(actualFile ${CMAKE_CURRENT_BINARY_DIR}/${name}.actual)
+    file(WRITE ${actualFile} "${actual}")
+    # The difference goes straight to the output: CMake would rewrap it inside a message.
+    find_program(DIFF diff)
+    if(DIFF)
+        execute_process(COMMAND ${DIFF} -u ${EXPECTED} ${actualFile})
+    else()
+        message("expected:\n${expected}\nactual:\n${actual}")
+    endif()
+    message(FATAL_ERROR "the trace differs from ${EXPECTED}; the actual output is in ${actualFile}")
+endif()
