@@ -1,0 +1,68 @@
+// A scenario file as q71-host reads it: the input is the file's text. The lines that parse are then
+// played against the plugin on virtual time, with both printers writing the trace, so that what a
+// user may hand the emulator reaches the runner too.
+#include "FuzzApplication.h"
+#include "NexaroHost.h"
+#include "cClock.h"
+#include "cHost.h"
+#include "cJsonLinesSink.h"
+#include "cScenarioParser.h"
+#include "cScenarioRunner.h"
+#include "cTimelineSink.h"
+#include "cTrace.h"
+
+#include <QBuffer>
+
+#include <algorithm>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    Fuzz::startApplication(argc, argv);
+    Fuzz::preloadPlugin(cHost::defaultPluginFile());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    cScenarioParser parser;
+    const bool parsed = parser.parse(QStringLiteral("fuzz.q71"),
+                                     QByteArray(reinterpret_cast<const char *>(data), int(size)));
+    // It fails exactly when it has something to say about a line.
+    if (parsed != parser.errors().isEmpty())
+        abort();
+
+    // The runner hands "mic light N" and "mic notify N" to the model as the enum whatever N is, and
+    // a value outside 0..3 is undefined behaviour before the plugin sees it (UBSan stops at the
+    // load in the model's meta-call). Those lines are left out of the run until the emulator
+    // checks them itself; the parser has still read them.
+    cScenario scenario = parser.scenario();
+    scenario.commands.erase(std::remove_if(scenario.commands.begin(), scenario.commands.end(),
+                                           [](const cScenarioCommand &command) {
+                                               return (command.kind == cScenarioCommand::MicLight
+                                                       || command.kind == cScenarioCommand::MicNotify)
+                                                   && (command.value < 0 || command.value > 3);
+                                           }),
+                            scenario.commands.end());
+
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    cClock clock;
+    cTrace trace(clock);
+    cJsonLinesSink json(&out);
+    cTimelineSink timeline(&out, QStringLiteral("fuzz"));
+    trace.addSink(&json);
+    trace.addSink(&timeline);
+    {
+        cHost host;
+        if (!host.loadPlugin())
+            abort();
+        cScenarioRunner runner(host, clock, trace);
+        runner.run(scenario);
+        trace.finish();
+        for (cHostServices::Service service : cHostServices::All)
+            host.services().setAvailable(service, true);
+    }
+    Nexaro::setLocaleOverride(QString()); // "locale" outlives the run otherwise
+    cVirtualEventDispatcher::current()->advance(1000);
+    return 0;
+}
