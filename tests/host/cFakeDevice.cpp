@@ -12,9 +12,6 @@ bool cFakeDevice::addTransport(cAbstractTransportPtr transport)
         && transport->info()["uid"].toString().startsWith(m_unitPrefix);
     if (accepted)
         m_transports.insert(kind, transport);
-    m_calls.append(
-        QStringLiteral("addTransport(%1)=%2")
-            .arg(TransportKind::name(kind), accepted ? QStringLiteral("true") : QStringLiteral("false")));
     return accepted;
 }
 

@@ -6,16 +6,16 @@
 #include <QStringList>
 
 // A device of one unit: it takes one transport of each headset kind whose uid starts with its
-// unit prefix, writes every call it receives into calls(), and serves the interfaces given to serve().
+// unit prefix, and writes its starts, stops and removals into calls().
 class cFakeDevice : public IAbstractDevice
 {
     Q_OBJECT
 public:
     explicit cFakeDevice(const QString &unitPrefix, const cJsonValue &info = cJsonValue());
 
-    cObjectPtr queryInterface(const QString &ifc) override { return m_interfaces.value(ifc); }
-    QString id() override { return m_id; }
-    void setId(const QString &id) override { m_id = id; }
+    cObjectPtr queryInterface(const QString &) override { return cObjectPtr(); }
+    QString id() override { return QString(); }
+    void setId(const QString &) override { }
     QString model() override { return QStringLiteral("Fake"); }
     QString displayName() override { return QStringLiteral("Fake device"); }
     const cJsonValue &deviceInfo() override { return m_info; }
@@ -27,13 +27,10 @@ public:
     void stop() override { m_calls.append(QStringLiteral("stop")); }
 
     QStringList calls() const { return m_calls; }
-    void serve(const QString &ifc, const cObjectPtr &object) { m_interfaces.insert(ifc, object); }
 
 private:
     QString m_unitPrefix;
-    QString m_id;
     cJsonValue m_info;
     QMap<TransportKind::TransportKind_t, cAbstractTransportPtr> m_transports;
     QStringList m_calls;
-    QMap<QString, cObjectPtr> m_interfaces;
 };

@@ -1,10 +1,11 @@
-#include "IServiceMgr.h"
+// The host's device flow with providers and devices of its own: who is offered a transport in
+// which order, when devices are released, started and stopped, which providers are never asked,
+// and the simulated bus in front of it.
 #include "cDevMgrLowService.h"
 #include "cDeviceManager.h"
 #include "cFakeDevice.h"
 #include "cFakeProvider.h"
-#include "cHostMetaTypes.h"
-#include "cHostServices.h"
+#include "cHost.h"
 #include "cTransportFactory.h"
 
 #include <QSignalSpy>
@@ -12,41 +13,37 @@
 
 using namespace TransportKind;
 
-QString yesNo(bool value)
-{
-    return value ? QStringLiteral("yes") : QStringLiteral("no");
-}
-
-// Records the device manager's signals as one ordered list of lines.
+// Records the device manager's signals, one line for each transport offered or removed; devices
+// are named d1, d2, ... in the order the log first sees them.
 class cFlowLog : public QObject
 {
 public:
     explicit cFlowLog(cDeviceManager *manager)
     {
+        const auto yes = [](bool value) { return QLatin1String(value ? "yes" : "no"); };
+        connect(manager, &cDeviceManager::transportOffered, this,
+                [this](const QString &, const QString &uid) { lines << "offer " + uid; });
         connect(manager, &cDeviceManager::createDeviceCalled, this,
-                [this](const QString &alias, const QString &kind, bool created) {
-                    lines << QStringLiteral("createDevice %1 %2 %3").arg(alias, kind, yesNo(created));
+                [=](const QString &alias, const QString &kind, bool created) {
+                    add(QStringLiteral("createDevice %1 %2 %3").arg(alias, kind, yes(created)));
                 });
         connect(manager, &cDeviceManager::addTransportCalled, this,
-                [this](IAbstractDevice *device, const QString &kind, bool accepted) {
-                    lines << QStringLiteral("addTransport %1 %2 %3").arg(name(device), kind, yesNo(accepted));
+                [=](IAbstractDevice *device, const QString &kind, bool accepted) {
+                    add(QStringLiteral("addTransport %1 %2 %3").arg(name(device), kind, yes(accepted)));
                 });
         connect(manager, &cDeviceManager::removeTransportCalled, this,
                 [this](IAbstractDevice *device, const QString &kind) {
                     lines << QStringLiteral("removeTransport %1 %2").arg(name(device), kind);
                 });
         connect(manager, &cDeviceManager::validated, this, [this](IAbstractDevice *device, int result) {
-            lines << QStringLiteral("validate %1 %2").arg(name(device)).arg(result);
+            add(QStringLiteral("validate %1 %2").arg(name(device)).arg(result));
         });
         connect(manager, &cDeviceManager::transportUnclaimed, this,
-                [this](const QString &kind, const QString &uid) {
-                    lines << QStringLiteral("unclaimed %1 %2").arg(kind, uid);
-                });
+                [this](const QString &kind, const QString &uid) { add("unclaimed " + kind + ' ' + uid); });
         connect(manager, &cDeviceManager::deviceRemoved, this,
-                [this](IAbstractDevice *device) { lines << QStringLiteral("removed %1").arg(name(device)); });
+                [this](IAbstractDevice *device) { add("removed " + name(device)); });
     }
 
-    // Devices are named in the order this log first sees them: d1, d2, ...
     QString name(IAbstractDevice *device)
     {
         if (!m_devices.contains(device))
@@ -57,6 +54,8 @@ public:
     QStringList lines;
 
 private:
+    void add(const QString &event) { lines.last() += ", " + event; }
+
     QList<IAbstractDevice *> m_devices;
 };
 
@@ -64,136 +63,81 @@ class tst_DeviceManager : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
-    void existingDevicesAreAskedBeforeProviders();
-    void providersAreAskedInRegistrationOrder();
-    void transportNobodyTakesIsReported();
+    void offersGoToDevicesFirstThenProvidersInOrder();
     void removalGoesToTheHoldingDeviceAndReleasesEmptyDevices();
     void onlyCompleteDevicesStartAndLosingATransportStopsFirst();
-    void autoStartOnCompletion();
-    void providerOfAnotherContractVersionIsRefused();
-    void unregisteredProviderIsNoLongerAsked();
+    void refusedAndUnregisteredProvidersAreNotAsked();
+    void busPlugsEachTransportOnce();
 
 private:
-    cAbstractDeviceProviderPtr registerByName(IAbstractDeviceProvider *provider, const QString &alias);
+    cFakeProvider *addProvider(const QString &uidPrefix, const QString &alias);
 
-    cHostServices *m_services = nullptr;
+    cHost *m_host = nullptr;
     cDeviceManager *m_manager = nullptr;
 };
 
-void tst_DeviceManager::initTestCase()
-{
-    registerHostMetaTypes();
-}
-
 void tst_DeviceManager::init()
 {
-    m_services = new cHostServices;
-    m_services->registerAll();
-    m_manager = new cDeviceManager(m_services->devMgr());
+    m_host = new cHost;
+    m_manager = m_host->deviceManager();
 }
 
 void tst_DeviceManager::cleanup()
 {
-    delete m_manager;
-    delete m_services;
+    delete m_host;
 }
 
-// Registers as a plugin does: by name, with the tags its proxy passes.
-cAbstractDeviceProviderPtr tst_DeviceManager::registerByName(IAbstractDeviceProvider *provider,
-                                                             const QString &alias)
+cFakeProvider *tst_DeviceManager::addProvider(const QString &uidPrefix, const QString &alias)
 {
-    cAbstractDeviceProviderPtr pointer(provider);
-    QString aliasCopy = alias;
-    const bool ok = IServiceMgr::instance()->callService(
-        cHostServices::name(cHostServices::DevMgr), QStringLiteral("registerDeviceProvider"),
-        QGenericArgument("cAbstractDeviceProviderPtr", &pointer), QGenericArgument("QString", &aliasCopy));
-    if (!ok)
-        qWarning("registerDeviceProvider could not be called by name");
-    return pointer;
+    auto *provider = new cFakeProvider(uidPrefix);
+    m_host->services().devMgr()->registerDeviceProvider(cAbstractDeviceProviderPtr(provider), alias);
+    return provider;
 }
 
-void tst_DeviceManager::existingDevicesAreAskedBeforeProviders()
+void tst_DeviceManager::offersGoToDevicesFirstThenProvidersInOrder()
 {
-    auto *provider = new cFakeProvider(QStringLiteral("Q71-"));
-    const cAbstractDeviceProviderPtr keep = registerByName(provider, QStringLiteral("Fake"));
-    QCOMPARE(m_services->devMgr()->providers().size(), 1);
+    addProvider(QStringLiteral("Foreign-"), QStringLiteral("Picky"));
+    addProvider(QStringLiteral("Q71-"), QStringLiteral("Headsets"));
     cFlowLog log(m_manager);
 
     const cAbstractDevicePtr first = m_manager->offerTransport(cTransportFactory::headset(Hid, 1));
     QVERIFY(first);
-    const cAbstractDevicePtr second = m_manager->offerTransport(cTransportFactory::headset(Render, 1));
-    QCOMPARE(second, first);
+    QCOMPARE(m_manager->offerTransport(cTransportFactory::headset(Render, 1)), first);
     const cAbstractDevicePtr otherUnit = m_manager->offerTransport(cTransportFactory::headset(Capture, 2));
     QVERIFY(otherUnit && otherUnit != first);
     QCOMPARE(m_manager->offerTransport(cTransportFactory::headset(Capture, 1)), first);
-
-    const QStringList expected = {
-        "createDevice Fake hid yes",
-        "validate d1 2",
-        "addTransport d1 render yes",
-        "validate d1 2",
-        "addTransport d1 capture no",
-        "createDevice Fake capture yes",
-        "validate d2 2",
-        "addTransport d1 capture yes",
-        "validate d1 4",
-    };
-    QCOMPARE(log.lines, expected);
-    QCOMPARE(provider->createDeviceCalls(), 2);
-    QCOMPARE(m_manager->devices().size(), 2);
-}
-
-void tst_DeviceManager::providersAreAskedInRegistrationOrder()
-{
-    auto *picky = new cFakeProvider(QStringLiteral("Foreign-"));
-    auto *headsets = new cFakeProvider(QStringLiteral("Q71-"));
-    const cAbstractDeviceProviderPtr keepPicky = registerByName(picky, QStringLiteral("Picky"));
-    const cAbstractDeviceProviderPtr keepHeadsets = registerByName(headsets, QStringLiteral("Headsets"));
-    cFlowLog log(m_manager);
-
-    QVERIFY(m_manager->offerTransport(cTransportFactory::headset(Hid)));
     QVERIFY(m_manager->offerTransport(cTransportFactory::foreign(Hid)));
-    const QStringList expected = {
-        "createDevice Picky hid no",
-        "createDevice Headsets hid yes",
-        "validate d1 2",
-        // The headset's device is asked first and refuses another product's transport.
-        "addTransport d1 hid no",
-        "createDevice Picky hid yes",
-        "validate d2 2",
-    };
-    QCOMPARE(log.lines, expected);
-}
-
-void tst_DeviceManager::transportNobodyTakesIsReported()
-{
-    const cAbstractDeviceProviderPtr keep
-        = registerByName(new cFakeProvider(QStringLiteral("Q71-")), QStringLiteral("Fake"));
-    cFlowLog log(m_manager);
-
     const cAbstractTransportPtr plain = cTransportFactory::headset(Other);
     QVERIFY(!m_manager->offerTransport(plain));
     QVERIFY(!m_manager->withdrawTransport(plain));
-    QCOMPARE(log.lines, QStringList({"createDevice Fake other no", "unclaimed other Q71-1-other"}));
-    QVERIFY(m_manager->devices().isEmpty());
+
+    const QStringList expected = {
+        "offer Q71-1-hid, createDevice Picky hid no, createDevice Headsets hid yes, validate d1 2",
+        "offer Q71-1-render, addTransport d1 render yes, validate d1 2",
+        "offer Q71-2-capture, addTransport d1 capture no, createDevice Picky capture no, "
+        "createDevice Headsets capture yes, validate d2 2",
+        "offer Q71-1-capture, addTransport d1 capture yes, validate d1 4",
+        "offer Foreign-1-hid, addTransport d1 hid no, addTransport d2 hid no, createDevice Picky hid yes, "
+        "validate d3 2",
+        "offer Q71-1-other, addTransport d1 other no, addTransport d2 other no, addTransport d3 other no, "
+        "createDevice Picky other no, createDevice Headsets other no, unclaimed other Q71-1-other",
+    };
+    QCOMPARE(log.lines, expected);
+    QCOMPARE(m_manager->devices().size(), 3);
 }
 
 void tst_DeviceManager::removalGoesToTheHoldingDeviceAndReleasesEmptyDevices()
 {
-    auto *provider = new cFakeProvider(QStringLiteral("Q71-"));
-    const cAbstractDeviceProviderPtr keep = registerByName(provider, QStringLiteral("Fake"));
+    cFakeProvider *provider = addProvider(QStringLiteral("Q71-"), QStringLiteral("Fake"));
     const cAbstractTransportPtr hid1 = cTransportFactory::headset(Hid, 1);
     const cAbstractTransportPtr render1 = cTransportFactory::headset(Render, 1);
     const cAbstractTransportPtr hid2 = cTransportFactory::headset(Hid, 2);
-    m_manager->offerTransport(hid1);
-    m_manager->offerTransport(render1);
-    m_manager->offerTransport(hid2);
-    QCOMPARE(provider->created().size(), 2);
-    const QPointer<cFakeDevice> unit1 = provider->created().at(0);
-    const QPointer<cFakeDevice> unit2 = provider->created().at(1);
+    for (const cAbstractTransportPtr &transport : {hid1, render1, hid2})
+        m_manager->offerTransport(transport);
+    const QPointer<cFakeDevice> unit1 = provider->created().value(0);
+    const QPointer<cFakeDevice> unit2 = provider->created().value(1);
     cFlowLog log(m_manager);
     log.name(unit1);
     log.name(unit2);
@@ -201,22 +145,19 @@ void tst_DeviceManager::removalGoesToTheHoldingDeviceAndReleasesEmptyDevices()
     QVERIFY(m_manager->withdrawTransport(hid2));
     QVERIFY2(!unit2, "a device without transports must be released");
     QVERIFY(m_manager->withdrawTransport(hid1));
-    QVERIFY(unit1);
     QVERIFY(m_manager->transportsOf(m_manager->devices().value(0))
             == QList<cAbstractTransportPtr>({render1}));
     QVERIFY(!m_manager->withdrawTransport(hid1));
 
-    const QStringList expected = {
-        "removeTransport d2 hid", "validate d2 1", "removed d2", "removeTransport d1 hid", "validate d1 2",
-    };
-    QCOMPARE(log.lines, expected);
-    QCOMPARE(unit1->calls().filter("removeTransport"), QStringList({"removeTransport(hid)"}));
+    QCOMPARE(log.lines,
+             QStringList({"removeTransport d2 hid, validate d2 1, removed d2",
+                          "removeTransport d1 hid, validate d1 2"}));
+    QCOMPARE(unit1->calls(), QStringList({"removeTransport(hid)"}));
 }
 
 void tst_DeviceManager::onlyCompleteDevicesStartAndLosingATransportStopsFirst()
 {
-    auto *provider = new cFakeProvider(QStringLiteral("Q71-"));
-    const cAbstractDeviceProviderPtr keep = registerByName(provider, QStringLiteral("Fake"));
+    cFakeProvider *provider = addProvider(QStringLiteral("Q71-"), QStringLiteral("Fake"));
     const cAbstractDevicePtr device = m_manager->offerTransport(cTransportFactory::headset(Hid));
     m_manager->offerTransport(cTransportFactory::headset(Render));
     QVERIFY(!m_manager->startDevice(device));
@@ -233,47 +174,60 @@ void tst_DeviceManager::onlyCompleteDevicesStartAndLosingATransportStopsFirst()
     m_manager->withdrawTransport(capture);
     QCOMPARE(stopped.count(), 1);
     QVERIFY(!m_manager->isStarted(device));
-    const QStringList calls = provider->created().at(0)->calls();
-    QCOMPARE(calls.mid(calls.size() - 3), QStringList({"start", "stop", "removeTransport(capture)"}));
-}
+    QCOMPARE(provider->created().value(0)->calls(),
+             QStringList({"start", "stop", "removeTransport(capture)"}));
 
-void tst_DeviceManager::autoStartOnCompletion()
-{
-    const cAbstractDeviceProviderPtr keep
-        = registerByName(new cFakeProvider(QStringLiteral("Q71-")), QStringLiteral("Fake"));
+    // With auto-start the transport that completes the device starts it.
     m_manager->setAutoStart(true);
-    QSignalSpy started(m_manager, &cDeviceManager::deviceStarted);
-    m_manager->offerTransport(cTransportFactory::headset(Hid));
-    m_manager->offerTransport(cTransportFactory::headset(Render));
-    QCOMPARE(started.count(), 0);
-    const cAbstractDevicePtr device = m_manager->offerTransport(cTransportFactory::headset(Capture));
-    QCOMPARE(started.count(), 1);
+    m_manager->offerTransport(capture);
+    QCOMPARE(started.count(), 2);
     QVERIFY(m_manager->isStarted(device));
 }
 
-void tst_DeviceManager::providerOfAnotherContractVersionIsRefused()
+void tst_DeviceManager::refusedAndUnregisteredProvidersAreNotAsked()
 {
-    QSignalSpy refused(m_services->devMgr(), &cDevMgrLowService::providerRefused);
+    QSignalSpy refused(m_host->services().devMgr(), &cDevMgrLowService::providerRefused);
+    const QSharedPointer<cFakeProvider> future(new cFakeProviderV2(QStringLiteral("Q71-")));
     QTest::ignoreMessage(QtWarningMsg,
                          "Refused the device provider of plugin 'Future': it implements interface "
                          "version '2', this host speaks version '1'");
-    const cAbstractDeviceProviderPtr keep
-        = registerByName(new cFakeProviderV2(QStringLiteral("Q71-")), QStringLiteral("Future"));
+    m_host->services().devMgr()->registerDeviceProvider(future, QStringLiteral("Future"));
     QCOMPARE(refused.count(), 1);
-    QVERIFY(m_services->devMgr()->providers().isEmpty());
+
+    const QSharedPointer<cFakeProvider> gone(new cFakeProvider(QStringLiteral("Q71-")));
+    m_host->services().devMgr()->registerDeviceProvider(gone, QStringLiteral("Gone"));
+    m_host->services().devMgr()->unregisterDeviceProvider(gone);
+    QVERIFY(m_host->services().devMgr()->providers().isEmpty());
     QVERIFY(!m_manager->offerTransport(cTransportFactory::headset(Hid)));
+    QCOMPARE(future->createDeviceCalls() + gone->createDeviceCalls(), 0);
 }
 
-void tst_DeviceManager::unregisteredProviderIsNoLongerAsked()
+void tst_DeviceManager::busPlugsEachTransportOnce()
 {
-    auto *provider = new cFakeProvider(QStringLiteral("Q71-"));
-    cAbstractDeviceProviderPtr pointer = registerByName(provider, QStringLiteral("Fake"));
-    QVERIFY(IServiceMgr::instance()->callService(cHostServices::name(cHostServices::DevMgr),
-                                                 QStringLiteral("unregisterDeviceProvider"),
-                                                 QGenericArgument("cAbstractDeviceProviderPtr", &pointer)));
-    QVERIFY(m_services->devMgr()->providers().isEmpty());
-    QVERIFY(!m_manager->offerTransport(cTransportFactory::headset(Hid)));
-    QCOMPARE(provider->createDeviceCalls(), 0);
+    cFakeProvider *provider = addProvider(QStringLiteral("Q71-"), QStringLiteral("Fake"));
+    const cAbstractDevicePtr device = m_host->plugHeadset(1);
+    QVERIFY(device);
+    QCOMPARE(m_host->plug(Hid, 1), m_host->transport(Hid, 1));
+    QCOMPARE(provider->createDeviceCalls(), 1);
+    QVERIFY(m_host->hidTransport(1) && !m_host->hidTransport(2));
+    QCOMPARE(m_host->start(), 1);
+
+    QVERIFY(m_host->unplug(Render, 1));
+    QVERIFY(!m_host->unplug(Render, 1));
+    QVERIFY(!m_manager->isStarted(device));
+    QCOMPARE(m_host->device(1), device);
+    QVERIFY(m_host->unplug(Hid, 1));
+    QVERIFY(m_host->unplug(Capture, 1));
+    QVERIFY(m_host->pluggedTransports().isEmpty());
+    QVERIFY(!m_host->device(1));
+    QVERIFY(m_manager->devices().isEmpty());
+
+    // A device without a microphone model: the host's calls to it fail without reaching anything.
+    const cMicrophoneClient microphone = cHost::microphone(device);
+    bool invoked = true;
+    QVERIFY(!microphone.isValid());
+    QVERIFY(!microphone.setLightConfig(MicLight::Setting2, &invoked));
+    QVERIFY(!invoked);
 }
 
 QTEST_GUILESS_MAIN(tst_DeviceManager)

@@ -1,6 +1,5 @@
 #include "Brask.h"
 #include "IServiceMgr.h"
-#include "cHostMetaTypes.h"
 #include "cPluginLoader.h"
 
 #include <QDomDocument>
@@ -27,16 +26,10 @@ class tst_PluginLoader : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void failures_data();
     void failures();
     void aliasResolvesBeforeInitialize();
 };
-
-void tst_PluginLoader::initTestCase()
-{
-    registerHostMetaTypes();
-}
 
 void tst_PluginLoader::failures_data()
 {
@@ -79,12 +72,11 @@ void tst_PluginLoader::aliasResolvesBeforeInitialize()
     QVERIFY2(loader.load(file, QStringLiteral("FixtureAlias")), qPrintable(loader.errorString()));
     QVERIFY(loader.isLoaded());
     QCOMPARE(events.initialized.size(), 1);
-    const QStringList seen = events.initialized.constFirst();
-    QCOMPARE(seen.at(0), QStringLiteral("FixtureAlias"));
-    QCOMPARE(seen.at(1), QFileInfo(file).absolutePath());
-    QCOMPARE(seen.at(2), QStringLiteral("q71.plugin.FixtureAlias"));
-    QVERIFY(!seen.at(3).isEmpty());
-    QCOMPARE(seen.at(4), QStringLiteral("fixture"));
+    QStringList seen = events.initialized.constFirst();
+    QVERIFY(!seen.takeAt(3).isEmpty()); // the host's version
+    QCOMPARE(
+        seen,
+        QStringList({"FixtureAlias", QFileInfo(file).absolutePath(), "q71.plugin.FixtureAlias", "fixture"}));
 
     // A second load through the same loader would initialise the plugin twice.
     QVERIFY(!loader.load(file, QStringLiteral("FixtureAlias")));

@@ -11,7 +11,6 @@
 #include <QSharedPointer>
 #include <QtTest>
 
-#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -38,7 +37,6 @@ public:
         : m_name(name)
         , m_log(log)
     { }
-    cPayloadPtr kept;
     std::function<void()> action; // run once by the next ExitApplication, as the handler's last step
 
     Q_INVOKABLE QString toContextId(GKey::GKey_t key) { return ran(QStringLiteral("G%1").arg(int(key))); }
@@ -48,7 +46,6 @@ public:
     }
     Q_INVOKABLE void destroyAudioDevice(cPayloadPtr device) { ran(device ? "ptr" : "null"); }
     Q_INVOKABLE void destroyAudioDevice(QString name) { ran("name " + name); }
-    Q_INVOKABLE void keep(cPayloadPtr device) { kept = device; }
     Q_INVOKABLE QString parseManifest(const QDomElement &e, const QString &alias)
     {
         return ran(e.tagName() + alias);
@@ -98,20 +95,6 @@ public:
     QList<Nexaro::cServiceTrace> traces;
     void observe(const Nexaro::cServiceTrace &trace) override { traces << trace; }
 };
-
-// Strong and weak count of a shared pointer's block, read from Qt's layout (value, block).
-template<class T> static QPair<int, int> counts(const QSharedPointer<T> &pointer)
-{
-    struct cLayout
-    {
-        T *value;
-        QtSharedPointer::ExternalRefCountData *d;
-    };
-    static_assert(sizeof(cLayout) == sizeof(QSharedPointer<T>), "unexpected QSharedPointer layout");
-    cLayout layout;
-    std::memcpy(static_cast<void *>(&layout), static_cast<const void *>(&pointer), sizeof layout);
-    return {layout.d->strongref.loadRelaxed(), layout.d->weakref.loadRelaxed()};
-}
 
 static QStringList g_messages;
 static void captureMessage(QtMsgType, const QMessageLogContext &, const QString &text)
@@ -237,17 +220,8 @@ private slots:
         QLoggingCategory::setFilterRules(QString());
     }
 
-    void sharedPointerCountsUnchanged()
-    {
-        const cPayloadPtr device(new cPayload);
-        const QPair<int, int> before = counts(device);
-        QVERIFY(m_mgr->callService(kService, "destroyAudioDevice", Q_ARG(cPayloadPtr, device)));
-        QCOMPARE(counts(device), before);
-        // The same measure sees a reference that the service keeps.
-        QVERIFY(m_mgr->callService(kService, "keep", Q_ARG(cPayloadPtr, device)));
-        QCOMPARE(counts(device).first, before.first + 1);
-    }
-
+    // The plugin tests read names, type names, argument values and posts from the trace; these are
+    // the parts they never meet.
     void observer()
     {
         cRecorder recorder;
@@ -261,21 +235,11 @@ private slots:
                                     Q_ARG(cPayload, unregistered)));
         QVERIFY(!m_mgr->requireService(kService, "2"));
         QVERIFY(m_mgr->subscribeEvents("Observed_Events", receiver("a"), "on"));
-        QVERIFY(
-            m_mgr->postEvent("Observed_Events", "GKeyPressed", Q_ARG(GKey::GKey_t, key), Q_ARG(QString, id)));
-        QVERIFY(m_mgr->unsubscribeEvents("Observed_Events", receiver("a")));
         Nexaro::removeObserver(&recorder);
-        QVERIFY(m_mgr->callService(kService, "toContextId", Q_ARG(GKey::GKey_t, key)));
+        QVERIFY(m_mgr->unsubscribeEvents("Observed_Events", receiver("a")));
 
-        QCOMPARE(recorder.traces.size(), 6);
-        const Nexaro::cServiceTrace &call = recorder.traces.at(0);
-        QVERIFY(call.kind == Nexaro::cServiceTrace::Call && call.ok);
-        QCOMPARE(call.name + "." + call.member, kService + ".toContextId");
-        QCOMPARE(call.resultType, QByteArray("QString"));
-        QCOMPARE(call.arguments.size(), 1);
-        QCOMPARE(call.arguments.at(0).typeName, QByteArray("GKey::GKey_t"));
-        QCOMPARE(int(call.arguments.at(0).value.value<GKey::GKey_t>()), int(GKey::G2));
-        QCOMPARE(call.result.toString(), QStringLiteral("G2"));
+        QCOMPARE(recorder.traces.size(), 4);
+        QCOMPARE(recorder.traces.at(0).result.toString(), QStringLiteral("G2"));
         const Nexaro::cServiceTrace &failed = recorder.traces.at(1);
         QVERIFY(!failed.ok && !failed.result.isValid());
         QCOMPARE(failed.arguments.at(0).typeName, QByteArray("cPayload"));
@@ -283,16 +247,14 @@ private slots:
         const Nexaro::cServiceTrace &require = recorder.traces.at(2);
         QVERIFY(require.kind == Nexaro::cServiceTrace::Require && !require.ok);
         QCOMPARE(require.member, QStringLiteral("2"));
-        const Nexaro::cServiceTrace &subscribe = recorder.traces.at(3), &unsubscribe = recorder.traces.at(5);
+        const Nexaro::cServiceTrace &subscribe = recorder.traces.at(3);
         QVERIFY(subscribe.kind == Nexaro::cServiceTrace::Subscribe && subscribe.receiver == receiver("a"));
-        QVERIFY(unsubscribe.kind == Nexaro::cServiceTrace::Unsubscribe && unsubscribe.ok);
-        const Nexaro::cServiceTrace &post = recorder.traces.at(4);
-        QVERIFY(post.kind == Nexaro::cServiceTrace::Post && post.ok);
-        QCOMPARE(post.arguments.at(1).value.toString(), QStringLiteral("G2"));
     }
 
     void cacheKeepsAnswers()
     {
+        // Names that keep their storage, as the proxies' do, take the per-thread fast path on repeats.
+        const QString method = QStringLiteral("toContextId");
         QString id;
         GKey::GKey_t key = GKey::G1;
         GenericButton::GenericButton_t button = GenericButton::Left;
@@ -300,11 +262,11 @@ private slots:
         char typeName[40];
         for (int round = 0; round < 3; ++round) {
             qstrcpy(typeName, "GKey::GKey_t");
-            QVERIFY(m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id),
+            QVERIFY(m_mgr->callService(kService, method, Q_RETURN_ARG(QString, id),
                                        QGenericArgument(typeName, &key)));
             QCOMPARE(id, QStringLiteral("G1"));
             qstrcpy(typeName, "GenericButton::GenericButton_t");
-            QVERIFY(m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id),
+            QVERIFY(m_mgr->callService(kService, method, Q_RETURN_ARG(QString, id),
                                        QGenericArgument(typeName, &button)));
             QCOMPARE(id, QStringLiteral("B1"));
         }
@@ -312,18 +274,17 @@ private slots:
 
         cOtherService other;
         Nexaro::registerService(kService, &other);
-        QVERIFY(
-            m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id), Q_ARG(GKey::GKey_t, key)));
+        QVERIFY(m_mgr->callService(kService, method, Q_RETURN_ARG(QString, id), Q_ARG(GKey::GKey_t, key)));
         QCOMPARE(id, QStringLiteral("other G1"));
-        QVERIFY(!m_mgr->callService(kService, "toContextId", Q_ARG(GenericButton::GenericButton_t, button)));
+        QVERIFY(!m_mgr->callService(kService, method, Q_ARG(GenericButton::GenericButton_t, button)));
         QVERIFY(!m_mgr->requireService(kService, "1"));
 
         Nexaro::registerService(kService, m_service);
-        QVERIFY(m_mgr->callService(kService, "toContextId", Q_ARG(GenericButton::GenericButton_t, button)));
+        QVERIFY(m_mgr->callService(kService, method, Q_ARG(GenericButton::GenericButton_t, button)));
         delete m_service;
         m_service = nullptr;
         QVERIFY(!Nexaro::service(kService));
-        QVERIFY(!m_mgr->callService(kService, "toContextId", Q_ARG(GenericButton::GenericButton_t, button)));
+        QVERIFY(!m_mgr->callService(kService, method, Q_ARG(GenericButton::GenericButton_t, button)));
         QVERIFY(!m_mgr->requireService(kService, "1"));
     }
 
