@@ -6,10 +6,9 @@
 #include "IServiceMgr.h"
 #include "cAudioDeviceMgrService.h"
 #include "cClock.h"
-#include "cDevMgrLowService.h"
+#include "cHeadsetFixture.h"
 #include "cHost.h"
 #include "cHostAudioDevice.h"
-#include "cProfilerEventReceiver.h"
 #include "cServiceRecorder.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
@@ -17,17 +16,6 @@
 #include <QtTest>
 
 namespace {
-
-const QStringList g_setup
-    = {"02 08 00 00 00", "02 10 11 00 00", "02 20 22 00 00", "02 40 33 00 00", "02 01 00 00 00"};
-
-QStringList written(const QSharedPointer<cSimHidTransport> &hid)
-{
-    QStringList reports;
-    for (const cSimHidTransport::cWrite &write : hid->writes())
-        reports.append(QString::fromLatin1(write.report.toHex(' ')).toUpper());
-    return reports;
-}
 
 // A host component listening on an event source. When told to, it takes something down from
 // inside its handler: another receiver, or the host's headset.
@@ -68,12 +56,12 @@ private:
 
 } // namespace
 
-class tst_PluginFaults : public QObject
+class tst_PluginFaults : public QObject, private cHeadsetFixture
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void transportCompletesTwice();
     void receiverDestroyedWhileSubscribed();
@@ -84,35 +72,7 @@ private slots:
     void shutdownWhileDevicesExist();
     void audioDeviceManagerFailsOnDestroy();
 
-private:
-    void input(const char *hexReport) { m_hid->feedInput(QByteArray::fromHex(hexReport)); }
-    int keyEvents() const { return m_host->profilerEvents()->events().size(); }
-
-    cHost *m_host = nullptr;
-    cClock *m_clock = nullptr;
-    cAbstractDevicePtr m_device;
-    QSharedPointer<cSimHidTransport> m_hid;
 };
-
-void tst_PluginFaults::init()
-{
-    QVERIFY2(cVirtualEventDispatcher::current(), "the faults run on virtual time");
-    m_clock = new cClock;
-    m_host = new cHost;
-    QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
-    m_device = m_host->plugHeadset();
-    QVERIFY(m_device);
-    m_hid = m_host->hidTransport();
-}
-
-void tst_PluginFaults::cleanup()
-{
-    m_hid.reset();
-    m_device.reset();
-    delete m_host;
-    delete m_clock;
-    cVirtualEventDispatcher::current()->advance(1000);
-}
 
 void tst_PluginFaults::transportCompletesTwice()
 {
@@ -122,17 +82,14 @@ void tst_PluginFaults::transportCompletesTwice()
     m_device->start();
     QVERIFY(cHost::microphone(m_device).setLightConfig(MicLight::Setting2));
     m_clock->wait(2000);
-    QCOMPARE(written(m_hid), g_setup + QStringList("02 02 02 00 00"));
-    QList<qint64> times;
-    for (const cSimHidTransport::cWrite &write : m_hid->writes())
-        times.append(write.msecs - m_hid->writes().constFirst().msecs);
-    QCOMPARE(times, QList<qint64>({0, 101, 101, 202, 202, 202}));
+    QCOMPARE(written(), setupReports + QStringList("02 02 02 00 00"));
+    QCOMPARE(writeTimes(), QList<qint64>({0, 101, 101, 202, 202, 202}));
 
     // Answered, a setting goes out at once, and its two completions write nothing more.
     input("0201000000");
     QVERIFY(cHost::microphone(m_device).setNotificationConfig(MicMuteNotification::Setting2));
     m_clock->wait(1000);
-    QCOMPARE(written(m_hid).mid(6), QStringList("02 04 02 00 00"));
+    QCOMPARE(written().mid(6), QStringList("02 04 02 00 00"));
 }
 
 void tst_PluginFaults::receiverDestroyedWhileSubscribed()
@@ -149,7 +106,7 @@ void tst_PluginFaults::receiverDestroyedWhileSubscribed()
     input("0210110000");
     input("0210000000");
     input("0210110000");
-    QCOMPARE(keyEvents(), 5);
+    QCOMPARE(keyEvents().size(), 5);
 }
 
 void tst_PluginFaults::receiverDestroyedByAnEarlierHandler_data()
@@ -176,7 +133,7 @@ void tst_PluginFaults::receiverDestroyedByAnEarlierHandler()
     QVERIFY(watched.isNull());
     QCOMPARE(first.m_calls, 1);
     QCOMPARE(third.m_calls, 1);
-    QCOMPARE(keyEvents(), 1);
+    QCOMPARE(keyEvents().size(), 1);
 
     input("0210000000");
     input("0210110000");
@@ -199,7 +156,7 @@ void tst_PluginFaults::deviceDestroyedWhileExitIsDelivered()
     QVERIFY(m_host->exitApplication());
     QCOMPARE(closing.m_calls, 1);
     QVERIFY(device.isNull());
-    QVERIFY(written(m_hid).isEmpty());
+    QVERIFY(written().isEmpty());
     m_clock->wait(1000);
 }
 
@@ -230,14 +187,14 @@ void tst_PluginFaults::shutdownWhileDevicesExist()
     // The devices need no provider: they decode, post, write, stop and start as before.
     input("0201010000");
     input("0210110000");
-    QCOMPARE(keyEvents(), 1);
+    QCOMPARE(keyEvents().size(), 1);
     QVERIFY(cHost::microphone(m_device).setLightConfig(MicLight::Setting3));
     QVERIFY(m_host->exitApplication());
-    QCOMPARE(written(m_hid).mid(5), QStringList({"02 02 04 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
+    QCOMPARE(written().mid(5), QStringList({"02 02 04 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
     m_device->stop();
     m_device->start();
     m_clock->wait(1000);
-    QCOMPARE(written(m_hid).mid(8), g_setup);
+    QCOMPARE(written().mid(8), setupReports);
 
     // A headset's transport goes unclaimed, unless the device manager missed the shutdown: then it
     // still holds the old provider, which still makes devices. A new initialisation claims a second

@@ -3,33 +3,21 @@
 #include "IAudioDevice.h"
 #include "cAudioDeviceMgrService.h"
 #include "cClock.h"
+#include "cHeadsetFixture.h"
 #include "cHost.h"
 #include "cHostAudioDevice.h"
-#include "cProfilerEventReceiver.h"
 #include "cServiceRecorder.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
 
 #include <QtTest>
 
-namespace {
-
-const QStringList g_setup
-    = {"02 08 00 00 00", "02 10 11 00 00", "02 20 22 00 00", "02 40 33 00 00", "02 01 00 00 00"};
-
-QString hex(const QByteArray &bytes)
-{
-    return QString::fromLatin1(bytes.toHex(' ')).toUpper();
-}
-
-} // namespace
-
-class tst_PluginProtocol : public QObject
+class tst_PluginProtocol : public QObject, private cHeadsetFixture
 {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void setupIsPacedOnCompletions();
     void settingsWaitForTheAnswer();
@@ -49,84 +37,15 @@ private slots:
     void wholeUse();
 
 private:
-    void input(const char *hexReport) { m_hid->feedInput(QByteArray::fromHex(hexReport)); }
-    QStringList written() const;
-    QList<qint64> writeTimes() const;
-    QStringList modelCalls() const;
-    QStringList keyEvents() const;
     cMicrophoneClient microphone() const { return cHost::microphone(m_device); }
-
-    cHost *m_host = nullptr;
-    cClock *m_clock = nullptr;
-    cAbstractDevicePtr m_device;
-    QSharedPointer<cSimHidTransport> m_hid;
 };
-
-void tst_PluginProtocol::init()
-{
-    QVERIFY2(cVirtualEventDispatcher::current(), "the protocol runs on virtual time");
-    m_clock = new cClock;
-    m_host = new cHost;
-    QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
-    m_device = m_host->plugHeadset();
-    QVERIFY(m_device);
-    m_hid = m_host->hidTransport();
-}
-
-void tst_PluginProtocol::cleanup()
-{
-    m_hid.reset();
-    m_device.reset();
-    delete m_host;
-    delete m_clock;
-    // Whatever timers the last test left run out here, and deferred deletions are carried out.
-    cVirtualEventDispatcher::current()->advance(1000);
-}
-
-QStringList tst_PluginProtocol::written() const
-{
-    QStringList reports;
-    for (const cSimHidTransport::cWrite &write : m_hid->writes()) {
-        reports.append(hex(write.report));
-        if (write.cookie != -1)
-            reports.last() += QStringLiteral(" cookie %1").arg(write.cookie);
-    }
-    return reports;
-}
-
-QList<qint64> tst_PluginProtocol::writeTimes() const
-{
-    QList<qint64> times;
-    const QList<cSimHidTransport::cWrite> writes = m_hid->writes();
-    for (const cSimHidTransport::cWrite &write : writes)
-        times.append(write.msecs - writes.constFirst().msecs);
-    return times;
-}
-
-QStringList tst_PluginProtocol::modelCalls() const
-{
-    const auto audio = cAudioDeviceMgrService::hostDevice(
-        qSharedPointerDynamicCast<IAudioDevice>(m_device->queryInterface(QStringLiteral("IAudioDevice"))));
-    return audio ? audio->modelCalls() : QStringList();
-}
-
-QStringList tst_PluginProtocol::keyEvents() const
-{
-    QStringList events;
-    for (const cProfilerEventReceiver::cGKeyEvent &event : m_host->profilerEvents()->events())
-        events.append(QStringLiteral("%1 %2 %3 %4")
-                          .arg(event.pressed ? "pressed" : "released")
-                          .arg(int(event.key))
-                          .arg(event.model, event.category));
-    return events;
-}
 
 void tst_PluginProtocol::setupIsPacedOnCompletions()
 {
     m_device->start();
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
     m_clock->wait(2000);
-    QCOMPARE(written(), g_setup);
+    QCOMPARE(written(), setupReports);
     // Completions come 1 ms after each write, and each queued report 100 ms after a completion.
     QCOMPARE(writeTimes(), QList<qint64>({0, 101, 202, 303, 404}));
 }
@@ -140,10 +59,10 @@ void tst_PluginProtocol::settingsWaitForTheAnswer()
     // The model answers with what was set even while the reports wait.
     QCOMPARE(microphone().getLightConfig(), MicLight::Setting1);
     QCOMPARE(microphone().getNotificationConfig(), MicMuteNotification::Setting2);
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
 
     m_clock->wait(2000);
-    QCOMPARE(written(), g_setup + QStringList({"02 02 04 00 00", "02 04 02 00 00", "02 02 01 00 00"}));
+    QCOMPARE(written(), setupReports + QStringList({"02 02 04 00 00", "02 04 02 00 00", "02 02 01 00 00"}));
     QCOMPARE(writeTimes(), QList<qint64>({0, 101, 202, 303, 404, 505, 606, 707}));
 }
 
@@ -160,7 +79,7 @@ void tst_PluginProtocol::settingAfterTheAnswerIsWrittenAtOnce()
     // Its completion brings a shot of its own: two shots write the next two setup reports.
     m_clock->wait(2000);
     QCOMPARE(written(),
-             QStringList({g_setup[0], g_setup[1], "02 04 01 00 00", g_setup[2], g_setup[3], g_setup[4]}));
+             QStringList({setupReports[0], setupReports[1], "02 04 01 00 00", setupReports[2], setupReports[3], setupReports[4]}));
     QCOMPARE(writeTimes(), QList<qint64>({0, 101, 150, 202, 251, 303}));
 }
 
@@ -169,12 +88,12 @@ void tst_PluginProtocol::withoutCompletionsNothingFollows()
     m_hid->setCompletionMode(cSimHidTransport::CompleteNever);
     m_device->start();
     m_clock->wait(5000);
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
 
     // A completion with a cookie the device never used drains like any other.
     emit m_hid->writeComplete(7);
     m_clock->wait(100);
-    QCOMPARE(written(), QStringList({g_setup[0], g_setup[1]}));
+    QCOMPARE(written(), QStringList({setupReports[0], setupReports[1]}));
 }
 
 void tst_PluginProtocol::newSetupOnlyOnceAnswered()
@@ -182,12 +101,12 @@ void tst_PluginProtocol::newSetupOnlyOnceAnswered()
     m_device->start();
     input("0101000000"); // the headset asks for a setup while one waits for its answer
     m_clock->wait(2000);
-    QCOMPARE(written(), g_setup);
+    QCOMPARE(written(), setupReports);
 
     input("0201000000");
     input("0101000000");
     m_clock->wait(2000);
-    QCOMPARE(written(), g_setup + g_setup);
+    QCOMPARE(written(), setupReports + setupReports);
     input("0101000000"); // the new setup waits for an answer again
     m_clock->wait(2000);
     QCOMPARE(written().size(), 10);
@@ -291,18 +210,18 @@ void tst_PluginProtocol::otherReportsAreDropped()
     QVERIFY(modelCalls().isEmpty());
     // None of them was an answer: a setting still waits behind the setup.
     QVERIFY(microphone().setLightConfig(MicLight::Setting2));
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
 }
 
 void tst_PluginProtocol::exitWritesAheadOfTheQueues()
 {
     m_device->start();
     QVERIFY(m_host->exitApplication());
-    QCOMPARE(written(), QStringList({g_setup[0], "02 80 00 00 00", "02 70 00 00 00"}));
+    QCOMPARE(written(), QStringList({setupReports[0], "02 80 00 00 00", "02 70 00 00 00"}));
 
     // Three completions, three shots: the queue drains three reports at once, then the fourth.
     m_clock->wait(2000);
-    QCOMPARE(written().mid(3), g_setup.mid(1));
+    QCOMPARE(written().mid(3), setupReports.mid(1));
     QCOMPARE(writeTimes(), QList<qint64>({0, 0, 0, 101, 101, 101, 202}));
 
     QVERIFY(m_host->exitApplication());
@@ -326,7 +245,7 @@ void tst_PluginProtocol::microphoneModelRefusesAndReports()
     QVERIFY(invoked);
     QVERIFY(!model.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(0)));
     QVERIFY(!model.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(3)));
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
     QCOMPARE(model.getLightConfig(), MicLight::Setting1);
 
     // Setting the same value again writes again.
@@ -349,7 +268,7 @@ void tst_PluginProtocol::deviceGoneWithShotPendingAndModelKept()
     m_host->unplugAll();
     QVERIFY(deviceObject.isNull());
     m_clock->wait(1000);
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
 
     // The host kept the model: it answers, but with nothing.
     bool invoked = false;
@@ -367,11 +286,11 @@ void tst_PluginProtocol::hidRemovedWithReportsQueued()
     m_clock->wait(50);
     m_device->removeTransport(m_hid);
     m_clock->wait(1000);
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
     // Settings and exit have no transport to go to.
     QVERIFY(microphone().setLightConfig(MicLight::Setting2));
     m_host->exitApplication();
-    QCOMPARE(written(), QStringList(g_setup.first()));
+    QCOMPARE(written(), QStringList(setupReports.first()));
 }
 
 void tst_PluginProtocol::wholeUse()
@@ -395,7 +314,7 @@ void tst_PluginProtocol::wholeUse()
     m_host->unplugAll();
 
     QCOMPARE(written(),
-             g_setup + QStringList({"02 02 04 00 00", "02 04 02 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
+             setupReports + QStringList({"02 02 04 00 00", "02 04 02 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
     QCOMPARE(audioCalls, QStringList({"enableDolby(true)", "incVolume()", "decVolume()"}));
     QCOMPARE(keyEvents(),
              QStringList({"pressed 1 Q71 Headset", "released 1 Q71 Headset", "pressed 3 Q71 Headset",

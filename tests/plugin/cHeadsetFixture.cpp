@@ -1,0 +1,81 @@
+#include "cHeadsetFixture.h"
+
+#include "IAudioDevice.h"
+#include "cAudioDeviceMgrService.h"
+#include "cClock.h"
+#include "cHost.h"
+#include "cHostAudioDevice.h"
+#include "cProfilerEventReceiver.h"
+#include "cSimHidTransport.h"
+#include "cVirtualEventDispatcher.h"
+
+#include <QtTest>
+
+const QStringList cHeadsetFixture::setupReports
+    = {"02 08 00 00 00", "02 10 11 00 00", "02 20 22 00 00", "02 40 33 00 00", "02 01 00 00 00"};
+
+void cHeadsetFixture::setUp()
+{
+    QVERIFY2(cVirtualEventDispatcher::current(), "the headset tests run on virtual time");
+    m_clock = new cClock;
+    m_host = new cHost;
+    QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
+    m_device = m_host->plugHeadset();
+    QVERIFY(m_device);
+    m_hid = m_host->hidTransport();
+}
+
+void cHeadsetFixture::tearDown()
+{
+    m_hid.reset();
+    m_device.reset();
+    delete m_host;
+    m_host = nullptr;
+    delete m_clock;
+    m_clock = nullptr;
+    // Whatever timers the last test left run out here, and deferred deletions are carried out.
+    cVirtualEventDispatcher::current()->advance(1000);
+}
+
+void cHeadsetFixture::input(const char *hexReport)
+{
+    m_hid->feedInput(QByteArray::fromHex(hexReport));
+}
+
+QStringList cHeadsetFixture::written() const
+{
+    QStringList reports;
+    for (const cSimHidTransport::cWrite &write : m_hid->writes()) {
+        reports.append(QString::fromLatin1(write.report.toHex(' ')).toUpper());
+        if (write.cookie != -1)
+            reports.last() += QStringLiteral(" cookie %1").arg(write.cookie);
+    }
+    return reports;
+}
+
+QList<qint64> cHeadsetFixture::writeTimes() const
+{
+    QList<qint64> times;
+    const QList<cSimHidTransport::cWrite> writes = m_hid->writes();
+    for (const cSimHidTransport::cWrite &write : writes)
+        times.append(write.msecs - writes.constFirst().msecs);
+    return times;
+}
+
+QStringList cHeadsetFixture::keyEvents() const
+{
+    QStringList events;
+    for (const cProfilerEventReceiver::cGKeyEvent &event : m_host->profilerEvents()->events())
+        events.append(QStringLiteral("%1 %2 %3 %4")
+                          .arg(event.pressed ? "pressed" : "released")
+                          .arg(int(event.key))
+                          .arg(event.model, event.category));
+    return events;
+}
+
+QStringList cHeadsetFixture::modelCalls() const
+{
+    const auto audio = cAudioDeviceMgrService::hostDevice(
+        qSharedPointerDynamicCast<IAudioDevice>(m_device->queryInterface(QStringLiteral("IAudioDevice"))));
+    return audio ? audio->modelCalls() : QStringList();
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include "Types.h"
+
+#include <QList>
+#include <QSharedPointer>
+#include <QStringList>
+
+class cClock;
+class cHost;
+class cSimHidTransport;
+
+// One host with the plugin loaded and one headset plugged, on the virtual clock: the ground the
+// protocol and fault tests stand on. A test class derives from it and calls setUp from its init
+// and tearDown from its cleanup.
+class cHeadsetFixture
+{
+public:
+    // What start() writes, in order.
+    static const QStringList setupReports;
+
+protected:
+    void setUp();
+    void tearDown();
+
+    void input(const char *hexReport);
+    // Every report written so far as "02 08 00 00 00", with " cookie N" when it had one.
+    QStringList written() const;
+    // Milliseconds of each write since the first.
+    QList<qint64> writeTimes() const;
+    // "pressed|released key model category" of every key event the host's profiler received.
+    QStringList keyEvents() const;
+    // What the plugin called on the models of the headset's audio device, in order.
+    QStringList modelCalls() const;
+
+    cHost *m_host = nullptr;
+    cClock *m_clock = nullptr;
+    cAbstractDevicePtr m_device;
+    QSharedPointer<cSimHidTransport> m_hid;
+};
