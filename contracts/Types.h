@@ -3,6 +3,10 @@
 // shared-pointer handles, their lists, the enumerations (namespace + `_t`, crossing as 32-bit
 // integers) and the two host value classes of the profile manager.
 //
+// The enumerations are fixed to int: without that, a value beyond the enumerators' bit range
+// (MicLight_t(4)) would be undefined behaviour, yet a host may pass any 32-bit value and the
+// plugin must be able to receive it and refuse it.
+//
 // Ownership rule behind every handle: an object that will be shared is wrapped once, right
 // after `new`; every further handle is copied or cast from that one.
 
@@ -84,38 +88,38 @@ typedef QList<cMacroTypePtr> cMacroTypePtrList;
 typedef QList<cProfilePtr> cProfilePtrList;
 
 namespace DeviceValidationResult {
-enum DeviceValidationResult_t { Invalid = 1, Incomplete = 2, Complete = 4 };
+enum DeviceValidationResult_t : int { Invalid = 1, Incomplete = 2, Complete = 4 };
 }
 namespace MicCaps {
 // Bit set: 1 the light can be configured, 2 the mute notification can be configured.
-enum MicCaps_t { None = 0, Light = 1, Notification = 2, LightAndNotification = 3 };
+enum MicCaps_t : int { None = 0, Light = 1, Notification = 2, LightAndNotification = 3 };
 } // namespace MicCaps
 namespace MicLight {
-enum MicLight_t { Setting1 = 1, Setting2 = 2, Setting3 = 3 };
+enum MicLight_t : int { Setting1 = 1, Setting2 = 2, Setting3 = 3 };
 }
 namespace MicMuteNotification {
-enum MicMuteNotification_t { Setting1 = 1, Setting2 = 2 };
+enum MicMuteNotification_t : int { Setting1 = 1, Setting2 = 2 };
 }
 namespace GKey {
-enum GKey_t { None = 0, G1 = 1, G2 = 2, G3 = 3 };
+enum GKey_t : int { None = 0, G1 = 1, G2 = 2, G3 = 3 };
 }
 namespace MKey {
-enum MKey_t { None = 0, M1 = 1, M2 = 2, M3 = 3, MR = 4 };
+enum MKey_t : int { None = 0, M1 = 1, M2 = 2, M3 = 3, MR = 4 };
 }
 namespace GenericButton {
-enum GenericButton_t { None = 0, Left = 1, Right = 2, Middle = 3, Back = 4, Forward = 5 };
+enum GenericButton_t : int { None = 0, Left = 1, Right = 2, Middle = 3, Back = 4, Forward = 5 };
 }
 namespace PowerType {
-enum PowerType_t { Resume = 0, Suspend = 1, Shutdown = 2 };
+enum PowerType_t : int { Resume = 0, Suspend = 1, Shutdown = 2 };
 }
 namespace AudioControl {
-enum AudioControl_t { Volume = 0, Mute = 1, MicGain = 2, Bass = 3, Treble = 4 };
+enum AudioControl_t : int { Volume = 0, Mute = 1, MicGain = 2, Bass = 3, Treble = 4 };
 }
 namespace AudioControlState {
-enum AudioControlState_t { Unavailable = 0, Available = 1, ReadOnly = 2 };
+enum AudioControlState_t : int { Unavailable = 0, Available = 1, ReadOnly = 2 };
 }
 namespace ChannelMask {
-enum ChannelMask_t {
+enum ChannelMask_t : int {
     None = 0,
     FrontLeft = 0x1,
     FrontRight = 0x2,
@@ -128,22 +132,22 @@ enum ChannelMask_t {
 };
 }
 namespace PlayStateTriggers {
-enum PlayStateTriggers_t { KeyDown = 0, KeyUp = 1, Abort = 2 };
+enum PlayStateTriggers_t : int { KeyDown = 0, KeyUp = 1, Abort = 2 };
 }
 namespace RepeatMode {
-enum RepeatMode_t { None = 0, WhileHeld = 1, Toggle = 2 };
+enum RepeatMode_t : int { None = 0, WhileHeld = 1, Toggle = 2 };
 }
 namespace HidKey {
-enum HidKey_t { None = 0 };
+enum HidKey_t : int { None = 0 };
 }
 namespace MouseButton {
-enum MouseButton_t { Left = 1, Right = 2, Middle = 3, Back = 4, Forward = 5 };
+enum MouseButton_t : int { Left = 1, Right = 2, Middle = 3, Back = 4, Forward = 5 };
 }
 namespace MouseMove {
-enum MouseMove_t { Relative = 0, Absolute = 1 };
+enum MouseMove_t : int { Relative = 0, Absolute = 1 };
 }
 namespace OnboardFunction {
-enum OnboardFunction_t {
+enum OnboardFunction_t : int {
     None = 0,
     Button = 1,
     Keystroke = 2,
@@ -154,19 +158,19 @@ enum OnboardFunction_t {
 };
 }
 namespace OnboardSection {
-enum OnboardSection_t { Assignments = 0, Dpi = 1, Color = 2, ReportRate = 3, All = 4 };
+enum OnboardSection_t : int { Assignments = 0, Dpi = 1, Color = 2, ReportRate = 3, All = 4 };
 }
 namespace PlayerResult {
-enum PlayerResult_t { Ok = 0, Failed = 1, NotInitialized = 2 };
+enum PlayerResult_t : int { Ok = 0, Failed = 1, NotInitialized = 2 };
 }
 namespace PlayerState {
-enum PlayerState_t { Stopped = 0, Playing = 1, Paused = 2 };
+enum PlayerState_t : int { Stopped = 0, Playing = 1, Paused = 2 };
 }
 namespace DPCWhence {
-enum DPCWhence_t { FromNow = 0, FromStart = 1 };
+enum DPCWhence_t : int { FromNow = 0, FromStart = 1 };
 }
 namespace MessageIcon {
-enum MessageIcon_t { NoIcon = 0, Information = 1, Warning = 2, Critical = 3 };
+enum MessageIcon_t : int { NoIcon = 0, Information = 1, Warning = 2, Critical = 3 };
 }
 
 typedef QList<OnboardFunction::OnboardFunction_t> cOnboardFunctionList;

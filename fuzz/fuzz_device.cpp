@@ -52,11 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 if (device)
                     QMetaObject::invokeMethod(device.data(), "onWriteTimer");
                 break;
-            case 4: // values 0 to 3 only: an enum's value outside its range is undefined behaviour
-                microphone.setLightConfig(MicLight::MicLight_t(argument % 4));
+            case 4: // mostly valid settings, and now and then any value a host could send
+                microphone.setLightConfig(
+                    MicLight::MicLight_t(argument < 200 ? argument % 4 : qint8(argument)));
                 break;
             case 5:
-                microphone.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(argument % 4));
+                microphone.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(
+                    argument < 200 ? argument % 3 : qint8(argument)));
                 break;
             case 6:
                 microphone.getCaps();

@@ -152,16 +152,6 @@ bool cScenarioParser::parseLine(const QStringList &words, cScenarioCommand *comm
         command->kind = light ? cScenarioCommand::MicLight : cScenarioCommand::MicNotify;
         if (!parseWhole(args.at(1), &command->value))
             return fail(QStringLiteral("mic %1: '%2' is not a whole number").arg(args.first(), args.at(1)));
-        // The settings cross as the contract's enumerations, which have no fixed underlying type:
-        // a value beyond their enumerators' bit range (0 to 3) cannot be passed without undefined
-        // behaviour. The values the model must refuse within that range (0, and 3 for the
-        // notification) can.
-        if (command->value < 0 || command->value > 3)
-            return fail(QStringLiteral("mic %1: %2 cannot be passed: %3 holds 0 to 3")
-                            .arg(args.first())
-                            .arg(command->value)
-                            .arg(light ? QStringLiteral("MicLight::MicLight_t")
-                                       : QStringLiteral("MicMuteNotification::MicMuteNotification_t")));
         return true;
     }
     if (name == QLatin1String("locale")) {

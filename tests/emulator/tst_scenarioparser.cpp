@@ -84,12 +84,6 @@ void tst_ScenarioParser::malformedLine_data()
         << QByteArray("mic light two") << "demo.q71:1: mic light: 'two' is not a whole number";
     QTest::newRow("mic notify not whole")
         << QByteArray("mic notify 1.5") << "demo.q71:1: mic notify: '1.5' is not a whole number";
-    QTest::newRow("mic light beyond the enumeration")
-        << QByteArray("mic light 4")
-        << "demo.q71:1: mic light: 4 cannot be passed: MicLight::MicLight_t holds 0 to 3";
-    QTest::newRow("mic notify negative") << QByteArray("mic notify -1")
-                                         << "demo.q71:1: mic notify: -1 cannot be passed: "
-                                            "MicMuteNotification::MicMuteNotification_t holds 0 to 3";
     QTest::newRow("locale without name")
         << QByteArray("locale") << "demo.q71:1: locale: needs one locale name, e.g. ja-JP";
     QTest::newRow("completions unknown")

@@ -245,6 +245,9 @@ void tst_PluginProtocol::microphoneModelRefusesAndReports()
     QVERIFY(invoked);
     QVERIFY(!model.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(0)));
     QVERIFY(!model.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(3)));
+    // A light setting past the enumerators, as a host may send any 32-bit value.
+    QVERIFY(!model.setLightConfig(MicLight::MicLight_t(4)));
+    QVERIFY(!model.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(-1)));
     QCOMPARE(written(), QStringList(setupReports.first()));
     QCOMPARE(model.getLightConfig(), MicLight::Setting1);
 
