@@ -201,8 +201,9 @@ public:
             m_steps += m_model->calls().size();
         m_model.reset();
         m_hid.reset();
-        const cAudioDeviceList devices
-            = bench.attach(1, true) ? bench.host().services().audioDeviceMgr()->getDevices() : cAudioDeviceList();
+        const cAudioDeviceList devices = bench.attach(1, true)
+            ? bench.host().services().audioDeviceMgr()->getDevices()
+            : cAudioDeviceList();
         const auto audioDevice = devices.size() == 1 ? cAudioDeviceMgrService::hostDevice(devices.first())
                                                      : QSharedPointer<cHostAudioDevice>();
         if (!audioDevice)

@@ -29,4 +29,3 @@ private:
     qint64 m_virtualStart = 0;
     QElapsedTimer m_elapsed;
 };
-

@@ -124,4 +124,3 @@ private:
     QAtomicInt m_wokenUp = 1;
     QAtomicInt m_interrupted = 0;
 };
-
