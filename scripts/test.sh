@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: with Qt 6 under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and with Qt 5.
+# AddressSanitizer and UndefinedBehaviorSanitizer (the demo too), and with Qt 5. Then valgrind
+# memcheck runs the demo on the Qt 5 build, and each fuzz target runs from its corpus for 12 s.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -21,3 +22,5 @@ run() {
 
 run "$root/build/qt6-sanitize" -DQ71_QT_MAJOR=6 -DQ71_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 run "$root/build/qt5" -DQ71_QT_MAJOR=5 -DCMAKE_BUILD_TYPE=RelWithDebInfo
+Q71_VALGRIND_BUILD="$root/build/qt5" "$root/scripts/valgrind.sh" 5
+"$root/scripts/fuzz.sh" 12
