@@ -1,0 +1,33 @@
+# Installs BUILD_DIR into WORK_DIR/prefix, checks that the installed plugin resolves its libraries
+# from the install alone, builds the consumer in SOURCE_DIR against the prefix and runs it on the
+# installed plugin (PLUGIN, relative to the prefix).
+foreach(var BUILD_DIR WORK_DIR SOURCE_DIR CXX PLUGIN)
+    if(NOT DEFINED ${var})
+        message(FATAL_ERROR "run_consumer.cmake: ${var} is not set")
+    endif()
+endforeach()
+
+function(step what)
+    execute_process(COMMAND ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE out RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${what} failed (${status}):\n${out}")
+    endif()
+    set(step_output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+step("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# Nothing from the build tree may be needed: the plugin's own run path must find the framework.
+step("ldd" ldd ${prefix}/${PLUGIN})
+if(step_output MATCHES "not found" OR NOT step_output MATCHES "libNexaro[^\n]*=> ${prefix}/")
+    message(FATAL_ERROR "the installed plugin does not find libNexaro in the install:\n${step_output}")
+endif()
+
+step("configure" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G "Unix Makefiles"
+     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX}
+     "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
+step("build" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+step("run" ${WORK_DIR}/build/q71-consumer ${prefix}/${PLUGIN})
+message(STATUS "${step_output}")
