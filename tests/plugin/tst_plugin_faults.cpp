@@ -71,7 +71,6 @@ private slots:
     void shutdownWhileDevicesExist_data();
     void shutdownWhileDevicesExist();
     void audioDeviceManagerFailsOnDestroy();
-
 };
 
 void tst_PluginFaults::transportCompletesTwice()

@@ -79,7 +79,8 @@ void tst_PluginProtocol::settingAfterTheAnswerIsWrittenAtOnce()
     // Its completion brings a shot of its own: two shots write the next two setup reports.
     m_clock->wait(2000);
     QCOMPARE(written(),
-             QStringList({setupReports[0], setupReports[1], "02 04 01 00 00", setupReports[2], setupReports[3], setupReports[4]}));
+             QStringList({setupReports[0], setupReports[1], "02 04 01 00 00", setupReports[2],
+                          setupReports[3], setupReports[4]}));
     QCOMPARE(writeTimes(), QList<qint64>({0, 101, 150, 202, 251, 303}));
 }
 
@@ -317,7 +318,8 @@ void tst_PluginProtocol::wholeUse()
     m_host->unplugAll();
 
     QCOMPARE(written(),
-             setupReports + QStringList({"02 02 04 00 00", "02 04 02 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
+             setupReports
+                 + QStringList({"02 02 04 00 00", "02 04 02 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
     QCOMPARE(audioCalls, QStringList({"enableDolby(true)", "incVolume()", "decVolume()"}));
     QCOMPARE(keyEvents(),
              QStringList({"pressed 1 Q71 Headset", "released 1 Q71 Headset", "pressed 3 Q71 Headset",
