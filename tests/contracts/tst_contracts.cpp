@@ -153,42 +153,6 @@ Operation parseOperation(const QByteArray &text)
     return operation;
 }
 
-class cStubTransport : public IAbstractTransport
-{
-public:
-    const cJsonValue &info() override
-    {
-        ++m_infoCalls;
-        return m_info;
-    }
-    void start() override { }
-    void stop() override { }
-    bool started() override { return false; }
-    QByteArray read() override { return {}; }
-    bool setFeature(const QByteArray &) override { return false; }
-    QByteArray feature(int) override { return {}; }
-    bool feature(QByteArray &) override { return false; }
-    void write(int, const QByteArray &) override { }
-    void processPowerChange(PowerType::PowerType_t) override { }
-
-    int m_infoCalls = 0;
-    cJsonValue m_info;
-};
-
-class cStubMacroEditor : public IMacroEditor
-{
-public:
-    cMacroPtr saveToMacro() override { return {}; }
-    QString getMacroTypeID() override { return {}; }
-    bool showMacroName() override { return false; }
-    void setMacroName(const QString &) override { }
-    bool onOK() override { return false; }
-    bool onCancel() override { return false; }
-    void onHelp() override { }
-    void onClearForm() override { }
-    bool canAddMacro() override { return false; }
-};
-
 } // namespace
 
 class tst_Contracts : public QObject
@@ -199,14 +163,8 @@ private slots:
     void catalogueListsEveryInterfaceInOrder();
     void interfaceShape_data();
     void interfaceShape();
-    void referenceResultsHaveNoInvokableResult();
-    void overloadsResolveByNormalizedTypes_data();
-    void overloadsResolveByNormalizedTypes();
-    void macroEditorIsTheOnlyWidget();
     void hostMetaTypeNamesResolve_data();
     void hostMetaTypeNamesResolve();
-    void pluginTagsResolve_data();
-    void pluginTagsResolve();
 };
 
 void tst_Contracts::catalogueListsEveryInterfaceInOrder()
@@ -267,116 +225,6 @@ void tst_Contracts::interfaceShape()
         // A caller by name writes the contract's spelling; the lookup must land on this operation.
         QCOMPARE(meta->indexOfMethod(operation.signature.constData()), meta->methodOffset() + i);
     }
-}
-
-void tst_Contracts::referenceResultsHaveNoInvokableResult()
-{
-    // moc drops reference results: a caller by name gets nothing back from these two, and only a
-    // caller through the virtual function sees the object's own value.
-    const QMetaMethod info = IAbstractTransport::staticMetaObject.method(
-        IAbstractTransport::staticMetaObject.indexOfMethod("info()"));
-    const QMetaMethod deviceInfo = IAbstractDevice::staticMetaObject.method(
-        IAbstractDevice::staticMetaObject.indexOfMethod("deviceInfo()"));
-    QCOMPARE(QByteArray(info.typeName()), QByteArray("void"));
-    QCOMPARE(info.returnType(), int(QMetaType::Void));
-    QCOMPARE(QByteArray(deviceInfo.typeName()), QByteArray("void"));
-    QCOMPARE(deviceInfo.returnType(), int(QMetaType::Void));
-
-    registerHostMetaTypes();
-    cStubTransport transport;
-    QVERIFY(QMetaObject::invokeMethod(&transport, "info"));
-    QCOMPARE(transport.m_infoCalls, 1);
-
-    cJsonValue result("untouched");
-    QVERIFY(!QMetaObject::invokeMethod(&transport, "info", Q_RETURN_ARG(cJsonValue, result)));
-    QCOMPARE(transport.m_infoCalls, 1);
-    QCOMPARE(result.toString(), QStringLiteral("untouched"));
-}
-
-void tst_Contracts::overloadsResolveByNormalizedTypes_data()
-{
-    QTest::addColumn<QByteArray>("interface");
-    QTest::addColumn<QByteArray>("signature");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<QList<QByteArray>>("parameterNames");
-
-    // Signatures as a caller by name writes them, const references included.
-    QTest::newRow("addProfile by pointer")
-        << QByteArray("IProfileMgr") << QByteArray("addProfile(cProfilePtr)") << true
-        << QList<QByteArray> {"profile"};
-    QTest::newRow("addProfile by element")
-        << QByteArray("IProfileMgr")
-        << QByteArray("addProfile(const QDomElement&, const QString&, const QString&)") << true
-        << QList<QByteArray> {"profile", "displayName", "signature"};
-    QTest::newRow("addProfile by name only")
-        << QByteArray("IProfileMgr") << QByteArray("addProfile(QString)") << false << QList<QByteArray> {};
-    QTest::newRow("addProfile by another pointer")
-        << QByteArray("IProfileMgr") << QByteArray("addProfile(cMacroPtr)") << false << QList<QByteArray> {};
-    QTest::newRow("assignedFunction by context")
-        << QByteArray("IOnboardProfile") << QByteArray("assignedFunction(const QString&)") << true
-        << QList<QByteArray> {"contextID"};
-    QTest::newRow("assignedFunction by button")
-        << QByteArray("IOnboardProfile") << QByteArray("assignedFunction(GenericButton::GenericButton_t)")
-        << true << QList<QByteArray> {"genericButton"};
-    QTest::newRow("assignedFunction by int")
-        << QByteArray("IOnboardProfile") << QByteArray("assignedFunction(int)") << false
-        << QList<QByteArray> {};
-    QTest::newRow("destroyAudioDevice by pointer")
-        << QByteArray("IAudioDeviceMgr") << QByteArray("destroyAudioDevice(cAudioDevicePtr)") << true
-        << QList<QByteArray> {"device"};
-    QTest::newRow("destroyAudioDevice by uid")
-        << QByteArray("IAudioDeviceMgr") << QByteArray("destroyAudioDevice(const QString)") << true
-        << QList<QByteArray> {"deviceUid"};
-    QTest::newRow("getActiveDevice by model")
-        << QByteArray("IAudioDeviceMgr") << QByteArray("getActiveDevice(const QString&)") << true
-        << QList<QByteArray> {"deviceModel"};
-    QTest::newRow("getActiveDevice without model")
-        << QByteArray("IAudioDeviceMgr") << QByteArray("getActiveDevice()") << true << QList<QByteArray> {};
-    QTest::newRow("toContextId by gkey") << QByteArray("IProfiler") << QByteArray("toContextId(GKey::GKey_t)")
-                                         << true << QList<QByteArray> {"gkey"};
-    QTest::newRow("toContextId by button")
-        << QByteArray("IProfiler") << QByteArray("toContextId(GenericButton::GenericButton_t)") << true
-        << QList<QByteArray> {"button"};
-}
-
-void tst_Contracts::overloadsResolveByNormalizedTypes()
-{
-    QFETCH(QByteArray, interface);
-    QFETCH(QByteArray, signature);
-    QFETCH(bool, found);
-    QFETCH(QList<QByteArray>, parameterNames);
-
-    const QMetaObject *meta = nullptr;
-    for (const QMetaObject *candidate : cContractCatalogue::interfaces()) {
-        if (interface == candidate->className())
-            meta = candidate;
-    }
-    QVERIFY(meta);
-
-    const int index
-        = meta->indexOfMethod(QMetaObject::normalizedSignature(signature.constData()).constData());
-    if (!found) {
-        QCOMPARE(index, -1);
-        return;
-    }
-    QVERIFY2(index >= meta->methodOffset(), signature.constData());
-    QCOMPARE(meta->method(index).parameterNames(), parameterNames);
-}
-
-void tst_Contracts::macroEditorIsTheOnlyWidget()
-{
-    for (const QMetaObject *meta : cContractCatalogue::interfaces()) {
-        const bool isEditor = meta == &IMacroEditor::staticMetaObject;
-        QVERIFY2(meta->inherits(&QWidget::staticMetaObject) == isEditor, meta->className());
-    }
-
-    cStubMacroEditor editor;
-    cStubTransport transport;
-    QObject *editorObject = &editor;
-    QObject *transportObject = &transport;
-    QVERIFY(qobject_cast<QWidget *>(editorObject));
-    QVERIFY(qobject_cast<IMacroEditor *>(editorObject));
-    QVERIFY(!qobject_cast<QWidget *>(transportObject));
 }
 
 // Rows name the type as spelled in the contract; the row also carries the size and, under Qt 6,
@@ -488,28 +336,6 @@ void tst_Contracts::hostMetaTypeNamesResolve()
     // A second registration, as every host entry point may make, keeps the name where it was.
     registerHostMetaTypes();
     QCOMPARE(typeIdByName(name), id);
-}
-
-void tst_Contracts::pluginTagsResolve_data()
-{
-    QTest::addColumn<QByteArray>("tag");
-    for (const char *tag :
-         {"bool", "QString", "const QString", "const QDomElement", "cJsonValue", "GKey::GKey_t",
-          "GenericButton::GenericButton_t", "MKey::MKey_t", "cAbstractDevBusPtr",
-          "cAbstractDeviceProviderPtr", "cAbstractDevicePtr", "cProfilerDevicePtr", "cProfilePtr",
-          "cAudioRenderTransportPtr", "cAudioCaptureTransportPtr", "QWeakPointer<IAbstractDevice>",
-          "cAudioDevicePtr", "cAudioDeviceList"})
-        QTest::newRow(tag) << QByteArray(tag);
-}
-
-void tst_Contracts::pluginTagsResolve()
-{
-    // The tags a plugin writes on its arguments in calls by name; the const of a by-value tag goes
-    // in normalisation, and what is left must be a name the host knows.
-    QFETCH(QByteArray, tag);
-    registerHostMetaTypes();
-    QVERIFY2(typeIdByName(QMetaObject::normalizedType(tag.constData())) != QMetaType::UnknownType,
-             tag.constData());
 }
 
 QTEST_MAIN(tst_Contracts)

@@ -108,7 +108,6 @@ class tst_Emulator : public QObject
 private slots:
     void initTestCase();
     void jsonIsJsonLines();
-    void demoIsTheSameOnEveryRun();
     void shippedDemoIsTheBuiltInOne();
     void timelineAndSummary();
     void exitCodes_data();
@@ -171,18 +170,6 @@ void tst_Emulator::jsonIsJsonLines()
     }
     QCOMPARE(events(lines.constLast()).value(0).value(QStringLiteral("ev")).toString(),
              QStringLiteral("summary"));
-}
-
-void tst_Emulator::demoIsTheSameOnEveryRun()
-{
-    for (const QStringList &options :
-         {QStringList {"--json"}, QStringList {"--json", "--verbose"}, QStringList {}}) {
-        const cRun first = runHost(options);
-        const cRun second = runHost(options);
-        QCOMPARE(first.exitCode, 0);
-        QVERIFY(!first.out.isEmpty());
-        QCOMPARE(second.out, first.out);
-    }
 }
 
 void tst_Emulator::shippedDemoIsTheBuiltInOne()

@@ -50,12 +50,9 @@ private slots:
     void validate_data();
     void validate();
     void audioDeviceFollowsTheAudioPair();
-    void failedAudioDeviceIsAskedForAgain();
     void removalGoesByUid();
     void lastHostPointerDestroysTheDevice();
     void identityAndInterfaces();
-    void audioDeviceNameFollowsTheLocale_data();
-    void audioDeviceNameFollowsTheLocale();
     void detachedHidTransportReachesNothing();
     void startOnAnIncompleteDevice();
 
@@ -213,25 +210,6 @@ void tst_PluginDevice::audioDeviceFollowsTheAudioPair()
     QVERIFY(audioDeviceOf(device) && audioDeviceOf(device) != audio);
 }
 
-void tst_PluginDevice::failedAudioDeviceIsAskedForAgain()
-{
-    const cAbstractDevicePtr device = m_host->provider()->createDevice(cTransportFactory::headset(Render));
-    m_host->services().setAvailable(cHostServices::AudioDeviceMgr, false);
-    {
-        cCriticalLog log;
-        QVERIFY(device->addTransport(cTransportFactory::headset(Capture)));
-        QCOMPARE(log.lines(),
-                 QStringList(QStringLiteral(
-                     "Failed to call 'createAudioDevice' on service AudioDeviceManager.AudioDeviceMgr")));
-    }
-    QVERIFY(!device->queryInterface(QStringLiteral("IAudioDevice")));
-
-    // The next attempt to attach anything, refused or not, asks again.
-    m_host->services().setAvailable(cHostServices::AudioDeviceMgr, true);
-    QVERIFY(!device->addTransport(cTransportFactory::foreign(Hid)));
-    QVERIFY(audioDeviceOf(device));
-}
-
 void tst_PluginDevice::removalGoesByUid()
 {
     const cAbstractDevicePtr device = m_host->provider()->createDevice(cTransportFactory::headset(Hid));
@@ -312,33 +290,6 @@ void tst_PluginDevice::identityAndInterfaces()
     QCOMPARE(
         log.lines(),
         QStringList(QStringLiteral("Failed to call 'createProfilerDevice' on service Profiler.Profiler")));
-}
-
-void tst_PluginDevice::audioDeviceNameFollowsTheLocale_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("ja-JP") << "ja-JP"
-                           << "Ostiva Q71 Headset";
-    QTest::newRow("en-JP") << "en-JP"
-                           << "Ostiva Q71 Headset";
-    QTest::newRow("en-US") << "en-US"
-                           << "Velmoor Q71 Headset";
-    QTest::newRow("bare ja") << "ja"
-                             << "Velmoor Q71 Headset";
-    QTest::newRow("ja_JP") << "ja_JP"
-                           << "Velmoor Q71 Headset";
-}
-
-void tst_PluginDevice::audioDeviceNameFollowsTheLocale()
-{
-    QFETCH(QString, locale);
-    QFETCH(QString, name);
-    Nexaro::setLocaleOverride(locale);
-    const cAbstractDevicePtr device = m_host->plugHeadset();
-    QCOMPARE(device->deviceInfo()["audio_device_name"].toString(), name);
-    QCOMPARE(audioDeviceOf(device)->deviceName(), name);
-    QCOMPARE(device->displayName(), QStringLiteral("Q71 Gaming Headset"));
 }
 
 void tst_PluginDevice::detachedHidTransportReachesNothing()
