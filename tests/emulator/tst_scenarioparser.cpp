@@ -31,10 +31,6 @@ void tst_ScenarioParser::malformedLine_data()
     QTest::newRow("command case matters") << QByteArray("Start\n") << "demo.q71:1: unknown command 'Start'";
     QTest::newRow("start with argument")
         << QByteArray("start now\n") << "demo.q71:1: 'start' takes no arguments";
-    QTest::newRow("stop with argument")
-        << QByteArray("\n\nstop 1\n") << "demo.q71:3: 'stop' takes no arguments";
-    QTest::newRow("info with argument") << QByteArray("info x") << "demo.q71:1: 'info' takes no arguments";
-    QTest::newRow("exit with argument") << QByteArray("exit 0") << "demo.q71:1: 'exit' takes no arguments";
     QTest::newRow("plug unknown kind")
         << QByteArray("plug usb")
         << "demo.q71:1: plug: 'usb' is not a transport (hid, render or capture, optionally followed by "
@@ -43,53 +39,33 @@ void tst_ScenarioParser::malformedLine_data()
         << QByteArray("plug hid:third")
         << "demo.q71:1: plug: 'hid:third' is not a transport (hid, render or capture, optionally followed by "
            ":foreign or :second)";
-    QTest::newRow("unplug upper case")
-        << QByteArray("unplug HID")
-        << "demo.q71:1: unplug: 'HID' is not a transport (hid, render or capture, optionally followed by "
-           ":foreign or :second)";
     QTest::newRow("input without bytes")
         << QByteArray("input  # nothing") << "demo.q71:1: input: no report bytes, e.g. input 02 10 11 00 00";
     QTest::newRow("input odd digits")
         << QByteArray("input 02 1 11")
         << "demo.q71:1: input: '02 1 11' is not hex bytes, e.g. input 02 10 11 00 00";
-    QTest::newRow("input not hex") << QByteArray(
-        "input 02 zz") << "demo.q71:1: input: '02 zz' is not hex bytes, e.g. input 02 10 11 00 00";
     QTest::newRow("input 0x prefix") << QByteArray(
         "input 0x02") << "demo.q71:1: input: '0x02' is not hex bytes, e.g. input 02 10 11 00 00";
     QTest::newRow("wait without duration")
         << QByteArray("wait") << "demo.q71:1: wait: needs one duration, e.g. 150ms or 1.5s";
-    QTest::newRow("wait two durations")
-        << QByteArray("wait 1s 2s") << "demo.q71:1: wait: needs one duration, e.g. 150ms or 1.5s";
     QTest::newRow("wait without unit")
         << QByteArray("wait 150") << "demo.q71:1: wait: '150' is not a duration, e.g. 150ms or 1.5s";
     QTest::newRow("wait negative") << QByteArray("wait -5ms")
                                    << "demo.q71:1: wait: '-5ms' is not a duration, e.g. 150ms or 1.5s";
-    QTest::newRow("wait minutes") << QByteArray("wait 1m")
-                                  << "demo.q71:1: wait: '1m' is not a duration, e.g. 150ms or 1.5s";
     QTest::newRow("wait fraction of ms")
         << QByteArray("wait 1.5ms") << "demo.q71:1: wait: '1.5ms' is not a whole number of milliseconds";
-    QTest::newRow("wait below ms in seconds")
-        << QByteArray("wait 0.0005s") << "demo.q71:1: wait: '0.0005s' is not a whole number of milliseconds";
     QTest::newRow("wait over a day") << QByteArray("wait 86401s")
                                      << "demo.q71:1: wait: '86401s' is longer than a day";
     QTest::newRow("wait huge") << QByteArray("wait 99999999999999999999ms")
                                << "demo.q71:1: wait: '99999999999999999999ms' is longer than a day";
-    QTest::newRow("latency without unit")
-        << QByteArray("latency 5") << "demo.q71:1: latency: '5' is not a duration, e.g. 150ms or 1.5s";
     QTest::newRow("mic unknown setting")
         << QByteArray("mic volume 2") << "demo.q71:1: mic: expected 'mic', 'mic light N' or 'mic notify N'";
-    QTest::newRow("mic light without value")
-        << QByteArray("mic light") << "demo.q71:1: mic: expected 'mic', 'mic light N' or 'mic notify N'";
     QTest::newRow("mic light not a number")
         << QByteArray("mic light two") << "demo.q71:1: mic light: 'two' is not a whole number";
-    QTest::newRow("mic notify not whole")
-        << QByteArray("mic notify 1.5") << "demo.q71:1: mic notify: '1.5' is not a whole number";
     QTest::newRow("locale without name")
         << QByteArray("locale") << "demo.q71:1: locale: needs one locale name, e.g. ja-JP";
     QTest::newRow("completions unknown")
         << QByteArray("completions sometimes") << "demo.q71:1: completions: expected on, off or twice";
-    QTest::newRow("completions missing")
-        << QByteArray("completions") << "demo.q71:1: completions: expected on, off or twice";
     QTest::newRow("service missing state")
         << QByteArray("service audio")
         << "demo.q71:1: service: expected 'service NAME down' or 'service NAME up'";
