@@ -1,9 +1,9 @@
 #include "cCaptureReader.h"
 #include "cPcapWriter.h"
+#include "cToolRun.h"
 
 #include <QDataStream>
 #include <QFile>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -92,32 +92,6 @@ QByteArray usbpcapPacket(bool fromDevice, quint8 transfer, quint8 endpoint, quin
     if (control)
         out << quint8(2); // data stage
     return bytes + data;
-}
-
-struct cToolRun
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-// Runs one of Wireshark's tools. Run as root they all warn so on stderr; that line says nothing
-// about the file, so it is the one line dropped.
-cToolRun runTool(const QString &program, const QStringList &arguments)
-{
-    cToolRun run;
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
-    QStringList errLines = QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'));
-    errLines.removeAll(
-        QStringLiteral("Running as user \"root\" and group \"root\". This could be dangerous."));
-    errLines.removeAll(QString());
-    run.err = errLines.join(QLatin1Char('\n'));
-    return run;
 }
 
 // The data and timing that replay depends on, in one comparable line per report.
@@ -373,7 +347,7 @@ void tst_Capture::severalDevicesNeedAFilter()
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(
-        run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+        QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
         QStringList({"2 7 0x81 0x00 ", "2 7 0x81 0x01 0210110000", "2 7 0x02 0x00 0404040404",
                      "1 3 0x81 0x01 0101000000", "2 7 0x81 0x01 0210000000", "1 3 0x81 0x01 0100010000"}));
 }

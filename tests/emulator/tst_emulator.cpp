@@ -1,10 +1,11 @@
+#include "cToolRun.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -12,46 +13,10 @@
 
 namespace {
 
-struct cRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
 // The program as a user runs it, with the plugin it finds beside itself.
-cRun runHost(const QStringList &arguments, const QByteArray &input = QByteArray())
+cToolRun runHost(const QStringList &arguments, const QByteArray &input = QByteArray())
 {
-    cRun run;
-    QProcess process;
-    process.start(QStringLiteral(Q71_HOST_PROGRAM), arguments);
-    if (!process.waitForStarted(60000))
-        return run;
-    if (!input.isEmpty())
-        process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(240000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromLocal8Bit(process.readAllStandardError());
-    return run;
-}
-
-cRun runTool(const QString &program, const QStringList &arguments)
-{
-    cRun run;
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    QStringList lines = QString::fromLocal8Bit(process.readAllStandardError()).split(QLatin1Char('\n'));
-    lines.removeAll(QStringLiteral("Running as user \"root\" and group \"root\". This could be dangerous."));
-    lines.removeAll(QString());
-    run.err = lines.join(QLatin1Char('\n'));
-    return run;
+    return runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments, input);
 }
 
 QList<QJsonObject> events(const QByteArray &jsonLines)
@@ -143,7 +108,7 @@ void tst_Emulator::initTestCase()
 
 void tst_Emulator::jsonIsJsonLines()
 {
-    const cRun run = runHost({"--json", "--verbose"});
+    const cToolRun run = runHost({"--json", "--verbose"});
     QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.endsWith('\n'));
     const QList<QByteArray> lines = run.out.trimmed().split('\n');
@@ -174,15 +139,15 @@ void tst_Emulator::jsonIsJsonLines()
 
 void tst_Emulator::shippedDemoIsTheBuiltInOne()
 {
-    const cRun builtIn = runHost({"--json"});
-    const cRun shipped = runHost({"--json", QStringLiteral(Q71_DEMO_FILE)});
+    const cToolRun builtIn = runHost({"--json"});
+    const cToolRun shipped = runHost({"--json", QStringLiteral(Q71_DEMO_FILE)});
     QCOMPARE(shipped.exitCode, 0);
     QCOMPARE(shipped.out, builtIn.out);
 }
 
 void tst_Emulator::timelineAndSummary()
 {
-    const cRun run = runHost({"--locale", "en-US"});
+    const cToolRun run = runHost({"--locale", "en-US"});
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'));
     QVERIFY2(lines.value(0).startsWith(QStringLiteral("q71-host ")), qPrintable(lines.value(0)));
@@ -214,9 +179,9 @@ void tst_Emulator::timelineAndSummary()
                           "  scenario errors           0"}));
 
     // --quiet leaves the summary only, in either form.
-    const cRun quiet = runHost({"--quiet"});
+    const cToolRun quiet = runHost({"--quiet"});
     QVERIFY2(quiet.out.startsWith("Summary: 1200 ms on the virtual clock\n"), quiet.out.constData());
-    const cRun quietJson = runHost({"--quiet", "--json"});
+    const cToolRun quietJson = runHost({"--quiet", "--json"});
     QCOMPARE(quietJson.out.count('\n'), 1);
     QCOMPARE(events(quietJson.out).value(0).value(QStringLiteral("written")).toInt(), 9);
 }
@@ -272,7 +237,7 @@ void tst_Emulator::exitCodes()
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, error);
-    const cRun run = runHost(arguments);
+    const cToolRun run = runHost(arguments);
     QCOMPARE(run.exitCode, exitCode);
     const QRegularExpression expected(QLatin1Char('^') + error + QLatin1Char('$'));
     QVERIFY2(expected.match(run.err).hasMatch(), qPrintable(run.err));
@@ -282,7 +247,7 @@ void tst_Emulator::exitCodes()
 
 void tst_Emulator::scenarioFromStandardInput()
 {
-    const cRun run = runHost({"--json", "-"}, "plug\nstart\nmic\ninput 02 10 11 00 00\nwait 150ms\n");
+    const cToolRun run = runHost({"--json", "-"}, "plug\nstart\nmic\ninput 02 10 11 00 00\nwait 150ms\n");
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err, QString());
     const QList<QJsonObject> trace = events(run.out);
@@ -290,7 +255,7 @@ void tst_Emulator::scenarioFromStandardInput()
     QCOMPARE(timesOf(trace, "hid.write"), QList<qint64>({0, 101}));
 
     // A malformed line read from standard input is named after it.
-    const cRun bad = runHost({"-"}, "plug\n\nwait soon\n");
+    const cToolRun bad = runHost({"-"}, "plug\n\nwait soon\n");
     QCOMPARE(bad.exitCode, 2);
     QCOMPARE(bad.err, QStringLiteral("<stdin>:3: wait: 'soon' is not a duration, e.g. 150ms or 1.5s\n"));
 }
@@ -318,7 +283,7 @@ void tst_Emulator::verboseAddsServiceCalls()
 
 void tst_Emulator::realtimeClock()
 {
-    const cRun run = runHost({"--json", "--realtime", "-"}, "plug\nstart\nwait 250ms\n");
+    const cToolRun run = runHost({"--json", "--realtime", "-"}, "plug\nstart\nwait 250ms\n");
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> trace = events(run.out);
     QCOMPARE(trace.constLast().value(QStringLiteral("clock")).toString(), QStringLiteral("real"));
@@ -334,11 +299,11 @@ void tst_Emulator::tsharkReadsTheCapture()
     const QString tshark = QStandardPaths::findExecutable(QStringLiteral("tshark"));
     if (tshark.isEmpty())
         QSKIP("tshark is not installed (Debian package tshark): the capture cannot be checked by Wireshark");
-    const cRun run = runHost({"--json", "--pcap", path("demo.pcap")});
+    const cToolRun run = runHost({"--json", "--pcap", path("demo.pcap")});
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> trace = events(run.out);
 
-    const cRun read
+    const cToolRun read
         = runTool(tshark,
                   {"-r", path("demo.pcap"), "-T", "fields", "-E", "separator=/s", "-e", "frame.time_epoch",
                    "-e", "usb.urb_type", "-e", "usb.endpoint_address", "-e", "usb.capdata"});
@@ -365,7 +330,7 @@ void tst_Emulator::tsharkReadsTheCapture()
     QCOMPARE(inputs, reportsOf(trace, "hid.input"));
     QCOMPARE(outputTimes, timesOf(trace, "hid.write"));
 
-    const cRun expert = runTool(tshark, {"-r", path("demo.pcap"), "-q", "-z", "expert"});
+    const cToolRun expert = runTool(tshark, {"-r", path("demo.pcap"), "-q", "-z", "expert"});
     QCOMPARE(expert.err, QString());
     QCOMPARE(expert.exitCode, 0);
     QCOMPARE(QString::fromUtf8(expert.out).trimmed(), QString());
@@ -373,11 +338,11 @@ void tst_Emulator::tsharkReadsTheCapture()
 
 void tst_Emulator::ownCaptureReplays()
 {
-    const cRun recorded = runHost({"--json", "--pcap", path("replay.pcap")});
+    const cToolRun recorded = runHost({"--json", "--pcap", path("replay.pcap")});
     QCOMPARE(recorded.exitCode, 0);
     const QList<QJsonObject> original = events(recorded.out);
 
-    const cRun replayed = runHost({"--json", "--replay", path("replay.pcap")});
+    const cToolRun replayed = runHost({"--json", "--replay", path("replay.pcap")});
     QCOMPARE(replayed.err, QString());
     QCOMPARE(replayed.exitCode, 0);
     const QList<QJsonObject> trace = events(replayed.out);
@@ -404,14 +369,14 @@ void tst_Emulator::usbmonCaptureReplays()
     const QString text2pcap = QStandardPaths::findExecutable(QStringLiteral("text2pcap"));
     if (text2pcap.isEmpty())
         QSKIP("text2pcap is not installed (Debian package wireshark-common): no usbmon capture to replay");
-    const cRun made
+    const cToolRun made
         = runTool(text2pcap,
                   {"-q", "-F", "pcapng", "-l", "220", "-t", "%H:%M:%S.%f",
                    QStringLiteral(Q71_CAPTURE_DATA_DIR "/usbmon-220.txt"), path("usbmon.pcapng")});
     QCOMPARE(made.exitCode, 0);
 
     // The capture's headset at 3.7 pressed and released key 1, 27.25 ms apart.
-    const cRun run = runHost({"--json", "--replay", path("usbmon.pcapng"), "--replay-device", "3.7"});
+    const cToolRun run = runHost({"--json", "--replay", path("usbmon.pcapng"), "--replay-device", "3.7"});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> trace = events(run.out);
@@ -419,7 +384,7 @@ void tst_Emulator::usbmonCaptureReplays()
     QCOMPARE(timesOf(trace, "hid.input"), QList<qint64>({0, 27}));
     QCOMPARE(timesOf(trace, "event"), QList<qint64>({0, 27}));
 
-    const cRun elsewhere = runHost({"--replay", path("usbmon.pcapng"), "--replay-device", "3.9"});
+    const cToolRun elsewhere = runHost({"--replay", path("usbmon.pcapng"), "--replay-device", "3.9"});
     QCOMPARE(elsewhere.exitCode, 2);
     QVERIFY2(elsewhere.err.startsWith(QStringLiteral("q71-host: "))
                  && elsewhere.err.count(QLatin1Char('\n')) == 1,
@@ -428,13 +393,13 @@ void tst_Emulator::usbmonCaptureReplays()
 
 void tst_Emulator::replayWithAScenario()
 {
-    const cRun recorded
+    const cToolRun recorded
         = runHost({"--json", "--pcap", path("keys.pcap"), "-"},
                   "plug\nstart\nwait 10ms\ninput 02 10 00 22 00\nwait 40ms\ninput 02 10 00 00 00\n");
     QCOMPARE(recorded.exitCode, 0);
 
     // Played from the scenario's first start, wherever that is, keeping the 40 ms between them.
-    const cRun run
+    const cToolRun run
         = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> trace = events(run.out);
@@ -442,7 +407,7 @@ void tst_Emulator::replayWithAScenario()
     QCOMPARE(timesOf(trace, "event"), QList<qint64>({1000, 1040}));
 
     // A scenario that never starts a device plays nothing, and says so.
-    const cRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");
+    const cToolRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");
     QCOMPARE(unstarted.exitCode, 0);
     const QList<QJsonObject> idle = events(unstarted.out);
     QVERIFY(reportsOf(idle, "hid.input").isEmpty());

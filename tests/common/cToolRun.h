@@ -1,0 +1,35 @@
+#pragma once
+#include <QByteArray>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// One run of a program as a user runs it: q71-host, or one of Wireshark's tools reading what the
+// emulator wrote.
+struct cToolRun
+{
+    int exitCode = -1; // -1 also when the program did not start, crashed or hung
+    QByteArray out;
+    QString err;
+};
+
+inline cToolRun runTool(const QString &program, const QStringList &arguments,
+                        const QByteArray &input = QByteArray())
+{
+    cToolRun run;
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(60000))
+        return run;
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(240000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromLocal8Bit(process.readAllStandardError());
+    // Run as root, Wireshark's tools warn so on every run; that line says nothing about the files.
+    run.err.remove(QStringLiteral("Running as user \"root\" and group \"root\". This could be dangerous.\n"));
+    return run;
+}
