@@ -156,7 +156,7 @@ void keyReportsByHand(benchmark::State &state, bool transport)
         state.SkipWithError("the headset did not attach");
         return;
     }
-    const cAbstractDevicePtr device = bench.host().device(1);
+    const cAbstractDevicePtr device = bench.device(1);
     cHandDecoder decoder(bench.host().profilerEvents(), device->model(),
                          device->deviceInfo()["profiler"]["category"].toString());
     const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(

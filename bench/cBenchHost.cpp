@@ -1,6 +1,7 @@
 #include "cBenchHost.h"
 
 #include "cHost.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 
 #include <QFileInfo>
@@ -16,8 +17,10 @@ QByteArray report(char id, char b1, char b2, char b3, char b4)
 } // namespace
 
 cBenchHost::cBenchHost()
-    : m_host(new cHost)
+    : m_bus(new cSimBus)
+    , m_host(new cHost)
 {
+    m_host->attachBus(m_bus);
     Q_ASSERT(!g_instance);
     g_instance = this;
     m_ready = m_host->loadPlugin();
@@ -28,6 +31,7 @@ cBenchHost::cBenchHost()
 cBenchHost::~cBenchHost()
 {
     delete m_host;
+    delete m_bus;
     g_instance = nullptr;
 }
 
@@ -40,10 +44,10 @@ cBenchHost &cBenchHost::instance()
 bool cBenchHost::attach(int count, bool fresh)
 {
     if (fresh || count != m_attached) {
-        m_host->unplugAll();
+        m_bus->unplugAll();
         m_attached = 0;
         for (int unit = 1; unit <= count; ++unit) {
-            if (!m_host->plugHeadset(unit))
+            if (!plug(unit))
                 return false;
             m_attached = unit;
         }
@@ -53,19 +57,25 @@ bool cBenchHost::attach(int count, bool fresh)
 
 cAbstractDevicePtr cBenchHost::plug(int unit)
 {
-    return m_host->plugHeadset(unit);
+    m_bus->plugHeadset(unit);
+    return m_bus->device(*m_host, unit);
 }
 
 void cBenchHost::unplug(int unit)
 {
-    m_host->unplug(TransportKind::Capture, unit);
-    m_host->unplug(TransportKind::Render, unit);
-    m_host->unplug(TransportKind::Hid, unit);
+    m_bus->unplug(TransportKind::Capture, unit);
+    m_bus->unplug(TransportKind::Render, unit);
+    m_bus->unplug(TransportKind::Hid, unit);
 }
 
 QSharedPointer<cSimHidTransport> cBenchHost::hid(int unit) const
 {
-    return m_host->hidTransport(unit);
+    return m_bus->hidTransport(unit);
+}
+
+cAbstractDevicePtr cBenchHost::device(int unit) const
+{
+    return m_bus->device(*m_host, unit);
 }
 
 QString cBenchHost::manifestFile()

@@ -6,9 +6,11 @@
 #include <QString>
 
 class cHost;
+class cSimBus;
 class cSimHidTransport;
 
-// The host every in-process benchmark runs against: one cHost with the built plugin loaded, made
+// The host every in-process benchmark runs against: one cHost with the built plugin loaded and a
+// simulated bus, made
 // once by main() and torn down before the application object goes. Benchmarks run in a random
 // order, so each one says which headsets it wants attached instead of relying on what ran before.
 class cBenchHost
@@ -35,6 +37,7 @@ public:
     void unplug(int unit);
 
     QSharedPointer<cSimHidTransport> hid(int unit) const;
+    cAbstractDevicePtr device(int unit) const;
 
     // The manifest the plugin reads, in the plugin's directory.
     static QString manifestFile();
@@ -45,6 +48,7 @@ public:
     static QByteArray volumeUpReport();
 
 private:
+    cSimBus *m_bus = nullptr;
     cHost *m_host = nullptr;
     bool m_ready = false;
     QString m_error;

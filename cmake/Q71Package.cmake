@@ -8,9 +8,9 @@ set(Q71_CMAKE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Q71)
 install(EXPORT Q71Targets NAMESPACE Q71:: DESTINATION ${Q71_CMAKE_INSTALL_DIR})
 
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/Q71Config.cmake.in
-    ${CMAKE_BINARY_DIR}/Q71Config.cmake
+    ${PROJECT_BINARY_DIR}/Q71Config.cmake
     INSTALL_DESTINATION ${Q71_CMAKE_INSTALL_DIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/Q71ConfigVersion.cmake
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/Q71ConfigVersion.cmake
     COMPATIBILITY SameMinorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/Q71Config.cmake ${CMAKE_BINARY_DIR}/Q71ConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/Q71Config.cmake ${PROJECT_BINARY_DIR}/Q71ConfigVersion.cmake
     DESTINATION ${Q71_CMAKE_INSTALL_DIR})

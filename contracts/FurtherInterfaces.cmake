@@ -1,7 +1,8 @@
-# Host interfaces that plugins carry but neither implement nor call.
+# Host interfaces that plugins carry but neither implement nor call. Those that name a widget, a
+# colour or a pixmap are listed in widgets/CMakeLists.txt, so that a plugin needs neither QtGui nor
+# QtWidgets.
 set(Q71_FURTHER_INTERFACE_HEADERS
     # Application and scheduling
-    IMainApp.h
     IDeferredProcedureCall.h
     IDPCMgr.h
     # Device management
@@ -11,20 +12,13 @@ set(Q71_FURTHER_INTERFACE_HEADERS
     ISimInput.h
     INativeAppSupport.h
     # Profiles, macros and assignments
-    IProfileMgr.h
     IProfile.h
-    IProfileBacklight.h
-    IBacklightColor.h
     IMacro.h
-    IMacroType.h
-    IMacroTypeMgr.h
-    IMacroEditor.h
     IPlayState.h
     IAssignment.h
     IAssignments.h
     IGenericAssignment.h
     IOnboardProfiles.h
-    IOnboardProfile.h
     # Audio models
     IChannelAttenuationModel.h
     IGainModel.h

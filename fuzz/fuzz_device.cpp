@@ -3,6 +3,7 @@
 #include "FuzzApplication.h"
 #include "cDeviceManager.h"
 #include "cHost.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cTransportFactory.h"
 
@@ -19,14 +20,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     Fuzz::cInputBytes input(data, size);
     {
+        cSimBus bus;
         cHost host;
+        host.attachBus(&bus);
         if (!host.loadPlugin()) {
             fprintf(stderr, "%s\n", qPrintable(host.pluginError()));
             abort();
         }
-        host.plugHeadset();
+        bus.plugHeadset();
         // Kept across unplugs and re-plugs, so that the host also uses a model whose device is gone.
-        cMicrophoneClient microphone = cHost::microphone(host.device());
+        cMicrophoneClient microphone = cHost::microphone(bus.device(host));
 
         while (!input.atEnd()) {
             const quint8 action = input.next();
@@ -34,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // The top bit picks the second headset, which has transports and a device of its own.
             const int unit = 1 + (action >> 7);
             const auto kind = TransportKind::TransportKind_t(argument % 3);
-            const QSharedPointer<cSimHidTransport> hid = host.hidTransport(unit);
-            const cAbstractDevicePtr device = host.device(unit);
+            const QSharedPointer<cSimHidTransport> hid = bus.hidTransport(unit);
+            const cAbstractDevicePtr device = bus.device(host, unit);
             switch ((action & 0x7f) % 18) {
             case 0: // an input report of 0 to 15 bytes, mostly of the five a report has
                 if (hid)
@@ -86,14 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                     device->stop();
                 break;
             case 11:
-                host.unplug(kind, unit);
+                bus.unplug(kind, unit);
                 break;
             case 12:
-                host.plug(kind, unit);
+                bus.plug(kind, unit);
                 break;
             case 13: // another product's transport, or a transport of no headset kind
-                host.plugTransport((argument & 4) ? cTransportFactory::foreign(kind, unit)
-                                                  : cTransportFactory::headset(TransportKind::Other, unit));
+                bus.plugTransport((argument & 4) ? cTransportFactory::foreign(kind, unit)
+                                                 : cTransportFactory::headset(TransportKind::Other, unit));
                 break;
             case 14:
                 if (hid)

@@ -5,6 +5,7 @@
 #include "FuzzApplication.h"
 #include "IAbstractDeviceProvider.h"
 #include "cHost.h"
+#include "cSimBus.h"
 #include "cTransportFactory.h"
 
 #include <QDir>
@@ -38,16 +39,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         abort();
     manifest.close();
 
+    cSimBus bus;
     cHost host;
+    host.attachBus(&bus);
     host.loadPlugin(g_directory->filePath(QStringLiteral("Q71Device")), QStringLiteral("FuzzManifest"));
     const cAbstractDeviceProviderPtr provider = host.provider();
     if (!provider)
         abort(); // the plugin registers its provider whatever the manifest holds
     provider->deviceMetaData(QStringLiteral("Q71"));
     provider->deviceMetaData(QString());
-    const cAbstractDevicePtr device = host.plugHeadset();
-    host.plugTransport(cTransportFactory::foreign(TransportKind::Hid));
-    host.plugTransport(cTransportFactory::headset(TransportKind::Other));
+    bus.plugHeadset();
+    const cAbstractDevicePtr device = bus.device(host);
+    bus.plugTransport(cTransportFactory::foreign(TransportKind::Hid));
+    bus.plugTransport(cTransportFactory::headset(TransportKind::Other));
     if (device) {
         host.start();
         device->queryInterface(QStringLiteral("IMicrophoneModel"));

@@ -140,8 +140,9 @@ int cDeviceManager::stopAll()
 
 void cDeviceManager::clear()
 {
+    // Newest first, as a bus that goes away takes its transports back.
     while (!m_holdings.isEmpty()) {
-        const cAbstractTransportPtr transport = m_holdings.constFirst().transport;
+        const cAbstractTransportPtr transport = m_holdings.constLast().transport;
         withdrawTransport(transport);
     }
 }

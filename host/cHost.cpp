@@ -1,12 +1,11 @@
 #include "cHost.h"
 
 #include "IServiceMgr.h"
+#include "ITransportBus.h"
 #include "cDevMgrLowService.h"
 #include "cDeviceManager.h"
 #include "cHostMetaTypes.h"
 #include "cProfilerEventReceiver.h"
-#include "cSimHidTransport.h"
-#include "cTransportFactory.h"
 
 cHost::cHost(QObject *parent)
     : QObject(parent)
@@ -22,7 +21,6 @@ cHost::~cHost()
 {
     // Devices may call the services while they let go of their transports, so the services
     // stay until the devices are gone.
-    unplugAll();
     m_deviceManager->clear();
     shutdownPlugin();
     m_profilerEvents->unsubscribe();
@@ -63,76 +61,34 @@ cAbstractDeviceProviderPtr cHost::provider() const
                                : cAbstractDeviceProviderPtr();
 }
 
-cAbstractTransportPtr cHost::plug(TransportKind::TransportKind_t kind, int unit)
+void cHost::attachBus(ITransportBus *bus)
 {
-    if (const cAbstractTransportPtr plugged = transport(kind, unit))
-        return plugged;
-    const cAbstractTransportPtr created = cTransportFactory::headset(kind, unit);
-    plugTransport(created);
-    return created;
+    if (!bus || m_buses.contains(bus))
+        return;
+    m_buses.append(bus);
+    // Direct connections: a transport is offered, or taken back, before the bus's call returns,
+    // so that whoever plugs or unplugs sees the devices as they now are.
+    connect(bus, &ITransportBus::transportAdded, m_deviceManager, &cDeviceManager::offerTransport,
+            Qt::DirectConnection);
+    connect(bus, &ITransportBus::transportRemoved, m_deviceManager, &cDeviceManager::withdrawTransport,
+            Qt::DirectConnection);
+    connect(bus, &QObject::destroyed, this, [this, bus] { m_buses.removeAll(bus); });
+    const QList<cAbstractTransportPtr> present = bus->transports();
+    for (const cAbstractTransportPtr &transport : present)
+        m_deviceManager->offerTransport(transport);
 }
 
-cAbstractDevicePtr cHost::plugTransport(const cAbstractTransportPtr &transport)
+void cHost::detachBus(ITransportBus *bus)
 {
-    if (!transport)
-        return cAbstractDevicePtr();
-    if (!m_plugged.contains(transport))
-        m_plugged.append(transport);
-    return m_deviceManager->offerTransport(transport);
+    if (m_buses.removeAll(bus) == 0)
+        return;
+    disconnect(bus, nullptr, this, nullptr);
+    disconnect(bus, nullptr, m_deviceManager, nullptr);
 }
 
-cAbstractDevicePtr cHost::plugHeadset(int unit)
+cAbstractDevicePtr cHost::deviceHolding(const cAbstractTransportPtr &transport) const
 {
-    plug(TransportKind::Hid, unit);
-    plug(TransportKind::Render, unit);
-    plug(TransportKind::Capture, unit);
-    return device(unit);
-}
-
-bool cHost::unplug(TransportKind::TransportKind_t kind, int unit)
-{
-    return unplugTransport(transport(kind, unit));
-}
-
-bool cHost::unplugTransport(const cAbstractTransportPtr &transport)
-{
-    if (!transport || !m_plugged.removeOne(transport))
-        return false;
-    m_deviceManager->withdrawTransport(transport);
-    return true;
-}
-
-void cHost::unplugAll()
-{
-    while (!m_plugged.isEmpty()) {
-        const cAbstractTransportPtr last = m_plugged.constLast();
-        unplugTransport(last);
-    }
-}
-
-cAbstractTransportPtr cHost::transport(TransportKind::TransportKind_t kind, int unit) const
-{
-    const cJsonValue uid = cTransportFactory::headsetInfo(kind, unit)["uid"];
-    for (const cAbstractTransportPtr &plugged : m_plugged) {
-        if (plugged->info()["uid"] == uid && TransportKind::of(plugged.data()) == kind)
-            return plugged;
-    }
-    return cAbstractTransportPtr();
-}
-
-QSharedPointer<cSimHidTransport> cHost::hidTransport(int unit) const
-{
-    return qSharedPointerDynamicCast<cSimHidTransport>(transport(TransportKind::Hid, unit));
-}
-
-cAbstractDevicePtr cHost::device(int unit) const
-{
-    for (TransportKind::TransportKind_t kind :
-         {TransportKind::Hid, TransportKind::Render, TransportKind::Capture}) {
-        if (const cAbstractDevicePtr holder = m_deviceManager->deviceHolding(transport(kind, unit)))
-            return holder;
-    }
-    return cAbstractDevicePtr();
+    return m_deviceManager->deviceHolding(transport);
 }
 
 int cHost::start()

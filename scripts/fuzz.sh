@@ -14,7 +14,7 @@ targets=("$@")
 "$root/scripts/install-deps.sh"
 build="${Q71_FUZZ_BUILD:-$root/build/fuzz}"
 cmake -S "$root" -B "$build" -G "Unix Makefiles" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DQ71_FUZZ=ON -DQ71_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DQ71_FUZZ=ON -DQ71_WERROR=ON -DQ71_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen

@@ -15,7 +15,7 @@ run() {
     local dir="$1"
     shift
     echo "=== $(basename "$dir"): configure, build, test"
-    cmake -S "$root" -B "$dir" -G "Unix Makefiles" "$@" >/dev/null
+    cmake -S "$root" -B "$dir" -G "Unix Makefiles" -DQ71_WERROR=ON "$@" >/dev/null
     cmake --build "$dir" -j"$jobs"
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 300
 }

@@ -6,6 +6,7 @@
 #include "cFakeDevice.h"
 #include "cFakeProvider.h"
 #include "cHost.h"
+#include "cSimBus.h"
 #include "cTransportFactory.h"
 
 #include <QSignalSpy>
@@ -205,22 +206,35 @@ void tst_DeviceManager::refusedAndUnregisteredProvidersAreNotAsked()
 void tst_DeviceManager::busPlugsEachTransportOnce()
 {
     cFakeProvider *provider = addProvider(QStringLiteral("Q71-"), QStringLiteral("Fake"));
-    const cAbstractDevicePtr device = m_host->plugHeadset(1);
+    cSimBus early;
+    early.plug(Hid, 2);
+    cSimBus bus;
+    m_host->attachBus(&bus);
+    bus.plugHeadset(1);
+    const cAbstractDevicePtr device = bus.device(*m_host, 1);
     QVERIFY(device);
-    QCOMPARE(m_host->plug(Hid, 1), m_host->transport(Hid, 1));
+    QCOMPARE(bus.plug(Hid, 1), bus.transport(Hid, 1));
+    QVERIFY(!bus.plugTransport(bus.transport(Hid, 1)));
     QCOMPARE(provider->createDeviceCalls(), 1);
-    QVERIFY(m_host->hidTransport(1) && !m_host->hidTransport(2));
+    QVERIFY(bus.hidTransport(1) && !bus.hidTransport(2));
     QCOMPARE(m_host->start(), 1);
 
-    QVERIFY(m_host->unplug(Render, 1));
-    QVERIFY(!m_host->unplug(Render, 1));
+    // What a bus holds when it is attached is offered at once; a detached bus is no longer heard.
+    m_host->attachBus(&early);
+    QCOMPARE(provider->createDeviceCalls(), 2);
+    m_host->detachBus(&early);
+    QVERIFY(early.unplug(Hid, 2));
+    QCOMPARE(m_manager->devices().size(), 2);
+
+    QVERIFY(bus.unplug(Render, 1));
+    QVERIFY(!bus.unplug(Render, 1));
     QVERIFY(!m_manager->isStarted(device));
-    QCOMPARE(m_host->device(1), device);
-    QVERIFY(m_host->unplug(Hid, 1));
-    QVERIFY(m_host->unplug(Capture, 1));
-    QVERIFY(m_host->pluggedTransports().isEmpty());
-    QVERIFY(!m_host->device(1));
-    QVERIFY(m_manager->devices().isEmpty());
+    QCOMPARE(bus.device(*m_host, 1), device);
+    QVERIFY(bus.unplug(Hid, 1));
+    QVERIFY(bus.unplug(Capture, 1));
+    QVERIFY(bus.transports().isEmpty());
+    QVERIFY(!bus.device(*m_host, 1));
+    QCOMPARE(m_manager->devices().size(), 1);
 
     // A device without a microphone model: the host's calls to it fail without reaching anything.
     const cMicrophoneClient microphone = cHost::microphone(device);

@@ -24,6 +24,11 @@ step("ldd" ldd ${prefix}/${PLUGIN})
 if(step_output MATCHES "not found" OR NOT step_output MATCHES "libNexaro[^\n]*=> ${prefix}/")
     message(FATAL_ERROR "the installed plugin does not find libNexaro in the install:\n${step_output}")
 endif()
+# The plugin carries the interfaces that name widgets without implementing them: it must not pull
+# the GUI libraries into a host that has none.
+if(step_output MATCHES "libQt[56](Gui|Widgets)")
+    message(FATAL_ERROR "the installed plugin needs QtGui or QtWidgets:\n${step_output}")
+endif()
 
 step("configure" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G "Unix Makefiles"
      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX}

@@ -6,6 +6,7 @@
 #include "cHost.h"
 #include "cHostAudioDevice.h"
 #include "cProfilerEventReceiver.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
 
@@ -18,11 +19,13 @@ void cHeadsetFixture::setUp()
 {
     QVERIFY2(cVirtualEventDispatcher::current(), "the headset tests run on virtual time");
     m_clock = new cClock;
+    m_bus = new cSimBus;
     m_host = new cHost;
+    m_host->attachBus(m_bus);
     QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
-    m_device = m_host->plugHeadset();
+    m_device = plugHeadset();
     QVERIFY(m_device);
-    m_hid = m_host->hidTransport();
+    m_hid = m_bus->hidTransport();
 }
 
 void cHeadsetFixture::tearDown()
@@ -31,10 +34,18 @@ void cHeadsetFixture::tearDown()
     m_device.reset();
     delete m_host;
     m_host = nullptr;
+    delete m_bus;
+    m_bus = nullptr;
     delete m_clock;
     m_clock = nullptr;
     // Whatever timers the last test left run out here, and deferred deletions are carried out.
     cVirtualEventDispatcher::current()->advance(1000);
+}
+
+cAbstractDevicePtr cHeadsetFixture::plugHeadset(int unit)
+{
+    m_bus->plugHeadset(unit);
+    return m_bus->device(*m_host, unit);
 }
 
 void cHeadsetFixture::input(const char *hexReport)

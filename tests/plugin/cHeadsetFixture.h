@@ -7,6 +7,7 @@
 
 class cClock;
 class cHost;
+class cSimBus;
 class cSimHidTransport;
 
 // One host with the plugin loaded and one headset plugged, on the virtual clock: the ground the
@@ -22,6 +23,8 @@ protected:
     void setUp();
     void tearDown();
 
+    // Plugs headset unit `unit` and returns the device the host made of it.
+    cAbstractDevicePtr plugHeadset(int unit = 1);
     void input(const char *hexReport);
     // Every report written so far as "02 08 00 00 00", with " cookie N" when it had one.
     QStringList written() const;
@@ -33,6 +36,7 @@ protected:
     QStringList modelCalls() const;
 
     cHost *m_host = nullptr;
+    cSimBus *m_bus = nullptr;
     cClock *m_clock = nullptr;
     cAbstractDevicePtr m_device;
     QSharedPointer<cSimHidTransport> m_hid;

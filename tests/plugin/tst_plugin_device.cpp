@@ -12,6 +12,7 @@
 #include "cHostAudioDevice.h"
 #include "cProfilerEventReceiver.h"
 #include "cServiceRecorder.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cTransportFactory.h"
 
@@ -57,12 +58,21 @@ private slots:
     void startOnAnIncompleteDevice();
 
 private:
+    cAbstractDevicePtr plugHeadset(int unit = 1)
+    {
+        m_bus->plugHeadset(unit);
+        return m_bus->device(*m_host, unit);
+    }
+
     cHost *m_host = nullptr;
+    cSimBus *m_bus = nullptr;
 };
 
 void tst_PluginDevice::init()
 {
+    m_bus = new cSimBus;
     m_host = new cHost;
+    m_host->attachBus(m_bus);
     QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
 }
 
@@ -70,6 +80,8 @@ void tst_PluginDevice::cleanup()
 {
     delete m_host;
     m_host = nullptr;
+    delete m_bus;
+    m_bus = nullptr;
     Nexaro::setLocaleOverride(QString());
 }
 
@@ -89,10 +101,10 @@ void tst_PluginDevice::plugOrdersMakeOneCompleteDevice()
     QSignalSpy audioCreated(m_host->services().audioDeviceMgr(), &cAudioDeviceMgrService::audioDeviceCreated);
 
     for (const QString &kind : order)
-        QVERIFY(m_host->plug(kindNamed(kind)));
+        QVERIFY(m_bus->plug(kindNamed(kind)));
 
     QCOMPARE(m_host->deviceManager()->devices().size(), 1);
-    const cAbstractDevicePtr device = m_host->device();
+    const cAbstractDevicePtr device = m_bus->device(*m_host);
     QCOMPARE(device->validate(), DeviceValidationResult::Complete);
     QCOMPARE(created.size(), 1);
     QCOMPARE(created.constFirst().at(2).toBool(), true);
@@ -102,7 +114,7 @@ void tst_PluginDevice::plugOrdersMakeOneCompleteDevice()
     // Unplugging in the same order leaves nothing behind.
     const QPointer<QObject> deviceObject = device.data();
     for (const QString &kind : order)
-        QVERIFY(m_host->unplug(kindNamed(kind)));
+        QVERIFY(m_bus->unplug(kindNamed(kind)));
     QVERIFY(m_host->deviceManager()->devices().isEmpty());
     QVERIFY(!deviceObject.isNull()); // this test still holds it
 }
@@ -139,10 +151,10 @@ void tst_PluginDevice::secondTransportOfAKindIsRefused()
     QCOMPARE(device->validate(), DeviceValidationResult::Incomplete);
 
     // Through the host: the second unit's HID transport becomes a device of its own.
-    m_host->plugHeadset(1);
-    m_host->plug(Hid, 2);
+    plugHeadset(1);
+    m_bus->plug(Hid, 2);
     QCOMPARE(m_host->deviceManager()->devices().size(), 2);
-    QVERIFY(m_host->device(1) != m_host->device(2));
+    QVERIFY(m_bus->device(*m_host, 1) != m_bus->device(*m_host, 2));
 }
 
 void tst_PluginDevice::validate_data()
@@ -254,7 +266,7 @@ void tst_PluginDevice::lastHostPointerDestroysTheDevice()
 
 void tst_PluginDevice::identityAndInterfaces()
 {
-    const cAbstractDevicePtr device = m_host->plugHeadset();
+    const cAbstractDevicePtr device = plugHeadset();
     QCOMPARE(device->objectName(), QStringLiteral("Q71Device"));
     QCOMPARE(device->model(), QStringLiteral("Q71"));
     QCOMPARE(device->displayName(), QStringLiteral("Q71 Gaming Headset"));
@@ -294,8 +306,8 @@ void tst_PluginDevice::identityAndInterfaces()
 
 void tst_PluginDevice::detachedHidTransportReachesNothing()
 {
-    const cAbstractDevicePtr device = m_host->plugHeadset();
-    const QSharedPointer<cSimHidTransport> oldHid = m_host->hidTransport();
+    const cAbstractDevicePtr device = plugHeadset();
+    const QSharedPointer<cSimHidTransport> oldHid = m_bus->hidTransport();
     device->start();
     device->removeTransport(oldHid);
     const int written = oldHid->writes().size();

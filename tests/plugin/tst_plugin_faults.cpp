@@ -10,6 +10,7 @@
 #include "cHost.h"
 #include "cHostAudioDevice.h"
 #include "cServiceRecorder.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
 
@@ -41,7 +42,7 @@ public:
     bool m_unsubscribeOnDestroy = true;
     int m_calls = 0;
     QObject *m_deleteInHandler = nullptr;
-    cHost *m_unplugInHandler = nullptr;
+    cSimBus *m_unplugInHandler = nullptr;
 
 private:
     void handle()
@@ -145,11 +146,11 @@ void tst_PluginFaults::deviceDestroyedWhileExitIsDelivered()
     // The host takes its headset down as the application exits, from a handler that the event
     // reaches before the device: the device is gone by its turn and is not called.
     m_device.reset();
-    m_host->unplugAll();
+    m_bus->unplugAll();
     cListener closing(QStringLiteral("MainApp_Events"));
-    closing.m_unplugInHandler = m_host;
-    const QPointer<QObject> device = m_host->plugHeadset().data();
-    m_hid = m_host->hidTransport();
+    closing.m_unplugInHandler = m_bus;
+    const QPointer<QObject> device = plugHeadset().data();
+    m_hid = m_bus->hidTransport();
     QVERIFY(device);
 
     QVERIFY(m_host->exitApplication());
@@ -198,13 +199,13 @@ void tst_PluginFaults::shutdownWhileDevicesExist()
     // A headset's transport goes unclaimed, unless the device manager missed the shutdown: then it
     // still holds the old provider, which still makes devices. A new initialisation claims a second
     // headset beside the first either way.
-    m_host->plug(TransportKind::Hid, 2);
-    QCOMPARE(m_host->device(2).isNull(), devMgrUp);
-    m_host->unplug(TransportKind::Hid, 2);
+    m_bus->plug(TransportKind::Hid, 2);
+    QCOMPARE(m_bus->device(*m_host, 2).isNull(), devMgrUp);
+    m_bus->unplug(TransportKind::Hid, 2);
     QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
-    QVERIFY(m_host->plugHeadset(2));
-    QCOMPARE(m_host->device(1), m_device);
-    m_host->unplugAll();
+    QVERIFY(plugHeadset(2));
+    QCOMPARE(m_bus->device(*m_host, 1), m_device);
+    m_bus->unplugAll();
     QCOMPARE(m_device->validate(), DeviceValidationResult::Invalid);
 }
 
@@ -220,7 +221,7 @@ void tst_PluginFaults::audioDeviceManagerFailsOnDestroy()
     m_host->services().setAvailable(cHostServices::AudioDeviceMgr, false);
     {
         cCriticalLog log;
-        QVERIFY(m_host->unplug(TransportKind::Render));
+        QVERIFY(m_bus->unplug(TransportKind::Render));
         QCOMPARE(
             log.lines(),
             QStringList("Failed to call 'destroyAudioDevice' on service AudioDeviceManager.AudioDeviceMgr"));
@@ -234,7 +235,7 @@ void tst_PluginFaults::audioDeviceManagerFailsOnDestroy()
     QVERIFY(cAudioDeviceMgrService::hostDevice(audio)->modelCalls().isEmpty());
 
     m_host->services().setAvailable(cHostServices::AudioDeviceMgr, true);
-    m_host->plug(TransportKind::Render);
+    m_bus->plug(TransportKind::Render);
     const cAudioDevicePtr again
         = qSharedPointerDynamicCast<IAudioDevice>(m_device->queryInterface(QStringLiteral("IAudioDevice")));
     QVERIFY(again && again != audio);

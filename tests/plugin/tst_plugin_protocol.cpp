@@ -8,6 +8,7 @@
 #include "cHeadsetFixture.h"
 #include "cHost.h"
 #include "cServiceRecorder.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
 
@@ -84,7 +85,7 @@ void tst_PluginProtocol::deviceGoneWithShotPendingAndModelKept()
     m_device->start();
     m_clock->wait(50); // a shot is pending for the first setup report
     m_device.reset();
-    m_host->unplugAll();
+    m_bus->unplugAll();
     QVERIFY(deviceObject.isNull());
     m_clock->wait(1000);
     QCOMPARE(written(), QStringList(setupReports.first()));
@@ -130,7 +131,7 @@ void tst_PluginProtocol::wholeUse()
     QVERIFY(m_host->exitApplication());
     m_clock->wait(500);
     const QStringList audioCalls = modelCalls();
-    m_host->unplugAll();
+    m_bus->unplugAll();
 
     QCOMPARE(written(),
              setupReports

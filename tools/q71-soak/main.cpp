@@ -4,6 +4,7 @@
 // report, or of 64 bytes per plug or plugin cycle, crosses it.
 #include "cHost.h"
 #include "cProfilerEventReceiver.h"
+#include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
 
@@ -66,13 +67,13 @@ void settle()
 
 // The host's own records of what the plugin did (key events, model calls, writes) grow with use;
 // they go with the headset's unplug and are cleared here, so that only the plugin's memory counts.
-void useHeadset(cHost &host, int reports, int *fed)
+void useHeadset(cHost &host, cSimBus &bus, int reports, int *fed)
 {
-    host.plugHeadset();
+    bus.plugHeadset();
     g_work.deviceStarts += host.start();
     cVirtualEventDispatcher::current()->advance(500);
-    const cMicrophoneClient microphone = cHost::microphone(host.device());
-    const QSharedPointer<cSimHidTransport> hid = host.hidTransport();
+    const cMicrophoneClient microphone = cHost::microphone(bus.device(host));
+    const QSharedPointer<cSimHidTransport> hid = bus.hidTransport();
     for (int i = 0; i < reports; ++i, ++*fed) {
         hid->feedInput(QByteArray::fromHex(g_reports[*fed % g_reportKinds]));
         if (*fed % 97 == 0) {
@@ -86,26 +87,26 @@ void useHeadset(cHost &host, int reports, int *fed)
     host.stop();
     g_work.keyEvents += host.profilerEvents()->events().size();
     g_work.outputReports += hid->writes().size();
-    host.unplugAll();
+    bus.unplugAll();
     host.profilerEvents()->clear();
 }
 
-void plugCycle(cHost &host)
+void plugCycle(cHost &host, cSimBus &bus)
 {
-    host.plugHeadset();
+    bus.plugHeadset();
     g_work.deviceStarts += host.start();
     cVirtualEventDispatcher::current()->advance(150);
     host.stop();
-    host.unplugAll();
+    bus.unplugAll();
 }
 
-bool pluginCycle(cHost &host)
+bool pluginCycle(cHost &host, cSimBus &bus)
 {
     host.shutdownPlugin();
     if (!host.loadPlugin())
         return false;
     // The new provider makes a device too, so that each cycle's provider is used before it goes.
-    plugCycle(host);
+    plugCycle(host, bus);
     return true;
 }
 
@@ -142,7 +143,9 @@ int main(int argc, char **argv)
     const int plugs = parser.value(plugsOption).toInt();
     const int inits = parser.value(initsOption).toInt();
 
+    cSimBus bus;
     cHost host;
+    host.attachBus(&bus);
     if (!host.loadPlugin()) {
         std::fprintf(stderr, "q71-soak: %s\n", qPrintable(host.pluginError()));
         return 2;
@@ -153,11 +156,11 @@ int main(int argc, char **argv)
     // keeps for reuse.
     int fed = 0;
     for (int i = 0; i < 5; ++i)
-        useHeadset(host, 1000, &fed);
+        useHeadset(host, bus, 1000, &fed);
     for (int i = 0; i < 100; ++i)
-        plugCycle(host);
+        plugCycle(host, bus);
     for (int i = 0; i < 20; ++i) {
-        if (!pluginCycle(host))
+        if (!pluginCycle(host, bus))
             return 2;
     }
     // Printed first: stdout's buffer is allocated by the first line.
@@ -175,17 +178,17 @@ int main(int argc, char **argv)
     fed = 0;
     constexpr int perHeadset = 1000;
     for (int done = 0; done < reports; done += perHeadset)
-        useHeadset(host, qMin(perHeadset, reports - done), &fed);
+        useHeadset(host, bus, qMin(perHeadset, reports - done), &fed);
     settle();
     print(qPrintable(QStringLiteral("after %1 input reports").arg(reports)), heapInUse());
 
     for (int i = 0; i < plugs; ++i)
-        plugCycle(host);
+        plugCycle(host, bus);
     settle();
     print(qPrintable(QStringLiteral("after %1 plug cycles").arg(plugs)), heapInUse());
 
     for (int i = 0; i < inits; ++i) {
-        if (!pluginCycle(host)) {
+        if (!pluginCycle(host, bus)) {
             std::fprintf(stderr, "q71-soak: %s\n", qPrintable(host.pluginError()));
             return 2;
         }

@@ -1,4 +1,5 @@
 #pragma once
+#include "IMacroType.h"
 #include "Types.h"
 #include "cJsonValue.h"
 

@@ -13,6 +13,7 @@ class IAbstractDevice;
 class IAbstractTransport;
 class cClock;
 class cHost;
+class cSimBus;
 class cTrace;
 
 // Plays a scenario against a host that has its plugin loaded, one command after the other on the
@@ -35,7 +36,7 @@ class cScenarioRunner : public QObject
 {
     Q_OBJECT
 public:
-    cScenarioRunner(cHost &host, cClock &clock, cTrace &trace, QObject *parent = nullptr);
+    cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrace &trace, QObject *parent = nullptr);
     ~cScenarioRunner() override;
 
     // Input reports to play to the headset's HID transport from the scenario's first start on,
@@ -79,6 +80,7 @@ private:
     void onGKey(bool pressed, int key, const QString &model, const QString &category);
 
     cHost &m_host;
+    cSimBus &m_bus;
     cClock &m_clock;
     cTrace &m_trace;
     QHash<const IAbstractDevice *, int> m_devices;

@@ -12,6 +12,7 @@
 #include "cProfilerEventReceiver.h"
 #include "cSimAudioCaptureTransport.h"
 #include "cSimAudioRenderTransport.h"
+#include "cSimBus.h"
 #include "cTrace.h"
 #include "cTransportFactory.h"
 
@@ -43,9 +44,10 @@ QString kindName(IAbstractTransport *transport)
 
 } // namespace
 
-cScenarioRunner::cScenarioRunner(cHost &host, cClock &clock, cTrace &trace, QObject *parent)
+cScenarioRunner::cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrace &trace, QObject *parent)
     : QObject(parent)
     , m_host(host)
+    , m_bus(bus)
     , m_clock(clock)
     , m_trace(trace)
 {
@@ -181,7 +183,7 @@ void cScenarioRunner::execute(const cScenarioCommand &command)
     case cScenarioCommand::Latency:
         m_latencyMs = int(command.ms);
         record(QStringLiteral("latency"), {{QStringLiteral("ms"), m_latencyMs}}, 0);
-        for (const cAbstractTransportPtr &transport : m_host.pluggedTransports()) {
+        for (const cAbstractTransportPtr &transport : m_bus.transports()) {
             if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
                 hid->setCompletionLatency(m_latencyMs);
         }
@@ -218,7 +220,7 @@ void cScenarioRunner::plug(const cScenarioCommand &command)
         watch(transport);
         record(QStringLiteral("plug"), {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}},
                0);
-        m_host.plugTransport(transport);
+        m_bus.plugTransport(transport);
     }
 }
 
@@ -234,7 +236,7 @@ void cScenarioRunner::unplug(const cScenarioCommand &command)
         }
         record(QStringLiteral("unplug"), {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}},
                0);
-        m_host.unplugTransport(transport);
+        m_bus.unplugTransport(transport);
     }
 }
 
@@ -335,7 +337,7 @@ void cScenarioRunner::setCompletions(const cScenarioCommand &command)
         : m_completionMode == cSimHidTransport::CompleteTwice                ? QStringLiteral("twice")
                                                                              : QStringLiteral("on");
     record(QStringLiteral("completions"), {{QStringLiteral("mode"), mode}}, 0);
-    for (const cAbstractTransportPtr &transport : m_host.pluggedTransports()) {
+    for (const cAbstractTransportPtr &transport : m_bus.transports()) {
         if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
             hid->setCompletionMode(m_completionMode);
     }
@@ -362,7 +364,7 @@ bool cScenarioRunner::feed(const QByteArray &report)
     QSharedPointer<cSimHidTransport> hid;
     for (int unit : {1, 2}) {
         if (!hid)
-            hid = m_host.hidTransport(unit);
+            hid = m_bus.hidTransport(unit);
     }
     if (!hid)
         return false;
@@ -438,7 +440,7 @@ void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
 cAbstractTransportPtr cScenarioRunner::plugged(const cTransportChoice &choice) const
 {
     const cJsonValue uid = choiceInfo(choice)["uid"];
-    for (const cAbstractTransportPtr &transport : m_host.pluggedTransports()) {
+    for (const cAbstractTransportPtr &transport : m_bus.transports()) {
         if (transport->info()["uid"] == uid && TransportKind::of(transport.data()) == choice.kind)
             return transport;
     }

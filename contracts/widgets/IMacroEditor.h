@@ -1,4 +1,5 @@
 #pragma once
+#include "IMacro.h"
 #include "Types.h"
 
 #include <QString>

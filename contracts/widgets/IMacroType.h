@@ -1,5 +1,7 @@
 #pragma once
+#include "IMacro.h"
 #include "IMacroEditor.h"
+#include "IPlayState.h"
 #include "Types.h"
 #include "cJsonValue.h"
 

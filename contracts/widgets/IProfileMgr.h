@@ -1,4 +1,7 @@
 #pragma once
+#include "IGenericAssignment.h"
+#include "IMacro.h"
+#include "IProfile.h"
 #include "Types.h"
 
 #include <QByteArray>

@@ -10,6 +10,7 @@
 #include "cScenarioParser.h"
 #include "cScenarioRunner.h"
 #include "cServiceCallTracer.h"
+#include "cSimBus.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
 #include "cVirtualEventDispatcher.h"
@@ -258,7 +259,10 @@ int main(int argc, char *argv[])
         trace.addSink(&pcap);
     }
 
+    // The bus outlives the host, which takes every transport back from the devices as it goes.
+    cSimBus bus;
     cHost host;
+    host.attachBus(&bus);
     int status = 0;
     {
         cLogCapture log(trace);
@@ -269,7 +273,7 @@ int main(int argc, char *argv[])
             status = fail(host.pluginError());
 
         if (status == 0) {
-            cScenarioRunner runner(host, clock, trace);
+            cScenarioRunner runner(host, bus, clock, trace);
             if (parser.isSet(replayOption)) {
                 runner.setReplay(capture.reports(), QFileInfo(parser.value(replayOption)).fileName());
                 if (positional.isEmpty())
