@@ -3,6 +3,7 @@
 #include "IPlugin.h"
 #include "NexaroHost.h"
 #include "cPluginContext.h"
+#include "cPluginFile.h"
 
 #include <QFileInfo>
 #include <QLibrary>
@@ -24,15 +25,23 @@ bool cPluginLoader::load(const QString &fileName, const QString &alias)
 
     // Never unloaded: the plugin's meta-objects are known to the meta-type system for the rest of
     // the process, and its objects may outlive any shutdown.
+    const QString fileProblem = cPluginFile::problem(fileName);
+    if (!fileProblem.isEmpty())
+        return fail(QStringLiteral("Cannot load plugin '%1': %2").arg(fileName, fileProblem));
     QLibrary library(fileName);
     library.setLoadHints(QLibrary::PreventUnloadHint);
     if (!library.load())
         return fail(QStringLiteral("Cannot load plugin '%1': %2").arg(fileName, library.errorString()));
 
-    const auto entrypoint = reinterpret_cast<cPluginEntrypoint>(library.resolve("entrypoint"));
-    if (!entrypoint)
+    const QFunctionPointer symbol = library.resolve("entrypoint");
+    if (!symbol)
         return fail(
             QStringLiteral("Cannot load plugin '%1': it exports no function 'entrypoint'").arg(fileName));
+    const QString symbolProblem
+        = cPluginFile::symbolProblem(reinterpret_cast<const void *>(symbol), "entrypoint");
+    if (!symbolProblem.isEmpty())
+        return fail(QStringLiteral("Cannot load plugin '%1': %2").arg(fileName, symbolProblem));
+    const auto entrypoint = reinterpret_cast<cPluginEntrypoint>(symbol);
 
     IPlugin *plugin = entrypoint();
     if (!plugin)

@@ -4,6 +4,7 @@
 
 #include <QDomDocument>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // What the probe fixture reports through "Fixture_Events".
@@ -26,10 +27,27 @@ class tst_PluginLoader : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void failures_data();
     void failures();
     void aliasResolvesBeforeInitialize();
+
+private:
+    QTemporaryDir m_files;
 };
+
+void tst_PluginLoader::initTestCase()
+{
+    // A plugin cut short, as an interrupted copy leaves it: the system loader would map pages past
+    // its end and die of SIGBUS.
+    QFile plugin(QStringLiteral(Q71_PLUGIN_FILE));
+    QVERIFY(plugin.open(QIODevice::ReadOnly));
+    QFile truncated(m_files.filePath(QStringLiteral("truncated.so")));
+    QVERIFY(truncated.open(QIODevice::WriteOnly));
+    QVERIFY(truncated.write(plugin.read(plugin.size() / 2)) > 0);
+    QFile text(m_files.filePath(QStringLiteral("text.so")));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("#!/bin/sh\n") > 0);
+}
 
 void tst_PluginLoader::failures_data()
 {
@@ -42,6 +60,12 @@ void tst_PluginLoader::failures_data()
                                    << QStringLiteral("it exports no function 'entrypoint'");
     QTest::newRow("no plugin object")
         << QStringLiteral(Q71_FIXTURE_NULLENTRY) << QStringLiteral("'entrypoint' returned no plugin object");
+    QTest::newRow("entrypoint is data")
+        << QStringLiteral(Q71_FIXTURE_DATAENTRY) << QStringLiteral("'entrypoint' is not a function");
+    QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so"))
+                                   << QStringLiteral("it is not a shared library (no ELF header)");
+    QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so"))
+                               << QStringLiteral("truncated");
 }
 
 void tst_PluginLoader::failures()
@@ -57,6 +81,9 @@ void tst_PluginLoader::failures()
     // Without a reason of ours, the system loader's reason follows the file name.
     if (reason.isEmpty())
         QVERIFY2(loader.errorString().size() > prefix.size(), qPrintable(loader.errorString()));
+    else if (reason == QLatin1String("truncated"))
+        QVERIFY2(loader.errorString().startsWith(prefix + "the file is truncated: it has "),
+                 qPrintable(loader.errorString()));
     else
         QCOMPARE(loader.errorString(), prefix + reason);
 }
