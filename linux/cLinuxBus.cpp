@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -22,30 +23,38 @@ cLinuxBus::cLinuxBus(QObject *parent)
     , m_udev(udev_new())
 { }
 
-cLinuxBus::~cLinuxBus() = default;
+cLinuxBus::~cLinuxBus()
+{
+    // Before the monitor closes the descriptor the notifier watches.
+    delete m_monitorNotifier;
+}
 
 bool cLinuxBus::start()
 {
-    if (!m_udev || m_monitor)
-        return false;
     // Listening starts before the enumeration, so that nothing plugged in between is missed; a
     // node seen both ways is put on the bus once.
-    m_monitor.reset(udev_monitor_new_from_netlink(m_udev.get(), "udev"));
-    for (const char *subsystem : g_subsystems) {
-        if (m_monitor)
-            udev_monitor_filter_add_match_subsystem_devtype(m_monitor.get(), subsystem, nullptr);
-    }
-    if (m_monitor && udev_monitor_enable_receiving(m_monitor.get()) < 0)
-        m_monitor.reset();
-    if (m_monitor) {
-        m_monitorNotifier
-            = new QSocketNotifier(udev_monitor_get_fd(m_monitor.get()), QSocketNotifier::Read, this);
-        connect(m_monitorNotifier, &QSocketNotifier::activated, this, [this] { onUdevEvent(); });
-    } else {
+    const bool listening = listen();
+    if (!listening)
         qCWarning(lcQ71Linux) << "Cannot listen to udev: devices plugged in from now on will not be seen";
-    }
     enumerate();
-    return m_monitor != nullptr;
+    return listening;
+}
+
+bool cLinuxBus::listen()
+{
+    m_monitor.reset(m_udev ? udev_monitor_new_from_netlink(m_udev.get(), "udev") : nullptr);
+    if (!m_monitor)
+        return false;
+    for (const char *subsystem : g_subsystems)
+        udev_monitor_filter_add_match_subsystem_devtype(m_monitor.get(), subsystem, nullptr);
+    if (udev_monitor_enable_receiving(m_monitor.get()) < 0) {
+        m_monitor.reset();
+        return false;
+    }
+    m_monitorNotifier
+        = new QSocketNotifier(udev_monitor_get_fd(m_monitor.get()), QSocketNotifier::Read, this);
+    connect(m_monitorNotifier, &QSocketNotifier::activated, this, [this] { onUdevEvent(); });
+    return true;
 }
 
 QList<cAbstractTransportPtr> cLinuxBus::transports() const
@@ -58,7 +67,9 @@ QList<cAbstractTransportPtr> cLinuxBus::transports() const
 
 void cLinuxBus::enumerate()
 {
-    const tUdevPtr<udev_enumerate> enumeration(udev_enumerate_new(m_udev.get()));
+    const tUdevPtr<udev_enumerate> enumeration(m_udev ? udev_enumerate_new(m_udev.get()) : nullptr);
+    if (!enumeration)
+        return;
     for (const char *subsystem : g_subsystems)
         udev_enumerate_add_match_subsystem(enumeration.get(), subsystem);
     udev_enumerate_scan_devices(enumeration.get());
@@ -101,7 +112,7 @@ void cLinuxBus::plug(const cUdevTransportFactory::cMade &made)
 {
     if (!made.transport)
         return;
-    for (const cUdevTransportFactory::cMade &plugged : qAsConst(m_plugged)) {
+    for (const cUdevTransportFactory::cMade &plugged : std::as_const(m_plugged)) {
         if (plugged.syspath == made.syspath)
             return;
     }
@@ -125,11 +136,11 @@ void cLinuxBus::unplugAt(const QString &syspath)
 {
     const QString below = syspath + QLatin1Char('/');
     QList<IAbstractTransport *> going;
-    for (const cUdevTransportFactory::cMade &plugged : qAsConst(m_plugged)) {
+    for (const cUdevTransportFactory::cMade &plugged : std::as_const(m_plugged)) {
         if (plugged.syspath == syspath || plugged.syspath.startsWith(below))
             going.prepend(plugged.transport.data());
     }
-    for (IAbstractTransport *transport : qAsConst(going))
+    for (IAbstractTransport *transport : std::as_const(going))
         unplug(transport);
 }
 

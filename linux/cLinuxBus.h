@@ -24,13 +24,14 @@ public:
     explicit cLinuxBus(QObject *parent = nullptr);
     ~cLinuxBus() override;
 
-    // False when udev cannot be listened to: what is plugged now is announced all the same, but
-    // no hotplug will be seen.
+    // Call once. False when udev cannot be listened to: what is plugged now is announced all the
+    // same, but no hotplug will be seen.
     bool start();
 
     QList<cAbstractTransportPtr> transports() const override;
 
 private:
+    bool listen();
     void enumerate();
     void onUdevEvent();
     void plug(const cUdevTransportFactory::cMade &made);
