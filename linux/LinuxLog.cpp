@@ -1,0 +1,3 @@
+#include "LinuxLog.h"
+
+Q_LOGGING_CATEGORY(lcQ71Linux, "q71.linux")

@@ -1,0 +1,13 @@
+#pragma once
+#include "IAudioCaptureTransport.h"
+#include "cLinuxTransportBase.h"
+
+// A USB sound card's capture PCM: the endpoint's identity and its started state.
+class cAlsaCaptureTransport : public cLinuxTransportBase<IAudioCaptureTransport>
+{
+    Q_OBJECT
+public:
+    explicit cAlsaCaptureTransport(const cJsonValue &info);
+
+    cSBVMModelPtr getSBVMModel() override { return cSBVMModelPtr(); }
+};

@@ -1,0 +1,5 @@
+#include "cAlsaRenderTransport.h"
+
+cAlsaRenderTransport::cAlsaRenderTransport(const cJsonValue &info)
+    : cLinuxTransportBase<IAudioRenderTransport>(info)
+{ }

@@ -1,0 +1,116 @@
+#include "cUdevTransportFactory.h"
+
+#include "cAlsaCaptureTransport.h"
+#include "cAlsaRenderTransport.h"
+#include "cHidrawTransport.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <libudev.h>
+
+namespace {
+
+QString text(const char *value)
+{
+    return QString::fromLocal8Bit(value);
+}
+
+// sysfs prints USB ids and interface numbers in hex, without a prefix.
+int hexAttribute(udev_device *device, const char *name)
+{
+    bool ok = false;
+    const int value = text(udev_device_get_sysattr_value(device, name)).trimmed().toInt(&ok, 16);
+    return ok ? value : -1;
+}
+
+cJsonValue usbProbe(udev_device *usbDevice)
+{
+    cJsonValue probe;
+    probe["vendor_id"] = cJsonValue(hexAttribute(usbDevice, "idVendor"));
+    probe["product_id"] = cJsonValue(hexAttribute(usbDevice, "idProduct"));
+    return probe;
+}
+
+cAbstractTransportPtr createHid(udev_device *node, cJsonValue probe, const QString &uid)
+{
+    if (udev_device *interface = udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_interface"))
+        probe["interface"] = cJsonValue(hexAttribute(interface, "bInterfaceNumber"));
+    // The descriptor is binary: udev's attribute strings would stop at its first zero byte.
+    if (udev_device *hid = udev_device_get_parent_with_subsystem_devtype(node, "hid", nullptr)) {
+        QFile file(text(udev_device_get_syspath(hid)) + QStringLiteral("/report_descriptor"));
+        const int usagePage
+            = file.open(QIODevice::ReadOnly) ? cUdevTransportFactory::firstUsagePage(file.readAll()) : -1;
+        if (usagePage >= 0)
+            probe["usage_page"] = cJsonValue(usagePage);
+    }
+    cJsonValue info;
+    info["uid"] = cJsonValue(uid);
+    info["hid_probe"] = probe;
+    return cAbstractTransportPtr(new cHidrawTransport(info, text(udev_device_get_devnode(node))));
+}
+
+cAbstractTransportPtr createPcm(udev_device *node, cJsonValue probe, const QString &uid)
+{
+    static const QRegularExpression pcmName(QStringLiteral("^pcmC\\d+D0([pc])$"));
+    const QRegularExpressionMatch match = pcmName.match(text(udev_device_get_sysname(node)));
+    if (!match.hasMatch())
+        return cAbstractTransportPtr();
+    const bool playback = match.captured(1) == QLatin1String("p");
+    probe["endpoint"] = cJsonValue(playback ? "render" : "capture");
+    cJsonValue info;
+    info["uid"] = cJsonValue(uid);
+    if (!playback) {
+        info["audio_capture_probe"] = probe;
+        return cAbstractTransportPtr(new cAlsaCaptureTransport(info));
+    }
+    info["audio_render_probe"] = probe;
+    return cAbstractTransportPtr(new cAlsaRenderTransport(info));
+}
+
+} // namespace
+
+cUdevTransportFactory::cMade cUdevTransportFactory::create(udev_device *node)
+{
+    cMade made;
+    udev_device *usbDevice = udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_device");
+    if (!usbDevice)
+        return made;
+    made.syspath = text(udev_device_get_syspath(node));
+    made.usbDevice = text(udev_device_get_syspath(usbDevice));
+    const QString subsystem = text(udev_device_get_subsystem(node));
+    if (subsystem == QLatin1String("hidraw"))
+        made.transport = createHid(node, usbProbe(usbDevice), made.syspath);
+    else if (subsystem == QLatin1String("sound"))
+        made.transport = createPcm(node, usbProbe(usbDevice), made.syspath);
+    return made;
+}
+
+int cUdevTransportFactory::firstUsagePage(const QByteArray &reportDescriptor)
+{
+    // Items as the HID specification lays them out (6.2.2.2): a prefix byte with the data size in
+    // its low two bits (0, 1, 2 or 4 bytes), type and tag above; 0xFE opens a long item whose
+    // second byte is its data size. Usage Page is the global item of tag 0 (prefix 0000 01nn).
+    int at = 0;
+    while (at < reportDescriptor.size()) {
+        const quint8 prefix = quint8(reportDescriptor.at(at));
+        if (prefix == 0xFE) {
+            if (at + 1 >= reportDescriptor.size())
+                break;
+            at += 3 + quint8(reportDescriptor.at(at + 1));
+            continue;
+        }
+        const int size = (prefix & 0x03) == 0x03 ? 4 : (prefix & 0x03);
+        if (at + 1 + size > reportDescriptor.size())
+            break;
+        if ((prefix & 0xFC) == 0x04) {
+            quint32 value = 0;
+            for (int i = size; i > 0; --i)
+                value = (value << 8) | quint8(reportDescriptor.at(at + i));
+            // Usage pages are 16 bits; a four-byte item carries a usage in its upper half.
+            return int(value & 0xFFFF);
+        }
+        at += 1 + size;
+    }
+    return -1;
+}

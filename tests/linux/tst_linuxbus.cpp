@@ -1,0 +1,255 @@
+// GLib's headers name struct members "signals"; they come before Qt defines that word.
+#include <umockdev.h>
+
+#include "IAudioDevice.h"
+#include "cAudioDeviceMgrService.h"
+#include "cDeviceManager.h"
+#include "cHost.h"
+#include "cHostAudioDevice.h"
+#include "cLinuxBus.h"
+#include "cProfilerEventReceiver.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The wall clock runs here, on a machine that may be busy.
+constexpr int g_timeout = 20000;
+const char *const g_headsetNode = "/dev/hidraw0";
+
+QString dataPath(const char *name)
+{
+    return QStringLiteral(Q71_LINUX_TEST_DATA "/") + QLatin1String(name);
+}
+
+QString description(const char *name)
+{
+    QFile file(dataPath(name));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The headset plugged in again, under other node numbers: umockdev backs a node with a PTY of
+// its own, and cannot give a node's name to a new one once it was used.
+QString renumbered(QString headset)
+{
+    return headset.replace(QLatin1String("hidraw0"), QLatin1String("hidraw3"))
+        .replace(QRegularExpression(QStringLiteral("(?<=card|controlC|pcmC)1(?!\\d)")), QStringLiteral("3"));
+}
+
+} // namespace
+
+// The real bus under a faked udev tree, device nodes and HID traffic (umockdev), with the real
+// plugin loaded by the host and the device manager starting every complete device.
+//
+// umockdev backs the hidraw node with a PTY, a byte stream: input reports written back to back
+// would reach the transport in one read(), where the kernel's hidraw returns one report per read.
+// So the replayed script holds the setup, in which the headset answers only after the host's last
+// report, and the test writes further input reports one at a time, each once the host has seen
+// the previous one.
+class tst_LinuxBus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void headsetIsSetUpAndHeard();
+    void headsetPluggedOutMidSetupAndInAgain();
+    void failedWriteTakesTheTransportAway();
+
+private:
+    void plug(const QString &headset);
+    // udev's "remove" for every device of the description, deepest first, each then taken out of
+    // the tree, as the kernel does when the device is pulled out.
+    void unplug(const QString &headset);
+    void loadSetupScript(const char *node);
+    void input(const char *node, const char *hexReport);
+    cAbstractDevicePtr onlyDevice() const;
+    QStringList modelCalls() const;
+    int keyEvents() const { return m_host->profilerEvents()->events().size(); }
+
+    UMockdevTestbed *m_testbed = nullptr;
+    cHost *m_host = nullptr;
+    cLinuxBus *m_bus = nullptr;
+};
+
+void tst_LinuxBus::initTestCase()
+{
+    // Without the preloaded library the test would see the machine's own /sys and /dev.
+    QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
+}
+
+void tst_LinuxBus::init()
+{
+    m_testbed = umockdev_testbed_new();
+    m_host = new cHost;
+    QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
+    m_host->deviceManager()->setAutoStart(true);
+    m_bus = new cLinuxBus;
+    m_host->attachBus(m_bus);
+}
+
+void tst_LinuxBus::cleanup()
+{
+    delete m_host;
+    m_host = nullptr;
+    delete m_bus;
+    m_bus = nullptr;
+    g_object_unref(m_testbed);
+    m_testbed = nullptr;
+}
+
+void tst_LinuxBus::plug(const QString &headset)
+{
+    GError *error = nullptr;
+    const bool added = umockdev_testbed_add_from_string(m_testbed, headset.toUtf8().constData(), &error);
+    QVERIFY2(added, error ? error->message : "");
+}
+
+void tst_LinuxBus::unplug(const QString &headset)
+{
+    const QStringList lines = headset.split(QLatin1Char('\n'));
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (!line->startsWith(QLatin1String("P: ")))
+            continue;
+        const QByteArray syspath = "/sys" + line->mid(3).toUtf8();
+        umockdev_testbed_uevent(m_testbed, syspath.constData(), "remove");
+        umockdev_testbed_remove_device(m_testbed, syspath.constData());
+    }
+}
+
+void tst_LinuxBus::loadSetupScript(const char *node)
+{
+    GError *error = nullptr;
+    const QByteArray script = dataPath("q71-setup.script").toUtf8();
+    const bool loaded = umockdev_testbed_load_script(m_testbed, node, script.constData(), &error);
+    QVERIFY2(loaded, error ? error->message : "");
+}
+
+void tst_LinuxBus::input(const char *node, const char *hexReport)
+{
+    const QByteArray report = QByteArray::fromHex(hexReport);
+    QCOMPARE(::write(umockdev_testbed_get_dev_fd(m_testbed, node), report.constData(), size_t(report.size())),
+             ssize_t(report.size()));
+}
+
+cAbstractDevicePtr tst_LinuxBus::onlyDevice() const
+{
+    const cAbstractDeviceList devices = m_host->deviceManager()->devices();
+    return devices.size() == 1 ? devices.constFirst() : cAbstractDevicePtr();
+}
+
+QStringList tst_LinuxBus::modelCalls() const
+{
+    const cAbstractDevicePtr device = onlyDevice();
+    const auto audio = device ? cAudioDeviceMgrService::hostDevice(qSharedPointerDynamicCast<IAudioDevice>(
+                           device->queryInterface(QStringLiteral("IAudioDevice"))))
+                              : QSharedPointer<cHostAudioDevice>();
+    return audio ? audio->modelCalls() : QStringList();
+}
+
+void tst_LinuxBus::headsetIsSetUpAndHeard()
+{
+    plug(description("q71-headset.umockdev"));
+    plug(description("foreign-device.umockdev"));
+    loadSetupScript(g_headsetNode);
+    QVERIFY(m_bus->start());
+
+    // What was plugged is announced at once, a USB device at a time: the headset's transports make
+    // one complete device, started; the other product's stay on the bus, taken by no device.
+    const QList<cAbstractTransportPtr> transports = m_bus->transports();
+    QCOMPARE(transports.size(), 6);
+    const cAbstractDevicePtr device = onlyDevice();
+    QVERIFY(device);
+    QCOMPARE(m_host->deviceManager()->transportsOf(device), transports.mid(0, 3));
+    QVERIFY(m_host->deviceManager()->isStarted(device));
+    const QString usb = QStringLiteral("/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4");
+    const QStringList infos
+        = {QStringLiteral(
+               "{\"hid_probe\":{\"interface\":3,\"product_id\":1,\"usage_page\":65280,\"vendor_id\":4617},"
+               "\"uid\":\"%1/1-4:1.3/0003:1209:0001.0001/hidraw/hidraw0\"}"),
+           QStringLiteral(
+               "{\"audio_render_probe\":{\"endpoint\":\"render\",\"product_id\":1,\"vendor_id\":4617},"
+               "\"uid\":\"%1/1-4:1.0/sound/card1/pcmC1D0p\"}"),
+           QStringLiteral(
+               "{\"audio_capture_probe\":{\"endpoint\":\"capture\",\"product_id\":1,\"vendor_id\":4617},"
+               "\"uid\":\"%1/1-4:1.0/sound/card1/pcmC1D0c\"}")};
+    for (int i = 0; i < infos.size(); ++i)
+        QCOMPARE(QString::fromUtf8(transports.at(i)->info().toJson()), infos.at(i).arg(usb));
+
+    // The script answers the status request only after it has read the five setup reports, byte
+    // for byte and in order; one out of place makes umockdev stop the test.
+    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
+
+    input(g_headsetNode, "0210110000");
+    QTRY_COMPARE_WITH_TIMEOUT(keyEvents(), 1, g_timeout);
+    input(g_headsetNode, "0210000000");
+    QTRY_COMPARE_WITH_TIMEOUT(keyEvents(), 2, g_timeout);
+    const QList<cProfilerEventReceiver::cGKeyEvent> keys = m_host->profilerEvents()->events();
+    QVERIFY(keys.at(0).pressed && keys.at(0).key == GKey::G1);
+    QVERIFY(!keys.at(1).pressed && keys.at(1).key == GKey::G1);
+    input(g_headsetNode, "0100010000");
+    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("incVolume()")), g_timeout);
+
+    // A setting goes out at once now; its completion comes from the event loop, after write().
+    QSignalSpy completed(transports.constFirst().data(), SIGNAL(writeComplete(int)));
+    QVERIFY(cHost::microphone(device).setLightConfig(MicLight::Setting3));
+    QCOMPARE(completed.count(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, g_timeout);
+}
+
+void tst_LinuxBus::headsetPluggedOutMidSetupAndInAgain()
+{
+    QVERIFY(m_bus->start());
+    QVERIFY(m_bus->transports().isEmpty());
+
+    // Plugged in while the host runs. With no script on its node this headset never answers, so
+    // its setup is still under way when it is pulled out.
+    const QString headset = description("q71-headset.umockdev");
+    plug(headset);
+    QTRY_VERIFY_WITH_TIMEOUT(onlyDevice() && m_host->deviceManager()->isStarted(onlyDevice()), g_timeout);
+    unplug(headset);
+    QTRY_VERIFY_WITH_TIMEOUT(m_host->deviceManager()->devices().isEmpty(), g_timeout);
+    QVERIFY(m_bus->transports().isEmpty());
+
+    const QString again = renumbered(headset);
+    plug(again);
+    loadSetupScript("/dev/hidraw3");
+    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
+    QCOMPARE(m_bus->transports().size(), 3);
+}
+
+void tst_LinuxBus::failedWriteTakesTheTransportAway()
+{
+    plug(description("q71-headset.umockdev"));
+    loadSetupScript(g_headsetNode);
+    QVERIFY(m_bus->start());
+    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
+    const cAbstractTransportPtr hid = m_bus->transports().constFirst();
+    QSignalSpy failed(hid.data(), SIGNAL(failed(QString)));
+
+    // The headset goes while its node is open. Closing the PTY's far side makes writes on the near
+    // side fail with EIO, as a hidraw node's do once its device is gone; the far side's descriptor
+    // number stays open (on /dev/null) for the testbed, which closes it at the end.
+    const int farSide = umockdev_testbed_get_dev_fd(m_testbed, g_headsetNode);
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    QVERIFY(::dup2(null, farSide) == farSide);
+    ::close(null);
+
+    // Once the headset has answered, a setting is written at once: that write fails.
+    QTest::ignoreMessage(QtWarningMsg,
+                         QRegularExpression(QStringLiteral("^HID transport /dev/hidraw0 failed, write: .+")));
+    QVERIFY(cHost::microphone(onlyDevice()).setLightConfig(MicLight::Setting3));
+    QCOMPARE(failed.count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_bus->transports().contains(hid), g_timeout);
+    QCOMPARE(m_host->deviceManager()->transportsOf(onlyDevice()), m_bus->transports());
+    QCOMPARE(onlyDevice()->validate(), DeviceValidationResult::Incomplete);
+}
+
+QTEST_MAIN(tst_LinuxBus)
+#include "tst_linuxbus.moc"
