@@ -1,31 +1,18 @@
 #include "cCaptureReader.h"
 
+#include "cUsbmonHeader.h"
+
 #include <QFile>
 #include <QMap>
 #include <QPair>
 #include <QRegularExpression>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
-#include <memory>
 #include <pcap/pcap.h>
-#include <utility>
 
 namespace {
-
-constexpr quint8 g_xferInterrupt = 1;
-constexpr quint8 g_endpointIn = 0x80;
-
-// Linux usbmon: the 48-byte header of LINKTYPE_USB_LINUX is the start of the 64-byte one of
-// LINKTYPE_USB_LINUX_MMAPPED. libpcap hands both over in the reading host's byte order.
-constexpr int g_usbmonLength = 48;
-constexpr int g_usbmonMmappedLength = 64;
-constexpr int g_usbmonType = 8;
-constexpr int g_usbmonXferType = 9;
-constexpr int g_usbmonEndpoint = 10;
-constexpr int g_usbmonDevice = 11;
-constexpr int g_usbmonBus = 12;
-constexpr int g_usbmonLenCap = 36;
 
 // USBPcap's packed little-endian USBPCAP_BUFFER_PACKET_HEADER. Transfer-specific fields may
 // follow it; headerLen counts them, and the data starts after headerLen bytes.
@@ -56,6 +43,8 @@ QString cutShort(quint32 captured, quint32 needed)
         .arg(needed);
 }
 
+// headerLength is the record's: the 48-byte LINKTYPE_USB_LINUX header is the start of the 64-byte
+// one, and libpcap hands both over in the reading host's byte order.
 cPacketResult parseUsbmon(const u_char *bytes, quint32 captured, quint32 headerLength)
 {
     cPacketResult result;
@@ -63,23 +52,21 @@ cPacketResult parseUsbmon(const u_char *bytes, quint32 captured, quint32 headerL
         result.problem = cutShort(captured, headerLength);
         return result;
     }
-    quint16 bus = 0;
-    quint32 dataLength = 0;
-    std::memcpy(&bus, bytes + g_usbmonBus, sizeof bus);
-    std::memcpy(&dataLength, bytes + g_usbmonLenCap, sizeof dataLength);
-    if (bytes[g_usbmonType] != 'C' || bytes[g_usbmonXferType] != g_xferInterrupt
-        || !(bytes[g_usbmonEndpoint] & g_endpointIn) || dataLength == 0)
+    cUsbmonHeader header {};
+    std::memcpy(&header, bytes, headerLength);
+    if (header.type != 'C' || header.xferType != g_usbXferInterrupt || !(header.epnum & g_usbEndpointIn)
+        || header.lenCap == 0)
         return result;
     // Isochronous descriptors, which len_cap would count too, come only with isochronous
     // transfers, so an interrupt completion's captured length is all data.
-    if (captured - headerLength < dataLength) {
-        result.problem = cutShort(captured, headerLength + dataLength);
+    if (captured - headerLength < header.lenCap) {
+        result.problem = cutShort(captured, headerLength + header.lenCap);
         return result;
     }
     result.report = true;
-    result.data = QByteArray(reinterpret_cast<const char *>(bytes + headerLength), int(dataLength));
-    result.bus = bus;
-    result.address = bytes[g_usbmonDevice];
+    result.data = QByteArray(reinterpret_cast<const char *>(bytes + headerLength), int(header.lenCap));
+    result.bus = header.busnum;
+    result.address = header.devnum;
     return result;
 }
 
@@ -103,7 +90,7 @@ cPacketResult parseUsbpcap(const u_char *bytes, quint32 captured)
         return result;
     }
     const quint32 dataLength = qFromLittleEndian<quint32>(bytes + g_usbpcapDataLength);
-    if (bytes[g_usbpcapTransfer] != g_xferInterrupt || !(bytes[g_usbpcapEndpoint] & g_endpointIn)
+    if (bytes[g_usbpcapTransfer] != g_usbXferInterrupt || !(bytes[g_usbpcapEndpoint] & g_usbEndpointIn)
         || !(bytes[g_usbpcapInfo] & g_usbpcapInfoPdoToFdo) || dataLength == 0)
         return result;
     if (captured - headerLength < dataLength) {
@@ -115,6 +102,19 @@ cPacketResult parseUsbpcap(const u_char *bytes, quint32 captured)
     result.bus = qFromLittleEndian<quint16>(bytes + g_usbpcapBus);
     result.address = qFromLittleEndian<quint16>(bytes + g_usbpcapDevice);
     return result;
+}
+
+// 0 for USBPcap, whose records give their own header length.
+quint32 usbmonHeaderLength(int linkType)
+{
+    switch (linkType) {
+    case DLT_USB_LINUX:
+        return g_usbmonLength;
+    case DLT_USB_LINUX_MMAPPED:
+        return g_usbmonMmappedLength;
+    default:
+        return 0;
+    }
 }
 
 } // namespace
@@ -147,6 +147,11 @@ QString cCaptureReader::deviceName(int bus, int address)
     return QStringLiteral("%1.%2").arg(bus).arg(address);
 }
 
+void cCaptureReader::cPcapClose::operator()(pcap *capture) const
+{
+    pcap_close(capture);
+}
+
 bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
 {
     clear();
@@ -157,64 +162,64 @@ bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
                       .arg(deviceFilter);
         return false;
     }
+    const std::unique_ptr<pcap, cPcapClose> capture = open(fileName);
+    QVector<cReplayedReport> found;
+    if (!capture || !collect(capture.get(), fileName, &found))
+        return false;
+    if (filterBus >= 0 && !filterDevice(&found, fileName, filterBus, filterAddress))
+        return false;
+    m_reports = found;
+    const qint64 first = m_reports.isEmpty() ? 0 : m_reports.constFirst().usec;
+    for (cReplayedReport &report : m_reports)
+        report.usecFromFirst = report.usec - first;
+    return true;
+}
 
+std::unique_ptr<pcap, cCaptureReader::cPcapClose> cCaptureReader::open(const QString &fileName)
+{
     char message[PCAP_ERRBUF_SIZE] = {};
-    std::unique_ptr<pcap_t, decltype(&pcap_close)> capture(
-        pcap_open_offline_with_tstamp_precision(QFile::encodeName(fileName).constData(),
-                                                PCAP_TSTAMP_PRECISION_MICRO, message),
-        &pcap_close);
+    std::unique_ptr<pcap, cPcapClose> capture(pcap_open_offline_with_tstamp_precision(
+        QFile::encodeName(fileName).constData(), PCAP_TSTAMP_PRECISION_MICRO, message));
     if (!capture) {
         m_error = QStringLiteral("cannot read capture %1: %2").arg(fileName, QString::fromLocal8Bit(message));
-        return false;
+        return capture;
     }
-
     m_linkType = pcap_datalink(capture.get());
-    quint32 usbmonHeaderLength = 0;
-    switch (m_linkType) {
-    case DLT_USB_LINUX:
-        usbmonHeaderLength = g_usbmonLength;
-        break;
-    case DLT_USB_LINUX_MMAPPED:
-        usbmonHeaderLength = g_usbmonMmappedLength;
-        break;
-    case DLT_USBPCAP:
-        break;
-    default: {
-        const char *name = pcap_datalink_val_to_name(m_linkType);
-        m_error
-            = QStringLiteral("capture %1 is not a USB capture: its link type is %2 (%3); replay reads usbmon "
+    if (m_linkType == DLT_USB_LINUX || m_linkType == DLT_USB_LINUX_MMAPPED || m_linkType == DLT_USBPCAP)
+        return capture;
+    const char *name = pcap_datalink_val_to_name(m_linkType);
+    m_error = QStringLiteral("capture %1 is not a USB capture: its link type is %2 (%3); replay reads usbmon "
                              "(189, 220) and USBPcap (249) captures")
                   .arg(fileName)
                   .arg(m_linkType)
                   .arg(name ? QString::fromLatin1(name) : QStringLiteral("unknown"));
-        return false;
-    }
-    }
+    capture.reset();
+    return capture;
+}
 
-    QVector<cReplayedReport> found;
+bool cCaptureReader::collect(pcap *capture, const QString &fileName, QVector<cReplayedReport> *found)
+{
+    const quint32 headerLength = usbmonHeaderLength(m_linkType);
     QMap<QPair<int, int>, bool> devices;
-    qint64 packetNumber = 0;
-    for (;;) {
+    for (qint64 packetNumber = 0;; ++packetNumber) {
         pcap_pkthdr *record = nullptr;
         const u_char *bytes = nullptr;
-        const int status = pcap_next_ex(capture.get(), &record, &bytes);
+        const int status = pcap_next_ex(capture, &record, &bytes);
         if (status == PCAP_ERROR_BREAK)
             break;
         if (status != 1) {
             m_error = QStringLiteral("cannot read capture %1 after packet %2: %3")
                           .arg(fileName)
                           .arg(packetNumber)
-                          .arg(QString::fromLocal8Bit(pcap_geterr(capture.get())));
+                          .arg(QString::fromLocal8Bit(pcap_geterr(capture)));
             return false;
         }
-        ++packetNumber;
-        const cPacketResult packet = usbmonHeaderLength
-            ? parseUsbmon(bytes, record->caplen, usbmonHeaderLength)
-            : parseUsbpcap(bytes, record->caplen);
+        const cPacketResult packet = headerLength ? parseUsbmon(bytes, record->caplen, headerLength)
+                                                  : parseUsbpcap(bytes, record->caplen);
         if (!packet.problem.isEmpty()) {
             m_error = QStringLiteral("cannot read capture %1 at packet %2: %3")
                           .arg(fileName)
-                          .arg(packetNumber)
+                          .arg(packetNumber + 1)
                           .arg(packet.problem);
             return false;
         }
@@ -226,30 +231,29 @@ bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
         report.data = packet.data;
         report.bus = packet.bus;
         report.address = packet.address;
-        found.append(report);
+        found->append(report);
     }
-
     for (auto it = devices.keyBegin(); it != devices.keyEnd(); ++it)
         m_devices.append(deviceName(it->first, it->second));
+    return true;
+}
 
-    if (filterBus >= 0) {
-        if (!devices.contains(qMakePair(filterBus, filterAddress))) {
-            m_error = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
-                          .arg(fileName, deviceName(filterBus, filterAddress),
-                               m_devices.isEmpty()
-                                   ? QStringLiteral("it holds none from any device")
-                                   : QStringLiteral("devices: ") + m_devices.join(QStringLiteral(", ")));
-            return false;
-        }
-        for (const cReplayedReport &report : std::as_const(found)) {
-            if (report.bus == filterBus && report.address == filterAddress)
-                m_reports.append(report);
-        }
-    } else {
-        m_reports = found;
+bool cCaptureReader::filterDevice(QVector<cReplayedReport> *reports, const QString &fileName, int bus,
+                                  int address)
+{
+    const QString name = deviceName(bus, address);
+    if (!m_devices.contains(name)) {
+        m_error = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
+                      .arg(fileName, name,
+                           m_devices.isEmpty()
+                               ? QStringLiteral("it holds none from any device")
+                               : QStringLiteral("devices: ") + m_devices.join(QStringLiteral(", ")));
+        return false;
     }
-    const qint64 first = m_reports.isEmpty() ? 0 : m_reports.constFirst().usec;
-    for (cReplayedReport &report : m_reports)
-        report.usecFromFirst = report.usec - first;
+    reports->erase(std::remove_if(reports->begin(), reports->end(),
+                                  [bus, address](const cReplayedReport &report) {
+                                      return report.bus != bus || report.address != address;
+                                  }),
+                   reports->end());
     return true;
 }

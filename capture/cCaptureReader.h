@@ -4,6 +4,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include <memory>
+
+struct pcap;
+
 // One input report taken from a capture: the data of an interrupt IN completion.
 struct cReplayedReport
 {
@@ -42,7 +46,16 @@ public:
     static QString deviceName(int bus, int address);
 
 private:
+    struct cPcapClose
+    {
+        void operator()(pcap *capture) const;
+    };
+
     void clear();
+    // The steps of read(). Each sets errorString() when it fails.
+    std::unique_ptr<pcap, cPcapClose> open(const QString &fileName);
+    bool collect(pcap *capture, const QString &fileName, QVector<cReplayedReport> *found);
+    bool filterDevice(QVector<cReplayedReport> *reports, const QString &fileName, int bus, int address);
 
     QString m_error;
     int m_linkType = -1;

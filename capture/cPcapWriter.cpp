@@ -1,43 +1,14 @@
 #include "cPcapWriter.h"
 
+#include "cUsbmonHeader.h"
+
 #include <QFile>
 
-#include <cstddef>
 #include <cstring>
 #include <pcap/pcap.h>
 
 namespace {
 
-// The kernel's binary usbmon record (struct usbmon_packet), in the byte order of the host that
-// captured it: libpcap writes the file header in host order too and swaps both when a file is read
-// on a host of the other order.
-struct cUsbmonHeader
-{
-    quint64 id;
-    char type;
-    quint8 xferType;
-    quint8 epnum;
-    quint8 devnum;
-    quint16 busnum;
-    char flagSetup;
-    char flagData;
-    qint64 tsSec;
-    qint32 tsUsec;
-    qint32 status;
-    quint32 length;
-    quint32 lenCap;
-    quint8 setup[8];
-    qint32 interval;
-    qint32 startFrame;
-    quint32 xferFlags;
-    quint32 ndesc;
-};
-static_assert(sizeof(cUsbmonHeader) == 64, "usbmon mmapped header is 64 bytes");
-static_assert(offsetof(cUsbmonHeader, busnum) == 12 && offsetof(cUsbmonHeader, tsSec) == 16
-                  && offsetof(cUsbmonHeader, lenCap) == 36 && offsetof(cUsbmonHeader, interval) == 48,
-              "usbmon mmapped header layout");
-
-constexpr quint8 g_xferInterrupt = 1;
 // Linux's errno values, whatever the host: the capture claims to come from a Linux usbmon.
 constexpr qint32 g_statusInProgress = -115;
 // The transfer flag with which the kernel marks URBs that read from the device.
@@ -57,8 +28,8 @@ constexpr qint64 g_usecPerSec = 1000000;
 cPcapWriter::cPcapWriter(quint16 bus, quint8 address, quint8 inEndpoint, quint8 outEndpoint)
     : m_bus(bus)
     , m_address(address)
-    , m_inEndpoint(inEndpoint | 0x80)
-    , m_outEndpoint(outEndpoint & 0x7f)
+    , m_inEndpoint(inEndpoint | g_usbEndpointIn)
+    , m_outEndpoint(outEndpoint & ~g_usbEndpointIn)
 { }
 
 cPcapWriter::~cPcapWriter()
@@ -138,14 +109,14 @@ void cPcapWriter::writePacket(quint64 urbId, char type, quint8 endpoint, qint64 
     std::memset(&header, 0, sizeof header);
     header.id = urbId;
     header.type = type;
-    header.xferType = g_xferInterrupt;
+    header.xferType = g_usbXferInterrupt;
     header.epnum = endpoint;
     header.devnum = m_address;
     header.busnum = m_bus;
     header.flagSetup = '-';
     // As the kernel does: '<' and '>' mark the events whose direction carries no data (an IN
     // submission, an OUT completion), 0 the others, even when their data is empty.
-    const bool in = endpoint & 0x80;
+    const bool in = endpoint & g_usbEndpointIn;
     header.flagData = (in && type == 'S') ? '<' : (!in && type == 'C') ? '>' : 0;
     header.tsSec = usec / g_usecPerSec;
     header.tsUsec = static_cast<qint32>(usec % g_usecPerSec);

@@ -2,9 +2,9 @@
 // host is gone.
 #include "cQ71Device.h"
 
-namespace {
-enum : quint8 { ExitCommand = 0x80, KeysReleaseCommand = 0x70 };
-}
+#include "HeadsetReport.h"
+
+using namespace HeadsetReport;
 
 void cQ71Device::onExitApplication()
 {

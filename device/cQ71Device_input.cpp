@@ -2,30 +2,15 @@
 // the Dolby switch, the microphone settings and the programmable keys.
 #include "cQ71Device.h"
 
+#include "HeadsetReport.h"
 #include "IAudioDevice.h"
 #include "IDolbyModel.h"
 #include "IVolumeModel.h"
 #include "cProfiler.h"
 
+using namespace HeadsetReport;
+
 namespace {
-
-enum : quint8 {
-    VolumeReportId = 0x01,
-    AnswerReportId = 0x02,
-    StatusSubId = 0x01,
-    KeySubId = 0x10,
-    VolumeUpBit = 0x01,
-    VolumeDownBit = 0x02,
-    DolbyBit = 0x01,
-    Light2Bit = 0x02,
-    Light3Bit = 0x04,
-    Notification2Bit = 0x08,
-    Key1Code = 0x11,
-    Key2Code = 0x22,
-    Key3Code = 0x33,
-};
-
-constexpr int ReportLength = 5;
 
 quint8 byteAt(const QByteArray &report, int index)
 {

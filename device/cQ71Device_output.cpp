@@ -1,26 +1,18 @@
 // Output of cQ71Device: the setup sequence, the two paced queues and the microphone settings.
 //
-// Every report is five bytes: id 2, a command, a value, two zero bytes. Queued reports go out one
-// per completed write, each 100 ms after the completion; a report is taken off its queue before
-// it is written and never put back, so a lost completion stalls the queues until the next
-// completion of any write, or until stop() empties them.
+// Queued reports go out one per completed write, each 100 ms after the completion; a report is
+// taken off its queue before it is written and never put back, so a lost completion stalls the
+// queues until the next completion of any write, or until stop() empties them.
 #include "cQ71Device.h"
 
+#include "HeadsetReport.h"
 #include "IAbstractTransport.h"
 
 #include <QTimer>
 
-namespace {
+using namespace HeadsetReport;
 
-enum : quint8 {
-    SetupStartCommand = 0x08,
-    Key1SetupCommand = 0x10,
-    Key2SetupCommand = 0x20,
-    Key3SetupCommand = 0x40,
-    StatusCommand = 0x01,
-    MicLightCommand = 0x02,
-    MicNotificationCommand = 0x04,
-};
+namespace {
 
 constexpr int WriteCookie = -1;
 constexpr int PacingMs = 100;
@@ -29,8 +21,8 @@ constexpr int PacingMs = 100;
 
 QByteArray cQ71Device::outputReport(quint8 command, quint8 value)
 {
-    QByteArray report(5, '\0');
-    report[0] = char(0x02);
+    QByteArray report(ReportLength, '\0');
+    report[0] = char(OutputReportId);
     report[1] = char(command);
     report[2] = char(value);
     return report;
@@ -46,11 +38,10 @@ void cQ71Device::initializeHeadset()
     m_headsetAnswered = false;
     m_awaitingAnswer = true;
 
-    // Reports still queued from an earlier setup stay ahead of these. The key codes written here
-    // are the ones the headset's key reports carry for keys 1, 2 and 3.
-    m_startupQueue.append(outputReport(Key1SetupCommand, 0x11));
-    m_startupQueue.append(outputReport(Key2SetupCommand, 0x22));
-    m_startupQueue.append(outputReport(Key3SetupCommand, 0x33));
+    // Reports still queued from an earlier setup stay ahead of these.
+    m_startupQueue.append(outputReport(Key1SetupCommand, Key1Code));
+    m_startupQueue.append(outputReport(Key2SetupCommand, Key2Code));
+    m_startupQueue.append(outputReport(Key3SetupCommand, Key3Code));
     m_startupQueue.append(outputReport(StatusCommand));
     // Its completion starts the draining.
     write(outputReport(SetupStartCommand));

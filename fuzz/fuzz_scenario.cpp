@@ -9,6 +9,7 @@
 #include "cJsonLinesSink.h"
 #include "cScenarioParser.h"
 #include "cScenarioRunner.h"
+#include "cSimBus.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
 
@@ -39,10 +40,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     trace.addSink(&json);
     trace.addSink(&timeline);
     {
+        // The bus outlives the host, which takes every transport back from the devices as it goes.
+        cSimBus bus;
         cHost host;
+        host.attachBus(&bus);
         if (!host.loadPlugin())
             abort();
-        cScenarioRunner runner(host, clock, trace);
+        cScenarioRunner runner(host, bus, clock, trace);
         runner.run(parser.scenario());
         trace.finish();
         for (cHostServices::Service service : cHostServices::All)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each from a copy of its seed corpus for a
-# bounded time: SECONDS per target (default 12, so about a minute for all five). A crash, a
-# sanitizer report or a leak fails the run; the input that caused it is kept in build/fuzz/artifacts.
+# Builds the libFuzzer targets with clang and runs each from its seeds for a bounded time: SECONDS
+# per target (default 12, so about a minute for all five). A crash, a sanitizer report or a leak
+# fails the run; the input that caused it is kept in build/fuzz/artifacts.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
 # Q71_FUZZ_BUILD names another build directory.
 set -euo pipefail
@@ -21,16 +21,26 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 mkdir -p "$build/artifacts"
+
 status=0
 for target in "${targets[@]}"; do
-    # The seeds stay as they are in the repository; what the run adds goes to the copy.
-    corpus="$build/corpus/$target"
-    rm -rf "$corpus"
-    mkdir -p "$corpus"
-    cp "$root/fuzz/corpus/$target"/* "$corpus/"
+    # libFuzzer adds what it finds to the first corpus directory only: a scratch one, so that the
+    # seed directories stay as they are in the repository.
+    scratch="$build/corpus/$target"
+    rm -rf "$scratch"
+    mkdir -p "$scratch"
+    corpora=("$scratch")
+    if [ -d "$root/fuzz/corpus/$target" ]; then
+        corpora+=("$root/fuzz/corpus/$target")
+    fi
+    # Seeds the project keeps elsewhere, read where they are so that no copy drifts from them.
+    case "$target" in
+    fuzz_scenario) corpora+=("$root/tests/emulator/golden" "$root/examples") ;;
+    fuzz_manifest) corpora+=("$root/data") ;;
+    esac
     log="$build/$target.log"
     if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
-        -artifact_prefix="$build/artifacts/$target-" "$corpus" >"$log" 2>&1; then
+        -artifact_prefix="$build/artifacts/$target-" "${corpora[@]}" >"$log" 2>&1; then
         runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
         echo "=== $target: $runs executions in ${seconds} s, no finding"
     else

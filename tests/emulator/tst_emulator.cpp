@@ -1,3 +1,4 @@
+#include "WiresharkTestMain.h"
 #include "cToolRun.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -80,9 +80,9 @@ private slots:
     void scenarioFromStandardInput();
     void verboseAddsServiceCalls();
     void realtimeClock();
-    void tsharkReadsTheCapture();
+    void wiresharkReadsTheCapture();
     void ownCaptureReplays();
-    void usbmonCaptureReplays();
+    void wiresharkUsbmonCaptureReplays();
     void replayWithAScenario();
 
 private:
@@ -294,9 +294,9 @@ void tst_Emulator::realtimeClock()
     QVERIFY(trace.constLast().value(QStringLiteral("t")).toInt() >= 250);
 }
 
-void tst_Emulator::tsharkReadsTheCapture()
+void tst_Emulator::wiresharkReadsTheCapture()
 {
-    const QString tshark = QStandardPaths::findExecutable(QStringLiteral("tshark"));
+    const QString tshark = wiresharkTool("tshark");
     if (tshark.isEmpty())
         QSKIP("tshark is not installed (Debian package tshark): the capture cannot be checked by Wireshark");
     const cToolRun run = runHost({"--json", "--pcap", path("demo.pcap")});
@@ -364,9 +364,9 @@ void tst_Emulator::ownCaptureReplays()
     QCOMPARE(timesOf(trace, "event").size(), 4);
 }
 
-void tst_Emulator::usbmonCaptureReplays()
+void tst_Emulator::wiresharkUsbmonCaptureReplays()
 {
-    const QString text2pcap = QStandardPaths::findExecutable(QStringLiteral("text2pcap"));
+    const QString text2pcap = wiresharkTool("text2pcap");
     if (text2pcap.isEmpty())
         QSKIP("text2pcap is not installed (Debian package wireshark-common): no usbmon capture to replay");
     const cToolRun made
@@ -414,5 +414,5 @@ void tst_Emulator::replayWithAScenario()
     QCOMPARE(timesOf(idle, "error").size(), 1);
 }
 
-QTEST_GUILESS_MAIN(tst_Emulator)
+Q71_WIRESHARK_TEST_MAIN(tst_Emulator)
 #include "tst_emulator.moc"

@@ -236,6 +236,9 @@ void tst_PluginDevice::removalGoesByUid()
     QVERIFY(!device->queryInterface(QStringLiteral("IAudioDevice")));
     QVERIFY(device->addTransport(cTransportFactory::headset(Render)));
     QCOMPARE(device->validate(), DeviceValidationResult::Complete);
+    // The HID transport too: only a device that let it go takes a HID transport again.
+    device->removeTransport(cTransportFactory::headset(Hid));
+    QVERIFY(device->addTransport(cTransportFactory::headset(Hid)));
 }
 
 void tst_PluginDevice::lastHostPointerDestroysTheDevice()

@@ -25,6 +25,7 @@ private slots:
     void microphoneModelRefusesAndReports();
     void deviceGoneWithShotPendingAndModelKept();
     void hidRemovedWithReportsQueued();
+    void stopEmptiesBothQueues();
     void wholeUse();
 
 private:
@@ -111,6 +112,17 @@ void tst_PluginProtocol::hidRemovedWithReportsQueued()
     QVERIFY(microphone().setLightConfig(MicLight::Setting2));
     m_host->exitApplication();
     QCOMPARE(written(), QStringList(setupReports.first()));
+}
+
+void tst_PluginProtocol::stopEmptiesBothQueues()
+{
+    // A setting made before the headset answered must not follow the next start's setup.
+    m_device->start();
+    QVERIFY(microphone().setLightConfig(MicLight::Setting2));
+    m_device->stop();
+    m_device->start();
+    m_clock->wait(1000);
+    QCOMPARE(written(), QStringList(setupReports.first()) + setupReports);
 }
 
 void tst_PluginProtocol::wholeUse()

@@ -1,0 +1,25 @@
+# For the golden-file scripts (cmake -P): compares a program's output with the file that holds what
+# it must be, and fails with the difference. With UPDATE=ON the file is rewritten from the output
+# instead; whatever it then says must be checked before it is committed.
+#   q71_compare_golden("${actual}" ${EXPECTED} "the trace")
+function(q71_compare_golden actual expectedFile what)
+    if(UPDATE)
+        file(WRITE ${expectedFile} "${actual}")
+        message(STATUS "rewrote ${expectedFile}")
+        return()
+    endif()
+    file(READ ${expectedFile} expected)
+    if(NOT actual STREQUAL expected)
+        get_filename_component(name ${expectedFile} NAME)
+        set(actualFile ${CMAKE_CURRENT_BINARY_DIR}/${name}.actual)
+        file(WRITE ${actualFile} "${actual}")
+        # The difference goes straight to the output: CMake would rewrap it inside a message.
+        find_program(DIFF diff)
+        if(DIFF)
+            execute_process(COMMAND ${DIFF} -u ${expectedFile} ${actualFile})
+        else()
+            message("expected:\n${expected}\nactual:\n${actual}")
+        endif()
+        message(FATAL_ERROR "${what} differs from ${expectedFile}; the actual output is in ${actualFile}")
+    endif()
+endfunction()
