@@ -37,11 +37,11 @@ private:
 void tst_PluginProtocol::otherReportsAreDropped()
 {
     m_device->start();
-    input("0301010000");
+    input("0301010000"); // no report of the headset has id 3
     emit m_hid->readyRead(); // nothing waiting: an empty read
     const cAudioDevicePtr audio = m_host->services().audioDeviceMgr()->getActiveDevice();
     QVERIFY(cAudioDeviceMgrService::hostDevice(audio)->modelCalls().isEmpty());
-    // None of them was an answer: a setting still waits behind the setup.
+    // Neither was an answer: a setting still waits behind the setup.
     QVERIFY(microphone().setLightConfig(MicLight::Setting2));
     QCOMPARE(written(), QStringList(setupReports.first()));
 }
