@@ -29,17 +29,13 @@ public:
     // In registration order, which is the order providers are offered transports in.
     QList<cProvider> providers() const { return m_providers; }
     cAbstractDeviceProviderPtr provider(const QString &alias) const;
-    QList<cAbstractDevBusPtr> buses() const { return m_buses; }
     // Why the last provider was refused; empty when none was.
     QString lastRefusal() const { return m_lastRefusal; }
 
-signals:
-    void providerRegistered(const QString &alias);
-    void providerUnregistered(const QString &alias);
-    void providerRefused(const QString &alias, const QString &reason);
-
 private:
     QList<cProvider> m_providers;
+    // Held until they are unregistered. The host takes its transports from its ITransportBus
+    // objects and never asks these.
     QList<cAbstractDevBusPtr> m_buses;
     QString m_lastRefusal;
 };

@@ -19,8 +19,6 @@ cAbstractDevicePtr cDeviceManager::offerTransport(const cAbstractTransportPtr &t
         return holder;
 
     const QString kind = TransportKind::nameOf(transport.data());
-    const QString uid = transport->info()["uid"].toString();
-    emit transportOffered(kind, uid);
 
     // Existing devices first: a headset's second and third transports belong to the device its
     // first one created, and a provider asked first would make a second, incomplete device.
@@ -45,8 +43,6 @@ cAbstractDevicePtr cDeviceManager::offerTransport(const cAbstractTransportPtr &t
             return device;
         }
     }
-
-    emit transportUnclaimed(kind, uid);
     return cAbstractDevicePtr();
 }
 
@@ -101,7 +97,6 @@ bool cDeviceManager::startDevice(const cAbstractDevicePtr &device)
     emit deviceStarting(device.data());
     device->start();
     m_started.append(device.data());
-    emit deviceStarted(device.data());
     return true;
 }
 
@@ -111,7 +106,6 @@ bool cDeviceManager::stopDevice(const cAbstractDevicePtr &device)
         return false;
     emit deviceStopping(device.data());
     device->stop();
-    emit deviceStopped(device.data());
     return true;
 }
 

@@ -9,9 +9,10 @@ class cDevMgrLowService;
 
 // The host's device flow: transports that appear are offered to the devices that exist, then to
 // the registered providers; devices are kept while they hold a transport, and started and stopped
-// on request. Every call into a device or provider is announced by a signal, after it returned;
-// start() and stop(), which return nothing, are also announced before they are made, so that a
-// trace can show what a device does while it starts or stops after the call that caused it.
+// on request. Every call into a device or provider that returns something is announced by a
+// signal after it returned; start() and stop(), which return nothing, are announced before they
+// are made, so that a trace can show what a device does while it starts or stops after the call
+// that caused it.
 class cDeviceManager : public QObject
 {
     Q_OBJECT
@@ -38,23 +39,18 @@ public:
 
     // When set, a device is started as soon as a transport makes it complete.
     void setAutoStart(bool on) { m_autoStart = on; }
-    bool autoStart() const { return m_autoStart; }
 
     // Stops every device and releases the host's references to them and their transports.
     void clear();
 
 signals:
-    void transportOffered(const QString &kind, const QString &uid);
     void addTransportCalled(IAbstractDevice *device, const QString &kind, bool accepted);
     void createDeviceCalled(const QString &providerAlias, const QString &kind, bool created);
     void deviceAdded(IAbstractDevice *device);
-    void transportUnclaimed(const QString &kind, const QString &uid);
     void removeTransportCalled(IAbstractDevice *device, const QString &kind);
     void validated(IAbstractDevice *device, int result);
     void deviceStarting(IAbstractDevice *device);
-    void deviceStarted(IAbstractDevice *device);
     void deviceStopping(IAbstractDevice *device);
-    void deviceStopped(IAbstractDevice *device);
     // Emitted before the host drops its reference, so the device is still alive in the slot.
     void deviceRemoved(IAbstractDevice *device);
 

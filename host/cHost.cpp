@@ -3,27 +3,24 @@
 #include "IServiceMgr.h"
 #include "ITransportBus.h"
 #include "cDevMgrLowService.h"
-#include "cDeviceManager.h"
 #include "cHostMetaTypes.h"
-#include "cProfilerEventReceiver.h"
 
 cHost::cHost(QObject *parent)
     : QObject(parent)
-    , m_deviceManager(new cDeviceManager(m_services.devMgr(), this))
-    , m_profilerEvents(new cProfilerEventReceiver(this))
+    , m_deviceManager(m_services.devMgr())
 {
     registerHostMetaTypes();
     m_services.registerAll();
-    m_profilerEvents->subscribe();
+    m_profilerEvents.subscribe();
 }
 
 cHost::~cHost()
 {
     // Devices may call the services while they let go of their transports, so the services
     // stay until the devices are gone.
-    m_deviceManager->clear();
+    m_deviceManager.clear();
     shutdownPlugin();
-    m_profilerEvents->unsubscribe();
+    m_profilerEvents.unsubscribe();
     m_services.unregisterAll();
 }
 
@@ -68,37 +65,29 @@ void cHost::attachBus(ITransportBus *bus)
     m_buses.append(bus);
     // Direct connections: a transport is offered, or taken back, before the bus's call returns,
     // so that whoever plugs or unplugs sees the devices as they now are.
-    connect(bus, &ITransportBus::transportAdded, m_deviceManager, &cDeviceManager::offerTransport,
+    connect(bus, &ITransportBus::transportAdded, &m_deviceManager, &cDeviceManager::offerTransport,
             Qt::DirectConnection);
-    connect(bus, &ITransportBus::transportRemoved, m_deviceManager, &cDeviceManager::withdrawTransport,
+    connect(bus, &ITransportBus::transportRemoved, &m_deviceManager, &cDeviceManager::withdrawTransport,
             Qt::DirectConnection);
     connect(bus, &QObject::destroyed, this, [this, bus] { m_buses.removeAll(bus); });
     const QList<cAbstractTransportPtr> present = bus->transports();
     for (const cAbstractTransportPtr &transport : present)
-        m_deviceManager->offerTransport(transport);
-}
-
-void cHost::detachBus(ITransportBus *bus)
-{
-    if (m_buses.removeAll(bus) == 0)
-        return;
-    disconnect(bus, nullptr, this, nullptr);
-    disconnect(bus, nullptr, m_deviceManager, nullptr);
+        m_deviceManager.offerTransport(transport);
 }
 
 cAbstractDevicePtr cHost::deviceHolding(const cAbstractTransportPtr &transport) const
 {
-    return m_deviceManager->deviceHolding(transport);
+    return m_deviceManager.deviceHolding(transport);
 }
 
 int cHost::start()
 {
-    return m_deviceManager->startAll();
+    return m_deviceManager.startAll();
 }
 
 int cHost::stop()
 {
-    return m_deviceManager->stopAll();
+    return m_deviceManager.stopAll();
 }
 
 bool cHost::exitApplication()

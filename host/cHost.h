@@ -1,15 +1,15 @@
 #pragma once
 #include "Types.h"
+#include "cDeviceManager.h"
 #include "cHostServices.h"
 #include "cMicrophoneClient.h"
 #include "cPluginLoader.h"
+#include "cProfilerEventReceiver.h"
 
 #include <QList>
 #include <QObject>
 
 class ITransportBus;
-class cDeviceManager;
-class cProfilerEventReceiver;
 
 // The host application in one object: its three services registered under their names, the
 // profiler listening for key events, the device manager, and the plugin it loads. Transports come
@@ -32,18 +32,15 @@ public:
                     const QString &alias = QLatin1String(cPluginLoader::DefaultAlias));
     void shutdownPlugin();
     QString pluginError() const { return m_pluginError; }
-    const cPluginLoader &pluginLoader() const { return m_loader; }
     cAbstractDeviceProviderPtr provider() const;
 
     // Listens to `bus` from now on: what is on it already is offered at once, in its order. The
-    // bus stays the caller's; it must outlive the host or be detached first.
+    // bus stays the caller's.
     void attachBus(ITransportBus *bus);
-    // Stops listening; the transports of the bus stay with the devices that hold them.
-    void detachBus(ITransportBus *bus);
 
     cHostServices &services() { return m_services; }
-    cDeviceManager *deviceManager() const { return m_deviceManager; }
-    cProfilerEventReceiver *profilerEvents() const { return m_profilerEvents; }
+    cDeviceManager *deviceManager() { return &m_deviceManager; }
+    cProfilerEventReceiver *profilerEvents() { return &m_profilerEvents; }
     // The device holding `transport`, or null.
     cAbstractDevicePtr deviceHolding(const cAbstractTransportPtr &transport) const;
 
@@ -62,8 +59,9 @@ public:
 
 private:
     cHostServices m_services;
-    cDeviceManager *m_deviceManager;
-    cProfilerEventReceiver *m_profilerEvents;
+    // After the services, so that what is left of the devices goes before the services do.
+    cDeviceManager m_deviceManager;
+    cProfilerEventReceiver m_profilerEvents;
     cPluginLoader m_loader;
     QString m_pluginError;
     QList<ITransportBus *> m_buses;

@@ -8,17 +8,15 @@
 const cHostServices::Service cHostServices::All[3] = {DevMgr, Profiler, AudioDeviceMgr};
 
 cHostServices::cHostServices()
-    : m_devMgr(new cDevMgrLowService)
-    , m_profiler(new cProfilerService)
-    , m_audioDeviceMgr(new cAudioDeviceMgrService)
+    : m_devMgr(std::make_unique<cDevMgrLowService>())
+    , m_profiler(std::make_unique<cProfilerService>())
+    , m_audioDeviceMgr(std::make_unique<cAudioDeviceMgrService>())
 { }
 
+// Taken off the service manager first, so that no call by name reaches a service while it goes.
 cHostServices::~cHostServices()
 {
     unregisterAll();
-    delete m_audioDeviceMgr;
-    delete m_profiler;
-    delete m_devMgr;
 }
 
 QString cHostServices::name(Service service)
@@ -38,13 +36,13 @@ QObject *cHostServices::object(Service service) const
 {
     switch (service) {
     case DevMgr:
-        return m_devMgr;
+        return m_devMgr.get();
     case Profiler:
-        return m_profiler;
+        return m_profiler.get();
     case AudioDeviceMgr:
         break;
     }
-    return m_audioDeviceMgr;
+    return m_audioDeviceMgr.get();
 }
 
 void cHostServices::setAvailable(Service service, bool available)

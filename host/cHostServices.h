@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <memory>
+
 class QObject;
 class cAudioDeviceMgrService;
 class cDevMgrLowService;
@@ -24,18 +26,18 @@ public:
     static QString name(Service service);
 
     void setAvailable(Service service, bool available);
-    bool isAvailable(Service service) const;
     void registerAll();
     void unregisterAll();
 
-    cDevMgrLowService *devMgr() const { return m_devMgr; }
-    cProfilerService *profiler() const { return m_profiler; }
-    cAudioDeviceMgrService *audioDeviceMgr() const { return m_audioDeviceMgr; }
+    cDevMgrLowService *devMgr() const { return m_devMgr.get(); }
+    cProfilerService *profiler() const { return m_profiler.get(); }
+    cAudioDeviceMgrService *audioDeviceMgr() const { return m_audioDeviceMgr.get(); }
 
 private:
     QObject *object(Service service) const;
+    bool isAvailable(Service service) const;
 
-    cDevMgrLowService *m_devMgr;
-    cProfilerService *m_profiler;
-    cAudioDeviceMgrService *m_audioDeviceMgr;
+    std::unique_ptr<cDevMgrLowService> m_devMgr;
+    std::unique_ptr<cProfilerService> m_profiler;
+    std::unique_ptr<cAudioDeviceMgrService> m_audioDeviceMgr;
 };

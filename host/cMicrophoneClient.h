@@ -11,7 +11,6 @@ public:
     explicit cMicrophoneClient(const cAbstractDevicePtr &device);
 
     bool isValid() const { return !m_model.isNull(); }
-    cObjectPtr model() const { return m_model; }
 
     MicCaps::MicCaps_t getCaps(bool *invoked = nullptr) const;
     MicLight::MicLight_t getLightConfig(bool *invoked = nullptr) const;

@@ -22,8 +22,6 @@ public:
     void shutdown();
 
     bool isLoaded() const { return m_plugin != nullptr; }
-    IPlugin *plugin() const { return m_plugin; }
-    QString fileName() const { return m_fileName; }
     QString alias() const { return m_alias; }
     QString errorString() const { return m_errorString; }
 

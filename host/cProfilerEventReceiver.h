@@ -24,7 +24,6 @@ public:
 
     bool subscribe();
     void unsubscribe();
-    bool isSubscribed() const { return m_subscribed; }
 
     QList<cGKeyEvent> events() const { return m_events; }
     void clear() { m_events.clear(); }

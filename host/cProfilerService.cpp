@@ -98,9 +98,7 @@ cProfilerDevicePtr cProfilerService::createProfilerDevice(cAbstractDevicePtr dev
     if (!device)
         return cProfilerDevicePtr();
     const QString category = device->deviceInfo()["profiler"]["category"].toString();
-    cProfilerDevicePtr profilerDevice(new cHostProfilerDevice(category));
-    emit profilerDeviceCreated(category);
-    return profilerDevice;
+    return cProfilerDevicePtr(new cHostProfilerDevice(category));
 }
 
 void cProfilerService::refreshBacklighting() { }
@@ -109,7 +107,4 @@ void cProfilerService::refreshProfileBacklighting(cProfilePtr, cAbstractDevicePt
 
 void cProfilerService::refreshMousePointerSettings(const QString &, const QString &) { }
 
-void cProfilerService::setBacklightReactToProfiler(bool enable)
-{
-    m_backlightReactsToProfiler = enable;
-}
+void cProfilerService::setBacklightReactToProfiler(bool) { }

@@ -31,12 +31,6 @@ public:
     void refreshMousePointerSettings(const QString &profileID, const QString &deviceModel) override;
     void setBacklightReactToProfiler(bool enable) override;
 
-    bool backlightReactsToProfiler() const { return m_backlightReactsToProfiler; }
-
-signals:
-    void profilerDeviceCreated(const QString &category);
-
 private:
     QHash<QString, MKey::MKey_t> m_mStates;
-    bool m_backlightReactsToProfiler = false;
 };

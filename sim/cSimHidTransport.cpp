@@ -15,7 +15,7 @@ QByteArray cSimHidTransport::read()
 
 void cSimHidTransport::write(int cookie, const QByteArray &outputReport)
 {
-    m_writes.append({outputReport, cookie, m_clock.nowMs()});
+    m_writes.append({outputReport, cookie});
     emit written(outputReport, cookie);
 
     // A completion never arrives inside write(): a real transport reports it from its own I/O

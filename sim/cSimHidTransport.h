@@ -1,6 +1,5 @@
 #pragma once
 #include "IHidTransport.h"
-#include "cClock.h"
 #include "cSimTransportBase.h"
 
 #include <QList>
@@ -19,7 +18,6 @@ public:
     {
         QByteArray report;
         int cookie = 0;
-        qint64 msecs = 0; // since the transport was created, on its thread's (possibly virtual) clock
     };
 
     explicit cSimHidTransport(const cJsonValue &info);
@@ -33,12 +31,9 @@ public:
     int pendingInput() const { return m_input.size(); }
 
     QList<cWrite> writes() const { return m_writes; }
-    void clearWrites() { m_writes.clear(); }
 
     void setCompletionMode(CompletionMode mode) { m_completionMode = mode; }
-    CompletionMode completionMode() const { return m_completionMode; }
     void setCompletionLatency(int msecs) { m_completionLatency = msecs; }
-    int completionLatency() const { return m_completionLatency; }
 
 signals:
     void readyRead();
@@ -54,5 +49,4 @@ private:
     QList<cWrite> m_writes;
     CompletionMode m_completionMode = CompleteOnce;
     int m_completionLatency = 1;
-    cClock m_clock;
 };

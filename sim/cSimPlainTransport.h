@@ -9,10 +9,4 @@ class cSimPlainTransport : public cSimTransportBase<IAbstractTransport>
     Q_OBJECT
 public:
     explicit cSimPlainTransport(const cJsonValue &info);
-
-signals:
-    void runningChanged(bool running);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 };

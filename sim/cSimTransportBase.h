@@ -16,13 +16,11 @@ public:
     void start() override
     {
         m_started = true;
-        ++m_startCount;
         notifyRunning(true);
     }
     void stop() override
     {
         m_started = false;
-        ++m_stopCount;
         notifyRunning(false);
     }
     bool started() override { return m_started; }
@@ -47,23 +45,17 @@ public:
     }
 
     void write(int, const QByteArray &) override { }
-    void processPowerChange(PowerType::PowerType_t change) override { m_powerChanges.append(change); }
-
-    int startCount() const { return m_startCount; }
-    int stopCount() const { return m_stopCount; }
-    QList<PowerType::PowerType_t> powerChanges() const { return m_powerChanges; }
+    void processPowerChange(PowerType::PowerType_t) override { }
 
 protected:
     explicit cSimTransportBase(const cJsonValue &info)
         : m_info(info)
     { }
-    virtual void notifyRunning(bool running) = 0;
+    // A transport that someone watches announces its running state with a signal of its own.
+    virtual void notifyRunning(bool) { }
 
 private:
     cJsonValue m_info;
     bool m_started = false;
-    int m_startCount = 0;
-    int m_stopCount = 0;
     QMap<quint8, QByteArray> m_features;
-    QList<PowerType::PowerType_t> m_powerChanges;
 };

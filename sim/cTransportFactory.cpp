@@ -26,35 +26,20 @@ cJsonValue makeInfo(TransportKind::TransportKind_t kind, int unit, int productId
     case TransportKind::Other:
         probe["interface"] = cJsonValue(g_hidInterface);
         probe["usage_page"] = cJsonValue(g_vendorUsagePage);
-        info[cTransportFactory::probeKey(TransportKind::Hid)] = probe;
+        info["hid_probe"] = probe;
         break;
     case TransportKind::Render:
         probe["endpoint"] = cJsonValue("render");
-        info[cTransportFactory::probeKey(kind)] = probe;
+        info["audio_render_probe"] = probe;
         break;
     case TransportKind::Capture:
         probe["endpoint"] = cJsonValue("capture");
-        info[cTransportFactory::probeKey(kind)] = probe;
+        info["audio_capture_probe"] = probe;
         break;
     }
     return info;
 }
 } // namespace
-
-const char *cTransportFactory::probeKey(TransportKind::TransportKind_t kind)
-{
-    switch (kind) {
-    case TransportKind::Hid:
-        return "hid_probe";
-    case TransportKind::Render:
-        return "audio_render_probe";
-    case TransportKind::Capture:
-        return "audio_capture_probe";
-    case TransportKind::Other:
-        break;
-    }
-    return "";
-}
 
 cJsonValue cTransportFactory::headsetInfo(TransportKind::TransportKind_t kind, int unit)
 {

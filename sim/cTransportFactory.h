@@ -19,7 +19,4 @@ public:
     static cAbstractTransportPtr create(TransportKind::TransportKind_t kind, const cJsonValue &info);
     static cAbstractTransportPtr headset(TransportKind::TransportKind_t kind, int unit = 1);
     static cAbstractTransportPtr foreign(TransportKind::TransportKind_t kind, int unit = 1);
-
-    // The probe key a transport of that kind reports its identity under; empty for Other.
-    static const char *probeKey(TransportKind::TransportKind_t kind);
 };

@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // A device of one unit: it takes one transport of each headset kind whose uid starts with its
-// unit prefix, and writes its starts, stops and removals into calls().
+// unit prefix, and writes its starts and stops into calls().
 class cFakeDevice : public IAbstractDevice
 {
     Q_OBJECT

@@ -15,8 +15,7 @@ cAbstractDevicePtr cFakeProvider::createDevice(cAbstractTransportPtr transport)
         return cAbstractDevicePtr();
     // "Q71-2-hid" belongs to unit "Q71-2-".
     const QString unit = uid.left(uid.lastIndexOf(QLatin1Char('-')) + 1);
-    cFakeDevice *device = new cFakeDevice(unit);
+    const cAbstractDevicePtr device(new cFakeDevice(unit));
     device->addTransport(transport);
-    m_created.append(device);
-    return cAbstractDevicePtr(device);
+    return device;
 }

@@ -1,11 +1,6 @@
 #pragma once
 #include "IAbstractDeviceProvider.h"
 
-#include <QList>
-#include <QPointer>
-
-class cFakeDevice;
-
 // Makes a cFakeDevice for any headset-kind transport whose uid starts with `uidPrefix`; the
 // device is named after the unit part of the uid ("Q71-2-"), so that each unit gets its own.
 class cFakeProvider : public IAbstractDeviceProvider
@@ -18,13 +13,10 @@ public:
     QDomElement deviceMetaData(const QString &) override { return QDomElement(); }
 
     int createDeviceCalls() const { return m_createDeviceCalls; }
-    // Devices made so far; a null entry is a device that was destroyed.
-    QList<QPointer<cFakeDevice>> created() const { return m_created; }
 
 private:
     QString m_uidPrefix;
     int m_createDeviceCalls = 0;
-    QList<QPointer<cFakeDevice>> m_created;
 };
 
 // The same provider built against another revision of the contract.

@@ -36,15 +36,10 @@ void tst_ManifestParser::parse_data()
               "zero":0,"lead":7,"space":" 3","suffix":"3a","bare":"0x","nothex":"0x1g","word":"render",
               "empty":"","big":99999999999}],"audio_render_probe":[],"audio_capture_probe":[]})");
 
-    QTest::newRow("no probes and no name")
-        << R"(<device model="Q71"/>)"
-        << QByteArray(R"({"model":"Q71","name":"","hid_probe":[],"audio_render_probe":[],
-              "audio_capture_probe":[]})");
-
-    QTest::newRow("only direct children are probes, an empty one is an empty object")
-        << R"(<device model="M" name="N"><group><hid_probe n="1"/></group><audio_render_probe/>
+    QTest::newRow("no name, only direct children are probes, an empty one is an empty object")
+        << R"(<device model="M"><group><hid_probe n="1"/></group><audio_render_probe/>
               <hid_probe_extra n="2"/></device>)"
-        << QByteArray(R"({"model":"M","name":"N","hid_probe":[],"audio_render_probe":[{}],
+        << QByteArray(R"({"model":"M","name":"","hid_probe":[],"audio_render_probe":[{}],
               "audio_capture_probe":[]})");
 
     QTest::newRow("no element") << QString() << QByteArray();

@@ -1,11 +1,7 @@
 #include "cHeadsetFixture.h"
 
-#include "IAudioDevice.h"
-#include "cAudioDeviceMgrService.h"
 #include "cClock.h"
 #include "cHost.h"
-#include "cHostAudioDevice.h"
-#include "cProfilerEventReceiver.h"
 #include "cSimBus.h"
 #include "cSimHidTransport.h"
 #include "cVirtualEventDispatcher.h"
@@ -62,31 +58,4 @@ QStringList cHeadsetFixture::written() const
             reports.last() += QStringLiteral(" cookie %1").arg(write.cookie);
     }
     return reports;
-}
-
-QList<qint64> cHeadsetFixture::writeTimes() const
-{
-    QList<qint64> times;
-    const QList<cSimHidTransport::cWrite> writes = m_hid->writes();
-    for (const cSimHidTransport::cWrite &write : writes)
-        times.append(write.msecs - writes.constFirst().msecs);
-    return times;
-}
-
-QStringList cHeadsetFixture::keyEvents() const
-{
-    QStringList events;
-    for (const cProfilerEventReceiver::cGKeyEvent &event : m_host->profilerEvents()->events())
-        events.append(QStringLiteral("%1 %2 %3 %4")
-                          .arg(event.pressed ? "pressed" : "released")
-                          .arg(int(event.key))
-                          .arg(event.model, event.category));
-    return events;
-}
-
-QStringList cHeadsetFixture::modelCalls() const
-{
-    const auto audio = cAudioDeviceMgrService::hostDevice(
-        qSharedPointerDynamicCast<IAudioDevice>(m_device->queryInterface(QStringLiteral("IAudioDevice"))));
-    return audio ? audio->modelCalls() : QStringList();
 }

@@ -28,12 +28,6 @@ protected:
     void input(const char *hexReport);
     // Every report written so far as "02 08 00 00 00", with " cookie N" when it had one.
     QStringList written() const;
-    // Milliseconds of each write since the first.
-    QList<qint64> writeTimes() const;
-    // "pressed|released key model category" of every key event the host's profiler received.
-    QStringList keyEvents() const;
-    // What the plugin called on the models of the headset's audio device, in order.
-    QStringList modelCalls() const;
 
     cHost *m_host = nullptr;
     cSimBus *m_bus = nullptr;

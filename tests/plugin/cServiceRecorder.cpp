@@ -10,14 +10,6 @@ QList<Nexaro::cServiceTrace> cServiceRecorder::calls(const QString &method) cons
     return found;
 }
 
-int cServiceRecorder::count(Nexaro::cServiceTrace::Kind kind) const
-{
-    int found = 0;
-    for (const Nexaro::cServiceTrace &trace : m_traces)
-        found += trace.kind == kind ? 1 : 0;
-    return found;
-}
-
 QStringList cServiceRecorder::callSignatures() const
 {
     QStringList signatures;

@@ -17,12 +17,10 @@ public:
     void observe(const Nexaro::cServiceTrace &trace) override { m_traces.append(trace); }
 
     QList<Nexaro::cServiceTrace> calls(const QString &method) const;
-    int count(Nexaro::cServiceTrace::Kind kind) const;
     // "method(type,type)" of every call, in order.
     QStringList callSignatures() const;
     // "source event" of every event posted, in order.
     QStringList posts() const;
-    void clear() { m_traces.clear(); }
 
 private:
     QList<Nexaro::cServiceTrace> m_traces;

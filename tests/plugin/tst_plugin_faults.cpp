@@ -1,7 +1,8 @@
 // Faults of the host around the plugin, on virtual time: a transport that completes every write
-// twice, event receivers that go away while subscribed, the plugin shut down under its devices and
-// the audio device manager failing to destroy an audio device. None may crash or corrupt anything;
-// run them under the sanitizers.
+// twice, the headset taken down while the exit is delivered, the plugin shut down under its
+// devices and the audio device manager failing to destroy an audio device. None may crash or
+// corrupt anything; run them under the sanitizers. How the service manager copes with receivers
+// that go away during a delivery is tests/nexaro's.
 #include "IAudioDevice.h"
 #include "IServiceMgr.h"
 #include "cAudioDeviceMgrService.h"
@@ -18,41 +19,30 @@
 
 namespace {
 
-// A host component listening on an event source. When told to, it takes something down from
-// inside its handler: another receiver, or the host's headset.
-class cListener : public QObject
+// A host component that takes the headset off the bus as the application exits.
+class cClosingListener : public QObject
 {
     Q_OBJECT
 public:
-    explicit cListener(const QString &source)
-        : m_source(source)
+    explicit cClosingListener(cSimBus *bus)
+        : m_bus(bus)
     {
-        IServiceMgr::instance()->subscribeEvents(source, this, QStringLiteral("on"));
+        IServiceMgr::instance()->subscribeEvents(QStringLiteral("MainApp_Events"), this,
+                                                 QStringLiteral("on"));
     }
-    ~cListener() override
+    ~cClosingListener() override
     {
-        if (m_unsubscribeOnDestroy)
-            IServiceMgr::instance()->unsubscribeEvents(m_source, this);
+        IServiceMgr::instance()->unsubscribeEvents(QStringLiteral("MainApp_Events"), this);
     }
 
-    Q_INVOKABLE void onGKeyPressed(GKey::GKey_t, const QString &, const QString &) { handle(); }
-    Q_INVOKABLE void onExitApplication() { handle(); }
-
-    QString m_source;
-    bool m_unsubscribeOnDestroy = true;
-    int m_calls = 0;
-    QObject *m_deleteInHandler = nullptr;
-    cSimBus *m_unplugInHandler = nullptr;
-
-private:
-    void handle()
+    Q_INVOKABLE void onExitApplication()
     {
         ++m_calls;
-        delete m_deleteInHandler;
-        m_deleteInHandler = nullptr;
-        if (m_unplugInHandler)
-            m_unplugInHandler->unplugAll();
+        m_bus->unplugAll();
     }
+
+    cSimBus *m_bus;
+    int m_calls = 0;
 };
 
 } // namespace
@@ -65,9 +55,6 @@ private slots:
     void cleanup() { tearDown(); }
 
     void transportCompletesTwice();
-    void receiverDestroyedWhileSubscribed();
-    void receiverDestroyedByAnEarlierHandler_data();
-    void receiverDestroyedByAnEarlierHandler();
     void deviceDestroyedWhileExitIsDelivered();
     void shutdownWhileDevicesExist_data();
     void shutdownWhileDevicesExist();
@@ -76,69 +63,15 @@ private slots:
 
 void tst_PluginFaults::transportCompletesTwice()
 {
-    // Every completion brings a shot of its own, so the queue drains two reports per write; still
-    // each report goes out once, in order, and spare shots find the queues empty.
+    // Every completion brings a shot of its own (the setup's pace is a golden scenario's); once
+    // the queue is empty the spare shots find nothing to write.
     m_hid->setCompletionMode(cSimHidTransport::CompleteTwice);
     m_device->start();
-    QVERIFY(cHost::microphone(m_device).setLightConfig(MicLight::Setting2));
-    m_clock->wait(2000);
-    QCOMPARE(written(), setupReports + QStringList("02 02 02 00 00"));
-    QCOMPARE(writeTimes(), QList<qint64>({0, 101, 101, 202, 202, 202}));
-
-    // Answered, a setting goes out at once, and its two completions write nothing more.
+    m_clock->wait(1000);
     input("0201000000");
     QVERIFY(cHost::microphone(m_device).setNotificationConfig(MicMuteNotification::Setting2));
     m_clock->wait(1000);
-    QCOMPARE(written().mid(6), QStringList("02 04 02 00 00"));
-}
-
-void tst_PluginFaults::receiverDestroyedWhileSubscribed()
-{
-    // Deleted without unsubscribing: the key events of the device reach the host's profiler, as
-    // before, the first and the second time (the second through the manager's delivery cache).
-    cListener *gone = new cListener(QStringLiteral("Profiler_Events"));
-    gone->m_unsubscribeOnDestroy = false;
-    m_device->start();
-    input("0210110000");
-    QCOMPARE(gone->m_calls, 1);
-    delete gone;
-    input("0210000000");
-    input("0210110000");
-    input("0210000000");
-    input("0210110000");
-    QCOMPARE(keyEvents().size(), 5);
-}
-
-void tst_PluginFaults::receiverDestroyedByAnEarlierHandler_data()
-{
-    QTest::addColumn<bool>("unsubscribes");
-    QTest::newRow("unsubscribing as it goes") << true;
-    QTest::newRow("still subscribed") << false;
-}
-
-void tst_PluginFaults::receiverDestroyedByAnEarlierHandler()
-{
-    QFETCH(bool, unsubscribes);
-    // A handler deletes a receiver that the same event has yet to reach: that one is skipped, the
-    // others still get it.
-    cListener first(QStringLiteral("Profiler_Events"));
-    cListener *second = new cListener(QStringLiteral("Profiler_Events"));
-    second->m_unsubscribeOnDestroy = unsubscribes;
-    const QPointer<QObject> watched = second;
-    first.m_deleteInHandler = second;
-    cListener third(QStringLiteral("Profiler_Events"));
-
-    m_device->start();
-    input("0210110000");
-    QVERIFY(watched.isNull());
-    QCOMPARE(first.m_calls, 1);
-    QCOMPARE(third.m_calls, 1);
-    QCOMPARE(keyEvents().size(), 1);
-
-    input("0210000000");
-    input("0210110000");
-    QCOMPARE(first.m_calls, 2);
-    QCOMPARE(third.m_calls, 2);
+    QCOMPARE(written().mid(5), QStringList("02 04 02 00 00"));
 }
 
 void tst_PluginFaults::deviceDestroyedWhileExitIsDelivered()
@@ -147,8 +80,7 @@ void tst_PluginFaults::deviceDestroyedWhileExitIsDelivered()
     // reaches before the device: the device is gone by its turn and is not called.
     m_device.reset();
     m_bus->unplugAll();
-    cListener closing(QStringLiteral("MainApp_Events"));
-    closing.m_unplugInHandler = m_bus;
+    cClosingListener closing(m_bus);
     const QPointer<QObject> device = plugHeadset().data();
     m_hid = m_bus->hidTransport();
     QVERIFY(device);
@@ -187,7 +119,7 @@ void tst_PluginFaults::shutdownWhileDevicesExist()
     // The devices need no provider: they decode, post, write, stop and start as before.
     input("0201010000");
     input("0210110000");
-    QCOMPARE(keyEvents().size(), 1);
+    QCOMPARE(m_host->profilerEvents()->events().size(), 1);
     QVERIFY(cHost::microphone(m_device).setLightConfig(MicLight::Setting3));
     QVERIFY(m_host->exitApplication());
     QCOMPARE(written().mid(5), QStringList({"02 02 04 00 00", "02 80 00 00 00", "02 70 00 00 00"}));
@@ -205,42 +137,24 @@ void tst_PluginFaults::shutdownWhileDevicesExist()
     QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
     QVERIFY(plugHeadset(2));
     QCOMPARE(m_bus->device(*m_host, 1), m_device);
-    m_bus->unplugAll();
-    QCOMPARE(m_device->validate(), DeviceValidationResult::Invalid);
 }
 
 void tst_PluginFaults::audioDeviceManagerFailsOnDestroy()
 {
-    cAudioDeviceMgrService *audioDeviceMgr = m_host->services().audioDeviceMgr();
+    // The failure, the volume step that goes nowhere and the new audio device once the service is
+    // back are a golden scenario's; the Dolby switch must not reach the lost audio device either.
     const cAudioDevicePtr audio
         = qSharedPointerDynamicCast<IAudioDevice>(m_device->queryInterface(QStringLiteral("IAudioDevice")));
-    QVERIFY(audio);
     m_device->start();
     input("0201000000");
-
     m_host->services().setAvailable(cHostServices::AudioDeviceMgr, false);
-    {
-        cCriticalLog log;
-        QVERIFY(m_bus->unplug(TransportKind::Render));
-        QCOMPARE(
-            log.lines(),
-            QStringList("Failed to call 'destroyAudioDevice' on service AudioDeviceManager.AudioDeviceMgr"));
-    }
-    // The device lets go of its audio device all the same; the host, never told, still holds it.
+    QTest::ignoreMessage(QtCriticalMsg,
+                         "Failed to call 'destroyAudioDevice' on service AudioDeviceManager.AudioDeviceMgr");
+    QVERIFY(m_bus->unplug(TransportKind::Render));
     QVERIFY(!m_device->queryInterface(QStringLiteral("IAudioDevice")));
-    QCOMPARE(audioDeviceMgr->getDevices(), cAudioDeviceList({audio}));
-    // Volume and Dolby reports find no audio device and step nothing.
     input("0100010000");
     input("0201010000");
     QVERIFY(cAudioDeviceMgrService::hostDevice(audio)->modelCalls().isEmpty());
-
-    m_host->services().setAvailable(cHostServices::AudioDeviceMgr, true);
-    m_bus->plug(TransportKind::Render);
-    const cAudioDevicePtr again
-        = qSharedPointerDynamicCast<IAudioDevice>(m_device->queryInterface(QStringLiteral("IAudioDevice")));
-    QVERIFY(again && again != audio);
-    input("0100010000");
-    QCOMPARE(cAudioDeviceMgrService::hostDevice(again)->modelCalls(), QStringList("incVolume()"));
 }
 
 int main(int argc, char **argv)
