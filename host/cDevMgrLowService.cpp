@@ -1,8 +1,8 @@
 #include "cDevMgrLowService.h"
 
+#include "HostLog.h"
 #include "IAbstractDeviceProvider.h"
 
-#include <QDebug>
 #include <QDomNamedNodeMap>
 #include <QMetaClassInfo>
 #include <QRegularExpression>
@@ -83,7 +83,7 @@ void cDevMgrLowService::registerDeviceProvider(cAbstractDeviceProviderPtr device
         m_lastRefusal = QStringLiteral("Refused the device provider of plugin '%1': it implements "
                                        "interface version '%2', this host speaks version '%3'")
                             .arg(pluginAlias, version, QLatin1String(g_interfaceVersion));
-        qWarning().noquote() << m_lastRefusal;
+        qCWarning(lcHost).noquote() << m_lastRefusal;
         emit providerRefused(pluginAlias, m_lastRefusal);
         return;
     }

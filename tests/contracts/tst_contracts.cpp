@@ -103,21 +103,12 @@ const QList<InterfaceRow> &contractTable()
     return table;
 }
 
-int typeIdByName(const QByteArray &name)
-{
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    return QMetaType::fromName(name).id();
-#else
-    return QMetaType::type(name.constData());
-#endif
-}
-
 // Built-in types are recorded by moc as type ids, so their names come back in Qt's own spelling
 // (quint32 as uint, QList<QString> as QStringList under Qt 6); other types keep the spelling of the
 // declaration.
 QByteArray builtInSpelling(const QByteArray &type)
 {
-    const int id = typeIdByName(type);
+    const int id = metaTypeIdByName(type);
     if (id == QMetaType::UnknownType || id >= QMetaType::User)
         return type;
     return QByteArray(QMetaType(id).name());
@@ -327,7 +318,7 @@ void tst_Contracts::hostMetaTypeNamesResolve()
     QFETCH(int, expectedId);
 
     registerHostMetaTypes();
-    const int id = typeIdByName(name);
+    const int id = metaTypeIdByName(name);
     QVERIFY2(id != QMetaType::UnknownType, name.constData());
     QCOMPARE(QMetaType(id).sizeOf(), size);
     if (expectedId != -1)
@@ -335,7 +326,7 @@ void tst_Contracts::hostMetaTypeNamesResolve()
 
     // A second registration, as every host entry point may make, keeps the name where it was.
     registerHostMetaTypes();
-    QCOMPARE(typeIdByName(name), id);
+    QCOMPARE(metaTypeIdByName(name), id);
 }
 
 QTEST_MAIN(tst_Contracts)

@@ -21,11 +21,11 @@ public:
     {
         seen << event.kind();
         if (seen.size() == 1)
-            m_trace.record(QStringLiteral("log"), {{QStringLiteral("level"), QStringLiteral("warning")}});
+            m_trace.record(TraceKind::Log, {{QStringLiteral("level"), QStringLiteral("warning")}});
     }
     void finish(const cTraceEvent &summary) override { seen << summary.kind(); }
 
-    QStringList seen;
+    QList<TraceKind::TraceKind_t> seen;
 
 private:
     cTrace &m_trace;
@@ -104,11 +104,9 @@ void tst_Trace::inputMeaning()
 void tst_Trace::timelineColumnsLineUp()
 {
     const QList<cTraceEvent> events {
-        cTraceEvent(0, QStringLiteral("hid.write"),
-                    {{"report", "02 08 00 00 00"}, {"cookie", -1}, {"device", 1}}),
-        cTraceEvent(12345, QStringLiteral("hid.input"), {{"report", "02 01 0B 00 00"}, {"device", 12}}),
-        cTraceEvent(7, QStringLiteral("hid.write"),
-                    {{"report", "02 02 04 00 00"}, {"cookie", 7}, {"device", 1}}),
+        cTraceEvent(0, TraceKind::HidWrite, {{"report", "02 08 00 00 00"}, {"cookie", -1}, {"device", 1}}),
+        cTraceEvent(12345, TraceKind::HidInput, {{"report", "02 01 0B 00 00"}, {"device", 12}}),
+        cTraceEvent(7, TraceKind::HidWrite, {{"report", "02 02 04 00 00"}, {"cookie", 7}, {"device", 1}}),
     };
     QStringList lines;
     for (const cTraceEvent &event : events)
@@ -123,7 +121,7 @@ void tst_Trace::timelineColumnsLineUp()
     // A cookie other than the device's own -1 is worth a mention.
     QVERIFY2(lines.at(2).endsWith(QStringLiteral("mic light 3 (cookie 7)")), qPrintable(lines.at(2)));
 
-    const QString key = cTimelineSink::line(cTraceEvent(5, QStringLiteral("event"),
+    const QString key = cTimelineSink::line(cTraceEvent(5, TraceKind::Event,
                                                         {{"source", "Profiler_Events"},
                                                          {"name", "GKeyReleased"},
                                                          {"args", QJsonArray {2, "Q71", "Headset"}}}));
@@ -138,10 +136,11 @@ void tst_Trace::eventsCausedByASinkComeAfter()
     cNoisySink second(trace);
     trace.addSink(&first);
     trace.addSink(&second);
-    trace.record(QStringLiteral("plug"));
+    trace.record(TraceKind::Plug);
     trace.finish();
     // Each sink asked for one warning: both come after "plug", and each sink sees every event once.
-    const QStringList expected {"plug", "log", "log", "summary"};
+    const QList<TraceKind::TraceKind_t> expected {TraceKind::Plug, TraceKind::Log, TraceKind::Log,
+                                                  TraceKind::Summary};
     QCOMPARE(first.seen, expected);
     QCOMPARE(second.seen, expected);
 }
