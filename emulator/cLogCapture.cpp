@@ -49,7 +49,7 @@ void cLogCapture::handle(QtMsgType type, const QMessageLogContext &context, cons
             g_previous(type, context, message);
         return;
     }
-    g_trace->record(QStringLiteral("log"),
+    g_trace->record(TraceKind::Log,
                     {{QStringLiteral("level"), levelName(type)}, {QStringLiteral("message"), message}});
     // The process ends after a fatal message; the default handler says so where it always does.
     if (type == QtFatalMsg && g_previous)

@@ -30,21 +30,26 @@ void cPcapSink::write(const cTraceEvent &event)
     if (!m_writer.isOpen())
         return;
     const qint64 usec = m_epochUsec + event.msecs() * 1000;
-    const QString kind = event.kind();
     const auto report = [&event] {
         return QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
     };
-    if (kind == QLatin1String("hid.write")) {
+    switch (event.kind()) {
+    case TraceKind::HidWrite:
         if (!m_writer.submitOutput(usec, report()))
             fail(m_writer.errorString());
-    } else if (kind == QLatin1String("hid.complete")) {
+        break;
+    case TraceKind::HidComplete:
         // A completion with no transfer waiting (a transport that completes twice) has no URB
         // to finish; the capture shows each transfer's first completion only.
         if (m_writer.pendingOutputs() > 0 && !m_writer.completeOutput(usec))
             fail(m_writer.errorString());
-    } else if (kind == QLatin1String("hid.input")) {
+        break;
+    case TraceKind::HidInput:
         if (!m_writer.writeInput(usec, report()))
             fail(m_writer.errorString());
+        break;
+    default:
+        break;
     }
 }
 

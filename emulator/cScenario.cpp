@@ -1,6 +1,20 @@
 #include "cScenario.h"
 
-QString cScenarioCommand::keyword() const
+namespace {
+
+const struct
+{
+    cSimHidTransport::CompletionMode mode;
+    const char *name;
+} g_completionModes[] = {
+    {cSimHidTransport::CompleteOnce, "on"},
+    {cSimHidTransport::CompleteNever, "off"},
+    {cSimHidTransport::CompleteTwice, "twice"},
+};
+
+} // namespace
+
+QString cScenarioCommand::keywordOf(Kind kind)
 {
     switch (kind) {
     case Plug:
@@ -33,4 +47,24 @@ QString cScenarioCommand::keyword() const
         break;
     }
     return QStringLiteral("service");
+}
+
+QString cScenarioCommand::completionsName(cSimHidTransport::CompletionMode mode)
+{
+    for (const auto &entry : g_completionModes) {
+        if (entry.mode == mode)
+            return QLatin1String(entry.name);
+    }
+    return QString();
+}
+
+bool cScenarioCommand::completionsFromName(const QString &name, cSimHidTransport::CompletionMode *mode)
+{
+    for (const auto &entry : g_completionModes) {
+        if (name == QLatin1String(entry.name)) {
+            *mode = entry.mode;
+            return true;
+        }
+    }
+    return false;
 }

@@ -55,7 +55,13 @@ struct cScenarioCommand
     cSimHidTransport::CompletionMode completions = cSimHidTransport::CompleteOnce; // Completions
 
     // The command's first word, as the scenario spells it ("mic" for the three mic forms).
-    QString keyword() const;
+    QString keyword() const { return keywordOf(kind); }
+    static QString keywordOf(Kind kind);
+
+    // The words for the HID completion modes, in scenarios and in the trace alike: "on", "off",
+    // "twice". completionsFromName() is false for a word that names no mode.
+    static QString completionsName(cSimHidTransport::CompletionMode mode);
+    static bool completionsFromName(const QString &name, cSimHidTransport::CompletionMode *mode);
 };
 
 // A whole scenario, every line already checked, with the name its messages refer to.

@@ -52,6 +52,143 @@ bool parseWhole(const QString &text, int *value)
     return ok;
 }
 
+// One line as its command's parser sees it: the first word, the words after it, the command to
+// fill in (its kind already set from the first word) and where to say what is wrong.
+struct cLine
+{
+    QString name;
+    QStringList args;
+    cScenarioCommand *command;
+    QString *why;
+
+    bool fail(const QString &text) const
+    {
+        *why = text;
+        return false;
+    }
+};
+
+bool parseTransports(const cLine &line)
+{
+    if (line.args.isEmpty()) {
+        for (TransportKind::TransportKind_t kind :
+             {TransportKind::Hid, TransportKind::Render, TransportKind::Capture})
+            line.command->transports.append({kind, cTransportChoice::Headset});
+        return true;
+    }
+    for (const QString &arg : line.args) {
+        cTransportChoice choice;
+        if (!parseTransport(arg, &choice))
+            return line.fail(QStringLiteral("%1: '%2' is not a transport (hid, render or capture, "
+                                            "optionally followed by :foreign or :second)")
+                                 .arg(line.name, arg));
+        line.command->transports.append(choice);
+    }
+    return true;
+}
+
+bool parseNoArguments(const cLine &line)
+{
+    return line.args.isEmpty() || line.fail(QStringLiteral("'%1' takes no arguments").arg(line.name));
+}
+
+bool parseInput(const cLine &line)
+{
+    if (line.args.isEmpty())
+        return line.fail(QStringLiteral("input: no report bytes, e.g. input 02 10 11 00 00"));
+    return parseHexBytes(line.args, &line.command->report)
+        || line.fail(QStringLiteral("input: '%1' is not hex bytes, e.g. input 02 10 11 00 00")
+                         .arg(line.args.join(QLatin1Char(' '))));
+}
+
+bool parseDurationArgument(const cLine &line)
+{
+    if (line.args.size() != 1)
+        return line.fail(QStringLiteral("%1: needs one duration, e.g. 150ms or 1.5s").arg(line.name));
+    QString reason;
+    return cScenarioParser::parseDuration(line.args.first(), &line.command->ms, &reason)
+        || line.fail(line.name + QStringLiteral(": ") + reason);
+}
+
+bool parseMic(const cLine &line)
+{
+    const QStringList &args = line.args;
+    if (args.isEmpty())
+        return true;
+    if (args.size() != 2
+        || (args.first() != QLatin1String("light") && args.first() != QLatin1String("notify")))
+        return line.fail(QStringLiteral("mic: expected 'mic', 'mic light N' or 'mic notify N'"));
+    line.command->kind
+        = args.first() == QLatin1String("light") ? cScenarioCommand::MicLight : cScenarioCommand::MicNotify;
+    if (!parseWhole(args.at(1), &line.command->value))
+        return line.fail(QStringLiteral("mic %1: '%2' is not a whole number").arg(args.first(), args.at(1)));
+    return true;
+}
+
+bool parseLocale(const cLine &line)
+{
+    if (line.args.size() != 1)
+        return line.fail(QStringLiteral("locale: needs one locale name, e.g. ja-JP"));
+    line.command->name = line.args.first();
+    return true;
+}
+
+bool parseCompletions(const cLine &line)
+{
+    const QString mode = line.args.size() == 1 ? line.args.first() : QString();
+    return cScenarioCommand::completionsFromName(mode, &line.command->completions)
+        || line.fail(QStringLiteral("completions: expected on, off or twice"));
+}
+
+bool parseServiceSwitch(const cLine &line)
+{
+    const QStringList &args = line.args;
+    if (args.size() != 2)
+        return line.fail(QStringLiteral("service: expected 'service NAME down' or 'service NAME up'"));
+    if (!cScenarioParser::parseService(args.first(), &line.command->service))
+        return line.fail(QStringLiteral("service: unknown service '%1' (devmgr, profiler, audio, or a full "
+                                        "name such as AudioDeviceManager.AudioDeviceMgr)")
+                             .arg(args.first()));
+    if (args.at(1) != QLatin1String("down") && args.at(1) != QLatin1String("up"))
+        return line.fail(QStringLiteral("service: '%1' is neither down nor up").arg(args.at(1)));
+    line.command->up = args.at(1) == QLatin1String("up");
+    return true;
+}
+
+// Each command by the kind its first word names; "mic" starts as a read, and its parser makes it
+// a setter when a setting follows.
+const struct
+{
+    cScenarioCommand::Kind kind;
+    bool (*parse)(const cLine &line);
+} g_commands[] = {
+    {cScenarioCommand::Plug, &parseTransports},
+    {cScenarioCommand::Unplug, &parseTransports},
+    {cScenarioCommand::Start, &parseNoArguments},
+    {cScenarioCommand::Stop, &parseNoArguments},
+    {cScenarioCommand::Input, &parseInput},
+    {cScenarioCommand::Wait, &parseDurationArgument},
+    {cScenarioCommand::MicRead, &parseMic},
+    {cScenarioCommand::Info, &parseNoArguments},
+    {cScenarioCommand::Exit, &parseNoArguments},
+    {cScenarioCommand::Locale, &parseLocale},
+    {cScenarioCommand::Latency, &parseDurationArgument},
+    {cScenarioCommand::Completions, &parseCompletions},
+    {cScenarioCommand::Service, &parseServiceSwitch},
+};
+
+bool parseLine(const QStringList &words, cScenarioCommand *command, QString *why)
+{
+    const cLine line {words.first(), words.mid(1), command, why};
+    for (const auto &entry : g_commands) {
+        if (line.name == cScenarioCommand::keywordOf(entry.kind)) {
+            command->kind = entry.kind;
+            return entry.parse(line);
+        }
+    }
+    return line.fail(QStringLiteral("unknown command '%1'").arg(line.name));
+}
+
 } // namespace
 
 bool cScenarioParser::parse(const QString &source, const QByteArray &text)
@@ -80,114 +217,6 @@ bool cScenarioParser::parse(const QString &source, const QByteArray &text)
             m_errors.append(QStringLiteral("%1:%2: %3").arg(source).arg(i + 1).arg(why));
     }
     return m_errors.isEmpty();
-}
-
-bool cScenarioParser::parseLine(const QStringList &words, cScenarioCommand *command, QString *why) const
-{
-    const QString &name = words.first();
-    const QStringList args = words.mid(1);
-    const auto fail = [why](const QString &text) {
-        *why = text;
-        return false;
-    };
-    const auto noArguments = [&](cScenarioCommand::Kind kind) {
-        command->kind = kind;
-        return args.isEmpty() || fail(QStringLiteral("'%1' takes no arguments").arg(name));
-    };
-    const auto duration = [&](cScenarioCommand::Kind kind) {
-        command->kind = kind;
-        if (args.size() != 1)
-            return fail(QStringLiteral("%1: needs one duration, e.g. 150ms or 1.5s").arg(name));
-        QString reason;
-        return parseDuration(args.first(), &command->ms, &reason)
-            || fail(name + QStringLiteral(": ") + reason);
-    };
-
-    if (name == QLatin1String("plug") || name == QLatin1String("unplug")) {
-        command->kind = name == QLatin1String("plug") ? cScenarioCommand::Plug : cScenarioCommand::Unplug;
-        if (args.isEmpty()) {
-            for (TransportKind::TransportKind_t kind :
-                 {TransportKind::Hid, TransportKind::Render, TransportKind::Capture})
-                command->transports.append({kind, cTransportChoice::Headset});
-            return true;
-        }
-        for (const QString &arg : args) {
-            cTransportChoice choice;
-            if (!parseTransport(arg, &choice))
-                return fail(QStringLiteral("%1: '%2' is not a transport (hid, render or capture, "
-                                           "optionally followed by :foreign or :second)")
-                                .arg(name, arg));
-            command->transports.append(choice);
-        }
-        return true;
-    }
-    if (name == QLatin1String("start"))
-        return noArguments(cScenarioCommand::Start);
-    if (name == QLatin1String("stop"))
-        return noArguments(cScenarioCommand::Stop);
-    if (name == QLatin1String("info"))
-        return noArguments(cScenarioCommand::Info);
-    if (name == QLatin1String("exit"))
-        return noArguments(cScenarioCommand::Exit);
-    if (name == QLatin1String("input")) {
-        command->kind = cScenarioCommand::Input;
-        if (args.isEmpty())
-            return fail(QStringLiteral("input: no report bytes, e.g. input 02 10 11 00 00"));
-        return parseHexBytes(args, &command->report)
-            || fail(QStringLiteral("input: '%1' is not hex bytes, e.g. input 02 10 11 00 00")
-                        .arg(args.join(QLatin1Char(' '))));
-    }
-    if (name == QLatin1String("wait"))
-        return duration(cScenarioCommand::Wait);
-    if (name == QLatin1String("latency"))
-        return duration(cScenarioCommand::Latency);
-    if (name == QLatin1String("mic")) {
-        command->kind = cScenarioCommand::MicRead;
-        if (args.isEmpty())
-            return true;
-        if (args.size() != 2
-            || (args.first() != QLatin1String("light") && args.first() != QLatin1String("notify")))
-            return fail(QStringLiteral("mic: expected 'mic', 'mic light N' or 'mic notify N'"));
-        const bool light = args.first() == QLatin1String("light");
-        command->kind = light ? cScenarioCommand::MicLight : cScenarioCommand::MicNotify;
-        if (!parseWhole(args.at(1), &command->value))
-            return fail(QStringLiteral("mic %1: '%2' is not a whole number").arg(args.first(), args.at(1)));
-        return true;
-    }
-    if (name == QLatin1String("locale")) {
-        command->kind = cScenarioCommand::Locale;
-        if (args.size() != 1)
-            return fail(QStringLiteral("locale: needs one locale name, e.g. ja-JP"));
-        command->name = args.first();
-        return true;
-    }
-    if (name == QLatin1String("completions")) {
-        command->kind = cScenarioCommand::Completions;
-        const QString mode = args.size() == 1 ? args.first() : QString();
-        if (mode == QLatin1String("on"))
-            command->completions = cSimHidTransport::CompleteOnce;
-        else if (mode == QLatin1String("off"))
-            command->completions = cSimHidTransport::CompleteNever;
-        else if (mode == QLatin1String("twice"))
-            command->completions = cSimHidTransport::CompleteTwice;
-        else
-            return fail(QStringLiteral("completions: expected on, off or twice"));
-        return true;
-    }
-    if (name == QLatin1String("service")) {
-        command->kind = cScenarioCommand::Service;
-        if (args.size() != 2)
-            return fail(QStringLiteral("service: expected 'service NAME down' or 'service NAME up'"));
-        if (!parseService(args.first(), &command->service))
-            return fail(QStringLiteral("service: unknown service '%1' (devmgr, profiler, audio, or a full "
-                                       "name such as AudioDeviceManager.AudioDeviceMgr)")
-                            .arg(args.first()));
-        if (args.at(1) != QLatin1String("down") && args.at(1) != QLatin1String("up"))
-            return fail(QStringLiteral("service: '%1' is neither down nor up").arg(args.at(1)));
-        command->up = args.at(1) == QLatin1String("up");
-        return true;
-    }
-    return fail(QStringLiteral("unknown command '%1'").arg(name));
 }
 
 bool cScenarioParser::parseDuration(const QString &text, qint64 *ms, QString *why)

@@ -24,8 +24,6 @@ public:
     static bool parseService(const QString &text, cHostServices::Service *service);
 
 private:
-    bool parseLine(const QStringList &words, cScenarioCommand *command, QString *why) const;
-
     cScenario m_scenario;
     QStringList m_errors;
 };

@@ -22,7 +22,9 @@
 
 namespace {
 
+// Errors of the replay name no line of the scenario.
 const int g_replayLine = 0;
+const char g_replayCommand[] = "replay";
 
 cJsonValue choiceInfo(const cTransportChoice &choice)
 {
@@ -37,11 +39,6 @@ cJsonValue choiceInfo(const cTransportChoice &choice)
     return cTransportFactory::foreignInfo(choice.kind, 1);
 }
 
-QString kindName(IAbstractTransport *transport)
-{
-    return TransportKind::nameOf(transport);
-}
-
 } // namespace
 
 cScenarioRunner::cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrace &trace, QObject *parent)
@@ -51,35 +48,48 @@ cScenarioRunner::cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrac
     , m_clock(clock)
     , m_trace(trace)
 {
+    watchDeviceManager();
+    watchServices();
+    m_replayTimer.setSingleShot(true);
+    m_replayTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_replayTimer, &QTimer::timeout, this, &cScenarioRunner::onReplayTimer);
+}
+
+cScenarioRunner::~cScenarioRunner() = default;
+
+void cScenarioRunner::watchDeviceManager()
+{
     cDeviceManager *devices = m_host.deviceManager();
     connect(devices, &cDeviceManager::createDeviceCalled, this,
             [this](const QString &, const QString &kind, bool created) {
                 // The device is announced right after this signal; it takes the next number.
-                record(QStringLiteral("createDevice"),
+                record(TraceKind::CreateDevice,
                        {{QStringLiteral("transport"), kind}, {QStringLiteral("result"), created}},
                        created ? m_nextDevice : 0);
             });
     connect(devices, &cDeviceManager::deviceAdded, this, &cScenarioRunner::onDeviceAdded);
     connect(devices, &cDeviceManager::addTransportCalled, this,
             [this](IAbstractDevice *device, const QString &kind, bool accepted) {
-                record(QStringLiteral("addTransport"),
+                record(TraceKind::AddTransport,
                        {{QStringLiteral("transport"), kind}, {QStringLiteral("result"), accepted}},
                        number(device));
             });
-    connect(
-        devices, &cDeviceManager::removeTransportCalled, this,
-        [this](IAbstractDevice *device, const QString &kind) {
-            record(QStringLiteral("removeTransport"), {{QStringLiteral("transport"), kind}}, number(device));
-        });
+    connect(devices, &cDeviceManager::removeTransportCalled, this,
+            [this](IAbstractDevice *device, const QString &kind) {
+                record(TraceKind::RemoveTransport, {{QStringLiteral("transport"), kind}}, number(device));
+            });
     connect(devices, &cDeviceManager::validated, this, [this](IAbstractDevice *device, int result) {
-        record(QStringLiteral("validate"), {{QStringLiteral("result"), result}}, number(device));
+        record(TraceKind::Validate, {{QStringLiteral("result"), result}}, number(device));
     });
     connect(devices, &cDeviceManager::deviceStarting, this,
-            [this](IAbstractDevice *device) { record(QStringLiteral("start"), {}, number(device)); });
+            [this](IAbstractDevice *device) { record(TraceKind::Start, {}, number(device)); });
     connect(devices, &cDeviceManager::deviceStopping, this,
-            [this](IAbstractDevice *device) { record(QStringLiteral("stop"), {}, number(device)); });
+            [this](IAbstractDevice *device) { record(TraceKind::Stop, {}, number(device)); });
     connect(devices, &cDeviceManager::deviceRemoved, this, &cScenarioRunner::onDeviceRemoved);
+}
 
+void cScenarioRunner::watchServices()
+{
     cAudioDeviceMgrService *audio = m_host.services().audioDeviceMgr();
     connect(audio, &cAudioDeviceMgrService::audioDeviceCreated, this, &cScenarioRunner::onAudioDeviceCreated);
     connect(audio, &cAudioDeviceMgrService::audioDeviceDestroyed, this,
@@ -95,13 +105,7 @@ cScenarioRunner::cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrac
             [this](int key, const QString &model, const QString &category) {
                 onGKey(false, key, model, category);
             });
-
-    m_replayTimer.setSingleShot(true);
-    m_replayTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_replayTimer, &QTimer::timeout, this, &cScenarioRunner::onReplayTimer);
 }
-
-cScenarioRunner::~cScenarioRunner() = default;
 
 void cScenarioRunner::setReplay(const QVector<cReplayedReport> &reports, const QString &source)
 {
@@ -128,10 +132,10 @@ void cScenarioRunner::run(const cScenario &scenario)
     if (m_replay.isEmpty())
         return;
     if (m_replayBaseMs < 0)
-        error(g_replayLine, QStringLiteral("replay"),
+        error(g_replayLine, QLatin1String(g_replayCommand),
               QStringLiteral("no device was started, so no report of %1 was played").arg(m_replaySource));
     else if (m_replayNext < m_replay.size())
-        error(g_replayLine, QStringLiteral("replay"),
+        error(g_replayLine, QLatin1String(g_replayCommand),
               QStringLiteral("the scenario ended before %1 of the %2 reports of %3 were due")
                   .arg(m_replay.size() - m_replayNext)
                   .arg(m_replay.size())
@@ -170,33 +174,20 @@ void cScenarioRunner::execute(const cScenarioCommand &command)
         info(command);
         break;
     case cScenarioCommand::Exit:
-        record(QStringLiteral("exit"),
-               {{QStringLiteral("source"), QStringLiteral("MainApp_Events")},
-                {QStringLiteral("name"), QStringLiteral("ExitApplication")}},
-               0);
-        m_host.exitApplication();
+        exitApplication();
         break;
     case cScenarioCommand::Locale:
-        record(QStringLiteral("locale"), {{QStringLiteral("name"), command.name}}, 0);
+        record(TraceKind::Locale, {{QStringLiteral("name"), command.name}}, 0);
         Nexaro::setLocaleOverride(command.name);
         break;
     case cScenarioCommand::Latency:
-        m_latencyMs = int(command.ms);
-        record(QStringLiteral("latency"), {{QStringLiteral("ms"), m_latencyMs}}, 0);
-        for (const cAbstractTransportPtr &transport : m_bus.transports()) {
-            if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
-                hid->setCompletionLatency(m_latencyMs);
-        }
+        setLatency(int(command.ms));
         break;
     case cScenarioCommand::Completions:
-        setCompletions(command);
+        setCompletions(command.completions);
         break;
     case cScenarioCommand::Service:
-        record(QStringLiteral("service"),
-               {{QStringLiteral("name"), cHostServices::name(command.service)},
-                {QStringLiteral("available"), command.up}},
-               0);
-        m_host.services().setAvailable(command.service, command.up);
+        setService(command.service, command.up);
         break;
     }
 }
@@ -218,8 +209,7 @@ void cScenarioRunner::plug(const cScenarioCommand &command)
         }
         // Watched before it is offered, so that the trace sees the transport as its device does.
         watch(transport);
-        record(QStringLiteral("plug"), {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}},
-               0);
+        record(TraceKind::Plug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
         m_bus.plugTransport(transport);
     }
 }
@@ -234,8 +224,7 @@ void cScenarioRunner::unplug(const cScenarioCommand &command)
             error(command, QStringLiteral("%1 transport %2 is not plugged").arg(kind, uid));
             continue;
         }
-        record(QStringLiteral("unplug"), {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}},
-               0);
+        record(TraceKind::Unplug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
         m_bus.unplugTransport(transport);
     }
 }
@@ -291,7 +280,7 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
         const int light = mic.getLightConfig();
         const int notify = mic.getNotificationConfig();
         const bool muted = mic.isMuted();
-        record(QStringLiteral("mic"),
+        record(TraceKind::Mic,
                {{QStringLiteral("caps"), caps},
                 {QStringLiteral("light"), light},
                 {QStringLiteral("notify"), notify},
@@ -310,7 +299,7 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
               QStringLiteral("the microphone model of device %1 could not be called").arg(deviceNumber));
         return;
     }
-    record(QStringLiteral("mic.set"),
+    record(TraceKind::MicSet,
            {{QStringLiteral("setting"), light ? QStringLiteral("light") : QStringLiteral("notify")},
             {QStringLiteral("value"), command.value},
             {QStringLiteral("result"), result}},
@@ -326,21 +315,44 @@ void cScenarioRunner::info(const cScenarioCommand &command)
     }
     const QString id = device->id();
     const QJsonValue deviceInfo = device->deviceInfo().toJsonValue();
-    record(QStringLiteral("info"), {{QStringLiteral("id"), id}, {QStringLiteral("deviceInfo"), deviceInfo}},
+    record(TraceKind::Info, {{QStringLiteral("id"), id}, {QStringLiteral("deviceInfo"), deviceInfo}},
            number(device.data()));
 }
 
-void cScenarioRunner::setCompletions(const cScenarioCommand &command)
+void cScenarioRunner::exitApplication()
 {
-    m_completionMode = command.completions;
-    const QString mode = m_completionMode == cSimHidTransport::CompleteNever ? QStringLiteral("off")
-        : m_completionMode == cSimHidTransport::CompleteTwice                ? QStringLiteral("twice")
-                                                                             : QStringLiteral("on");
-    record(QStringLiteral("completions"), {{QStringLiteral("mode"), mode}}, 0);
+    record(TraceKind::Exit,
+           {{QStringLiteral("source"), QStringLiteral("MainApp_Events")},
+            {QStringLiteral("name"), QStringLiteral("ExitApplication")}},
+           0);
+    m_host.exitApplication();
+}
+
+void cScenarioRunner::setLatency(int ms)
+{
+    m_latencyMs = ms;
+    record(TraceKind::Latency, {{QStringLiteral("ms"), m_latencyMs}}, 0);
+    for (const cAbstractTransportPtr &transport : m_bus.transports()) {
+        if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
+            hid->setCompletionLatency(m_latencyMs);
+    }
+}
+
+void cScenarioRunner::setCompletions(cSimHidTransport::CompletionMode mode)
+{
+    m_completionMode = mode;
+    record(TraceKind::Completions, {{QStringLiteral("mode"), cScenarioCommand::completionsName(mode)}}, 0);
     for (const cAbstractTransportPtr &transport : m_bus.transports()) {
         if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
             hid->setCompletionMode(m_completionMode);
     }
+}
+
+void cScenarioRunner::setService(cHostServices::Service service, bool up)
+{
+    record(TraceKind::Service,
+           {{QStringLiteral("name"), cHostServices::name(service)}, {QStringLiteral("available"), up}}, 0);
+    m_host.services().setAvailable(service, up);
 }
 
 void cScenarioRunner::error(const cScenarioCommand &command, const QString &message)
@@ -350,7 +362,7 @@ void cScenarioRunner::error(const cScenarioCommand &command, const QString &mess
 
 void cScenarioRunner::error(int line, const QString &command, const QString &message)
 {
-    record(QStringLiteral("error"),
+    record(TraceKind::Error,
            {{QStringLiteral("line"), line},
             {QStringLiteral("command"), command},
             {QStringLiteral("message"), message}},
@@ -368,7 +380,7 @@ bool cScenarioRunner::feed(const QByteArray &report)
     }
     if (!hid)
         return false;
-    record(QStringLiteral("hid.input"), {{QStringLiteral("report"), ReportMeaning::hex(report)}},
+    record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}},
            numberHolding(hid.data()));
     hid->feedInput(report);
     return true;
@@ -379,7 +391,7 @@ void cScenarioRunner::beginReplay()
     if (m_replay.isEmpty() || m_replayBaseMs >= 0)
         return;
     m_replayBaseMs = m_clock.nowMs();
-    record(QStringLiteral("replay"),
+    record(TraceKind::Replay,
            {{QStringLiteral("file"), m_replaySource}, {QStringLiteral("reports"), int(m_replay.size())}}, 0);
     scheduleReplay();
 }
@@ -398,7 +410,7 @@ void cScenarioRunner::onReplayTimer()
     const qint64 now = m_clock.nowMs();
     while (m_replayNext < m_replay.size() && m_replayBaseMs + m_replay.at(m_replayNext).offsetMs <= now) {
         if (!feed(m_replay.at(m_replayNext).report)) {
-            error(g_replayLine, QStringLiteral("replay"),
+            error(g_replayLine, QLatin1String(g_replayCommand),
                   QStringLiteral("no headset HID transport is plugged: %1 reports of %2 were not played")
                       .arg(m_replay.size() - m_replayNext)
                       .arg(m_replaySource));
@@ -414,8 +426,8 @@ void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
 {
     IAbstractTransport *raw = transport.data();
     const auto running = [this, raw](bool on) {
-        record(QStringLiteral("transport"),
-               {{QStringLiteral("transport"), kindName(raw)},
+        record(TraceKind::Transport,
+               {{QStringLiteral("transport"), TransportKind::nameOf(raw)},
                 {QStringLiteral("op"), on ? QStringLiteral("start") : QStringLiteral("stop")}},
                numberHolding(raw));
     };
@@ -423,12 +435,12 @@ void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
         connect(hid, &cSimHidTransport::runningChanged, this, running);
         connect(hid, &cSimHidTransport::written, this, [this, raw](const QByteArray &report, int cookie) {
             record(
-                QStringLiteral("hid.write"),
+                TraceKind::HidWrite,
                 {{QStringLiteral("report"), ReportMeaning::hex(report)}, {QStringLiteral("cookie"), cookie}},
                 numberHolding(raw));
         });
         connect(hid, &cSimHidTransport::writeComplete, this, [this, raw](int cookie) {
-            record(QStringLiteral("hid.complete"), {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
+            record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
         });
     } else if (auto *render = dynamic_cast<cSimAudioRenderTransport *>(raw)) {
         connect(render, &cSimAudioRenderTransport::runningChanged, this, running);
@@ -482,7 +494,7 @@ int cScenarioRunner::numberOfAudioDevice(const QString &uid) const
     return m_audioDevices.value(uid, 0);
 }
 
-void cScenarioRunner::record(const QString &kind, QList<cTraceEvent::Field> fields, int device)
+void cScenarioRunner::record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device)
 {
     // The documented fields of each kind come first; "device" follows them when the event
     // belongs to one.
@@ -500,7 +512,7 @@ void cScenarioRunner::onDeviceAdded(IAbstractDevice *device)
 
 void cScenarioRunner::onDeviceRemoved(IAbstractDevice *device)
 {
-    record(QStringLiteral("deviceRemoved"), {}, number(device));
+    record(TraceKind::DeviceRemoved, {}, number(device));
     m_devices.remove(device);
 }
 
@@ -514,34 +526,37 @@ void cScenarioRunner::onAudioDeviceCreated(const QString &uid)
             deviceNumber = number(owner.data());
     }
     m_audioDevices.insert(uid, deviceNumber);
-    record(QStringLiteral("audio"),
-           {{QStringLiteral("op"), QStringLiteral("create")}, {QStringLiteral("uid"), uid}}, deviceNumber);
+    record(TraceKind::Audio, {{QStringLiteral("op"), QStringLiteral("create")}, {QStringLiteral("uid"), uid}},
+           deviceNumber);
 }
 
 void cScenarioRunner::onAudioDeviceDestroyed(const QString &uid)
 {
-    record(QStringLiteral("audio"),
+    record(TraceKind::Audio,
            {{QStringLiteral("op"), QStringLiteral("destroy")}, {QStringLiteral("uid"), uid}},
            numberOfAudioDevice(uid));
     m_audioDevices.remove(uid);
 }
 
-void cScenarioRunner::onModelCalled(const QString &uid, const QString &call)
+void cScenarioRunner::onModelCalled(const QString &uid, const cModelCall &call)
 {
+    // The steps and the switch that a headset's own controls drive get kinds of their own.
     const int deviceNumber = numberOfAudioDevice(uid);
-    if (call == QLatin1String("incVolume()") || call == QLatin1String("decVolume()"))
-        record(QStringLiteral("volume"), {{QStringLiteral("op"), call.left(call.size() - 2)}}, deviceNumber);
-    else if (call == QLatin1String("enableDolby(true)") || call == QLatin1String("enableDolby(false)"))
-        record(QStringLiteral("dolby"),
-               {{QStringLiteral("enable"), call == QLatin1String("enableDolby(true)")}}, deviceNumber);
+    const bool volumeStep = call.model == cModelCall::Volume
+        && (call.operation == QLatin1String("incVolume") || call.operation == QLatin1String("decVolume"));
+    if (volumeStep)
+        record(TraceKind::Volume, {{QStringLiteral("op"), call.operation}}, deviceNumber);
+    else if (call.model == cModelCall::Dolby && call.operation == QLatin1String("enableDolby"))
+        record(TraceKind::Dolby, {{QStringLiteral("enable"), call.arguments.value(0).toBool()}},
+               deviceNumber);
     else
-        record(QStringLiteral("model"), {{QStringLiteral("call"), call}}, deviceNumber);
+        record(TraceKind::Model, {{QStringLiteral("call"), call.text()}}, deviceNumber);
 }
 
 void cScenarioRunner::onGKey(bool pressed, int key, const QString &model, const QString &category)
 {
     record(
-        QStringLiteral("event"),
+        TraceKind::Event,
         {{QStringLiteral("source"), QStringLiteral("Profiler_Events")},
          {QStringLiteral("name"), pressed ? QStringLiteral("GKeyPressed") : QStringLiteral("GKeyReleased")},
          {QStringLiteral("args"), QJsonArray {key, model, category}}},

@@ -1,6 +1,7 @@
 #pragma once
 #include "Types.h"
 #include "cCaptureReader.h"
+#include "cModelCall.h"
 #include "cScenario.h"
 #include "cTraceEvent.h"
 
@@ -55,7 +56,10 @@ private:
     void stop(const cScenarioCommand &command);
     void microphone(const cScenarioCommand &command);
     void info(const cScenarioCommand &command);
-    void setCompletions(const cScenarioCommand &command);
+    void exitApplication();
+    void setLatency(int ms);
+    void setCompletions(cSimHidTransport::CompletionMode mode);
+    void setService(cHostServices::Service service, bool up);
 
     void error(const cScenarioCommand &command, const QString &message);
     void error(int line, const QString &command, const QString &message);
@@ -64,19 +68,21 @@ private:
     void onReplayTimer();
     void scheduleReplay();
 
+    void watchDeviceManager();
+    void watchServices();
     void watch(const cAbstractTransportPtr &transport);
     cAbstractTransportPtr plugged(const cTransportChoice &choice) const;
     cAbstractDevicePtr oldestDevice() const;
     int number(const IAbstractDevice *device) const;
     int numberHolding(const IAbstractTransport *transport) const;
     int numberOfAudioDevice(const QString &uid) const;
-    void record(const QString &kind, QList<cTraceEvent::Field> fields, int device);
+    void record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device);
 
     void onDeviceAdded(IAbstractDevice *device);
     void onDeviceRemoved(IAbstractDevice *device);
     void onAudioDeviceCreated(const QString &uid);
     void onAudioDeviceDestroyed(const QString &uid);
-    void onModelCalled(const QString &uid, const QString &call);
+    void onModelCalled(const QString &uid, const cModelCall &call);
     void onGKey(bool pressed, int key, const QString &model, const QString &category);
 
     cHost &m_host;

@@ -38,7 +38,7 @@ void cServiceCallTracer::observe(const Nexaro::cServiceTrace &trace)
     using Nexaro::cServiceTrace;
     switch (trace.kind) {
     case cServiceTrace::Require:
-        m_trace.record(QStringLiteral("service.require"),
+        m_trace.record(TraceKind::ServiceRequire,
                        {{QStringLiteral("service"), trace.name},
                         {QStringLiteral("version"), trace.member},
                         {QStringLiteral("ok"), trace.ok}});
@@ -50,25 +50,25 @@ void cServiceCallTracer::observe(const Nexaro::cServiceTrace &trace)
         if (!trace.resultType.isEmpty())
             fields.append({QStringLiteral("result"), QString::fromLatin1(trace.resultType)});
         fields.append({QStringLiteral("ok"), trace.ok});
-        m_trace.record(QStringLiteral("service.call"), fields);
+        m_trace.record(TraceKind::ServiceCall, fields);
         break;
     }
     case cServiceTrace::Post:
-        m_trace.record(QStringLiteral("service.post"),
+        m_trace.record(TraceKind::ServicePost,
                        {{QStringLiteral("source"), trace.name},
                         {QStringLiteral("name"), trace.member},
                         {QStringLiteral("args"), typeNames(trace.arguments)},
                         {QStringLiteral("ok"), trace.ok}});
         break;
     case cServiceTrace::Subscribe:
-        m_trace.record(QStringLiteral("service.subscribe"),
+        m_trace.record(TraceKind::ServiceSubscribe,
                        {{QStringLiteral("source"), trace.name},
                         {QStringLiteral("receiver"), className(trace.receiver)},
                         {QStringLiteral("prefix"), trace.member},
                         {QStringLiteral("ok"), trace.ok}});
         break;
     case cServiceTrace::Unsubscribe:
-        m_trace.record(QStringLiteral("service.unsubscribe"),
+        m_trace.record(TraceKind::ServiceUnsubscribe,
                        {{QStringLiteral("source"), trace.name},
                         {QStringLiteral("receiver"), className(trace.receiver)},
                         {QStringLiteral("ok"), trace.ok}});

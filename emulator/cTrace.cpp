@@ -19,7 +19,7 @@ qint64 cTrace::nowMs() const
     return m_clock.nowMs();
 }
 
-void cTrace::record(const QString &kind, const QList<cTraceEvent::Field> &fields)
+void cTrace::record(TraceKind::TraceKind_t kind, const QList<cTraceEvent::Field> &fields)
 {
     if (m_finished)
         return;

@@ -20,7 +20,7 @@ public:
     explicit cTrace(const cClock &clock);
 
     void addSink(ITraceSink *sink); // not owned
-    void record(const QString &kind, const QList<cTraceEvent::Field> &fields = {});
+    void record(TraceKind::TraceKind_t kind, const QList<cTraceEvent::Field> &fields = {});
     // Sends the "summary" event to every sink; nothing is recorded after it.
     void finish();
 

@@ -3,28 +3,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-namespace {
-
-// Qt writes only whole documents; a value alone is written inside an array and unwrapped.
-QByteArray jsonText(const QJsonValue &value)
-{
-    const QByteArray wrapped = QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);
-}
-
-} // namespace
-
-cTraceEvent::cTraceEvent(qint64 msecs, const QString &kind, const QList<Field> &fields)
+cTraceEvent::cTraceEvent(qint64 msecs, TraceKind::TraceKind_t kind, const QList<Field> &fields)
     : m_msecs(msecs)
     , m_kind(kind)
     , m_fields(fields)
 { }
-
-cTraceEvent &cTraceEvent::add(const QString &key, const QJsonValue &value)
-{
-    m_fields.append({key, value});
-    return *this;
-}
 
 bool cTraceEvent::has(const QString &key) const
 {
@@ -44,9 +27,17 @@ QJsonValue cTraceEvent::value(const QString &key) const
     return QJsonValue(QJsonValue::Undefined);
 }
 
+QByteArray cTraceEvent::jsonText(const QJsonValue &value)
+{
+    // Qt writes only whole documents; a value alone is written inside an array and unwrapped.
+    const QByteArray wrapped = QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
 QByteArray cTraceEvent::toJson() const
 {
-    QByteArray line = "{\"t\":" + QByteArray::number(m_msecs) + ",\"ev\":" + jsonText(m_kind);
+    QByteArray line
+        = "{\"t\":" + QByteArray::number(m_msecs) + ",\"ev\":" + jsonText(QString(TraceKind::name(m_kind)));
     for (const Field &field : m_fields) {
         line += ',';
         line += jsonText(field.first);

@@ -1,4 +1,6 @@
 #pragma once
+#include "TraceKind.h"
+
 #include <QByteArray>
 #include <QJsonValue>
 #include <QList>
@@ -13,14 +15,12 @@ class cTraceEvent
 public:
     using Field = QPair<QString, QJsonValue>;
 
-    cTraceEvent() = default;
-    cTraceEvent(qint64 msecs, const QString &kind, const QList<Field> &fields = {});
+    cTraceEvent(qint64 msecs, TraceKind::TraceKind_t kind, const QList<Field> &fields = {});
 
     qint64 msecs() const { return m_msecs; }
-    QString kind() const { return m_kind; }
+    TraceKind::TraceKind_t kind() const { return m_kind; }
     QList<Field> fields() const { return m_fields; }
 
-    cTraceEvent &add(const QString &key, const QJsonValue &value);
     bool has(const QString &key) const;
     // Undefined when the event has no such field.
     QJsonValue value(const QString &key) const;
@@ -29,8 +29,11 @@ public:
     // then the fields in order. Objects inside fields are written with sorted keys.
     QByteArray toJson() const;
 
+    // A value as compact JSON: "text" with its escapes, 12, true, [1,"Q71"].
+    static QByteArray jsonText(const QJsonValue &value);
+
 private:
     qint64 m_msecs = 0;
-    QString m_kind;
+    TraceKind::TraceKind_t m_kind;
     QList<Field> m_fields;
 };

@@ -2,32 +2,44 @@
 
 void cTraceSummary::count(const cTraceEvent &event)
 {
-    const QString kind = event.kind();
-    if (kind == QLatin1String("hid.write"))
+    switch (event.kind()) {
+    case TraceKind::HidWrite:
         ++m_written;
-    else if (kind == QLatin1String("hid.input"))
+        break;
+    case TraceKind::HidInput:
         ++m_read;
-    else if (kind == QLatin1String("hid.complete"))
+        break;
+    case TraceKind::HidComplete:
         ++m_completions;
-    else if (kind == QLatin1String("event"))
+        break;
+    case TraceKind::Event:
         ++m_posted;
-    else if (kind == QLatin1String("error"))
+        break;
+    case TraceKind::Error:
         ++m_errors;
-    else if (kind == QLatin1String("log")) {
-        // The plugin reports every failure at the critical level; warnings come from Qt or the
-        // framework and are counted apart.
-        const QString level = event.value(QStringLiteral("level")).toString();
-        if (level == QLatin1String("critical") || level == QLatin1String("fatal"))
-            ++m_failures;
-        else if (level == QLatin1String("warning"))
-            ++m_warnings;
+        break;
+    case TraceKind::Log:
+        countLog(event.value(QStringLiteral("level")).toString());
+        break;
+    default:
+        break;
     }
+}
+
+void cTraceSummary::countLog(const QString &level)
+{
+    // The plugin reports every failure at the critical level; warnings come from Qt or the
+    // framework and are counted apart.
+    if (level == QLatin1String("critical") || level == QLatin1String("fatal"))
+        ++m_failures;
+    else if (level == QLatin1String("warning"))
+        ++m_warnings;
 }
 
 cTraceEvent cTraceSummary::toEvent(qint64 msecs, bool virtualClock) const
 {
     return cTraceEvent(
-        msecs, QStringLiteral("summary"),
+        msecs, TraceKind::Summary,
         {
             {QStringLiteral("clock"), virtualClock ? QStringLiteral("virtual") : QStringLiteral("real")},
             {QStringLiteral("written"), m_written},

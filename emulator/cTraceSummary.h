@@ -19,6 +19,8 @@ public:
     cTraceEvent toEvent(qint64 msecs, bool virtualClock) const;
 
 private:
+    void countLog(const QString &level);
+
     int m_written = 0;
     int m_read = 0;
     int m_completions = 0;

@@ -3,6 +3,7 @@
 #include "NexaroHost.h"
 #include "cCaptureReader.h"
 #include "cClock.h"
+#include "cEmulatorOptions.h"
 #include "cHost.h"
 #include "cJsonLinesSink.h"
 #include "cLogCapture.h"
@@ -15,7 +16,6 @@
 #include "cTrace.h"
 #include "cVirtualEventDispatcher.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -25,7 +25,6 @@
 #include <QScopedPointer>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -42,18 +41,21 @@ int fail(const QString &message)
     return g_exitFailure;
 }
 
-// The plugin the program was built or installed with: beside it in the build tree, or where the
-// install rules put it relative to the program.
-QString defaultPlugin()
+// Where the trace goes: the printer the options ask for, and the capture file when one is asked
+// for.
+struct cSinks
 {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    const QString built = programDir.absoluteFilePath(QStringLiteral("../plugins/" Q71_PLUGIN_FILE_NAME));
-    const QString installed
-        = programDir.absoluteFilePath(QStringLiteral(Q71_PLUGIN_FROM_BIN "/" Q71_PLUGIN_FILE_NAME));
-    if (!QFileInfo::exists(built) && QFileInfo::exists(installed))
-        return QDir::cleanPath(installed);
-    return QDir::cleanPath(built);
-}
+    QScopedPointer<ITraceSink> printer;
+    QScopedPointer<cPcapSink> pcap;
+
+    bool close(QString *error)
+    {
+        if (!pcap || pcap->close())
+            return true;
+        *error = pcap->errorString();
+        return false;
+    }
+};
 
 bool readScenario(const QString &argument, QByteArray *text, QString *source, QString *error)
 {
@@ -105,190 +107,155 @@ cScenario replayScenario(qint64 lengthMs)
     return scenario;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+bool readCapture(const cEmulatorOptions &options, cCaptureReader *capture, QString *error)
 {
-    // The dispatcher must be in place before the application object exists, and the command line
-    // parser needs that object: --realtime is looked for by hand first.
-    bool realtime = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--realtime") == 0)
-            realtime = true;
+    if (!capture->read(options.replayFile, options.replayDevice))
+        *error = capture->errorString();
+    else if (capture->devices().size() > 1)
+        *error = QStringLiteral("%1 holds the input of several devices (%2): choose one with --replay-device")
+                     .arg(options.replayFile, capture->devices().join(QStringLiteral(", ")));
+    else if (capture->reports().isEmpty())
+        *error = QStringLiteral("%1 holds no interrupt IN data to replay").arg(options.replayFile);
+    return error->isEmpty();
+}
+
+// 0, or the exit code of a scenario that cannot be read or holds a malformed line (each one
+// reported on a line of its own). `title` names the run in the timeline's first line.
+int loadScenario(const cEmulatorOptions &options, cScenario *scenario, QString *title)
+{
+    if (!options.hasScenario && options.hasReplay) {
+        *title = QStringLiteral("replay of %1").arg(options.replayFile);
+        return 0;
     }
-    if (!realtime)
-        QCoreApplication::setEventDispatcher(new cVirtualEventDispatcher);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("q71-host"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(Q71_HOST_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Loads the Q71Device plugin as the host application does and runs a scenario against a simulated\n"
-        "Q71 headset: the built-in demo when no SCENARIO is given, \"-\" for standard input.\n"
-        "\n"
-        "Scenario commands, one a line ('#' starts a comment):\n"
-        "  plug [hid|render|capture]...     transports appear (default: all three); KIND:foreign is\n"
-        "                                   another product's, KIND:second a second headset's\n"
-        "  unplug [hid|render|capture]...   they disappear (default: all three)\n"
-        "  start | stop                     the host starts or stops the devices\n"
-        "  input HEX...                     the headset sends an input report: input 02 10 11 00 00\n"
-        "  wait DURATION                    time passes: wait 150ms, wait 1.5s\n"
-        "  mic | mic light N | mic notify N read the microphone model, or set a setting\n"
-        "  info                             read the device's id and information\n"
-        "  exit                             the host application exits\n"
-        "  locale NAME                      the locale devices created from now on see\n"
-        "  latency DURATION                 time from a HID write to its completion (default 1ms)\n"
-        "  completions on|off|twice         how often each HID write completes\n"
-        "  service devmgr|profiler|audio down|up   take a host service away or bring it back"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("SCENARIO"),
-                                 QStringLiteral("Scenario file, or - for standard input."),
-                                 QStringLiteral("[SCENARIO]"));
-    const QCommandLineOption pluginOption(
-        QStringLiteral("plugin"), QStringLiteral("The plugin to load (default: %1).").arg(defaultPlugin()),
-        QStringLiteral("PATH"));
-    const QCommandLineOption localeOption(
-        QStringLiteral("locale"),
-        QStringLiteral("The host's locale, as devices see it (default: the system's)."),
-        QStringLiteral("NAME"));
-    const QCommandLineOption jsonOption(
-        QStringLiteral("json"),
-        QStringLiteral("Write JSON Lines, one event a line, instead of the timeline."));
-    const QCommandLineOption quietOption(QStringLiteral("quiet"), QStringLiteral("Write only the summary."));
-    const QCommandLineOption verboseOption(
-        QStringLiteral("verbose"),
-        QStringLiteral("Also trace every service call, event and subscription the framework sees."));
-    const QCommandLineOption realtimeOption(
-        QStringLiteral("realtime"), QStringLiteral("Run on the wall clock instead of the virtual one."));
-    const QCommandLineOption pcapOption(
-        QStringLiteral("pcap"),
-        QStringLiteral("Record the HID traffic as a usbmon capture (Wireshark, tshark)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption replayOption(
-        QStringLiteral("replay"),
-        QStringLiteral(
-            "Play the interrupt IN data of a USB capture (pcap or pcapng; usbmon or USBPcap) as input\n"
-            "reports from the first start on; with no SCENARIO: plug, start, play, unplug."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption replayDeviceOption(QStringLiteral("replay-device"),
-                                                QStringLiteral("The device of the capture to replay."),
-                                                QStringLiteral("BUS.ADDRESS"));
-    parser.addOptions({pluginOption, localeOption, jsonOption, quietOption, verboseOption, realtimeOption,
-                       pcapOption, replayOption, replayDeviceOption});
-
-    if (!parser.parse(QCoreApplication::arguments()))
-        return fail(parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version")))
-        parser.showVersion();
-    const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1)
-        return fail(QStringLiteral("one scenario at most, not %1").arg(positional.size()));
-    if (parser.isSet(replayDeviceOption) && !parser.isSet(replayOption))
-        return fail(QStringLiteral("--replay-device needs --replay"));
-
-    // Everything the run needs is checked before anything of it happens.
-    cScenario scenario;
-    cCaptureReader capture;
-    if (parser.isSet(replayOption)) {
-        const QString file = parser.value(replayOption);
-        if (!capture.read(file, parser.value(replayDeviceOption)))
-            return fail(capture.errorString());
-        if (capture.devices().size() > 1)
-            return fail(
-                QStringLiteral("%1 holds the input of several devices (%2): choose one with --replay-device")
-                    .arg(file, capture.devices().join(QStringLiteral(", "))));
-        if (capture.reports().isEmpty())
-            return fail(QStringLiteral("%1 holds no interrupt IN data to replay").arg(file));
+    QByteArray text;
+    QString source;
+    QString error;
+    if (!readScenario(options.scenario, &text, &source, &error))
+        return fail(error);
+    cScenarioParser parser;
+    if (!parser.parse(source, text)) {
+        for (const QString &line : parser.errors())
+            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+        return g_exitFailure;
     }
-    QString scenarioTitle;
-    if (positional.isEmpty() && parser.isSet(replayOption)) {
-        scenarioTitle = QStringLiteral("replay of %1").arg(parser.value(replayOption));
-    } else {
-        QByteArray text;
-        QString source;
-        QString error;
-        if (!readScenario(positional.value(0), &text, &source, &error))
-            return fail(error);
-        cScenarioParser scenarioParser;
-        if (!scenarioParser.parse(source, text)) {
-            for (const QString &line : scenarioParser.errors())
-                std::fprintf(stderr, "%s\n", qUtf8Printable(line));
-            return g_exitFailure;
-        }
-        scenario = scenarioParser.scenario();
-        scenarioTitle = positional.isEmpty() ? QStringLiteral("the built-in demo") : source;
-    }
+    *scenario = parser.scenario();
+    *title = options.hasScenario ? source : QStringLiteral("the built-in demo");
+    return 0;
+}
 
-    const QString pluginFile = parser.isSet(pluginOption) ? parser.value(pluginOption) : defaultPlugin();
+bool checkPlugin(const QString &pluginFile, QString *error)
+{
     const QFileInfo plugin(pluginFile);
     if (!plugin.isFile())
-        return fail(QStringLiteral("no plugin at %1 (give one with --plugin PATH)").arg(pluginFile));
-    if (!QFileInfo(plugin.dir().filePath(QLatin1String(g_manifest))).isFile())
-        return fail(QStringLiteral("no %1 beside the plugin %2").arg(QLatin1String(g_manifest), pluginFile));
+        *error = QStringLiteral("no plugin at %1 (give one with --plugin PATH)").arg(pluginFile);
+    else if (!QFileInfo(plugin.dir().filePath(QLatin1String(g_manifest))).isFile())
+        *error = QStringLiteral("no %1 beside the plugin %2").arg(QLatin1String(g_manifest), pluginFile);
+    return error->isEmpty();
+}
 
-    if (parser.isSet(localeOption))
-        Nexaro::setLocaleOverride(parser.value(localeOption));
-    if (parser.isSet(verboseOption))
+bool openSinks(const cEmulatorOptions &options, const QString &title, const cClock &clock, QIODevice *out,
+               cSinks *sinks, QString *error)
+{
+    if (options.json)
+        sinks->printer.reset(new cJsonLinesSink(out, options.quiet));
+    else
+        sinks->printer.reset(
+            new cTimelineSink(out,
+                              QStringLiteral("q71-host %1: %2 on the %3 clock, plugin %4")
+                                  .arg(QCoreApplication::applicationVersion(), title,
+                                       clock.isVirtual() ? QStringLiteral("virtual") : QStringLiteral("real"),
+                                       QDir::cleanPath(QFileInfo(options.pluginFile).absoluteFilePath())),
+                              options.quiet));
+    if (!options.hasPcap)
+        return true;
+    sinks->pcap.reset(new cPcapSink(clock.isVirtual() ? 0 : QDateTime::currentMSecsSinceEpoch() * 1000));
+    if (sinks->pcap->open(options.pcapFile))
+        return true;
+    *error = sinks->pcap->errorString();
+    return false;
+}
+
+// Loads the plugin and plays the scenario, every Qt message of the time going into the trace.
+// 0, or the exit code of a plugin that did not load.
+int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureReader &capture, cHost &host,
+         cSimBus &bus, cClock &clock, cTrace &trace)
+{
+    cLogCapture log(trace);
+    QScopedPointer<cServiceCallTracer> serviceTracer;
+    if (options.verbose)
+        serviceTracer.reset(new cServiceCallTracer(trace));
+    if (!host.loadPlugin(QFileInfo(options.pluginFile).absoluteFilePath()))
+        return fail(host.pluginError());
+
+    cScenarioRunner runner(host, bus, clock, trace);
+    if (options.hasReplay) {
+        runner.setReplay(capture.reports(), QFileInfo(options.replayFile).fileName());
+        if (!options.hasScenario)
+            scenario = replayScenario(runner.replayLengthMs());
+    }
+    runner.run(scenario);
+    trace.finish();
+    return 0;
+}
+
+int run(const cEmulatorOptions &options, const cScenario &scenario, const QString &title,
+        const cCaptureReader &capture)
+{
+    if (options.hasLocale)
+        Nexaro::setLocaleOverride(options.locale);
+    if (options.verbose)
         QLoggingCategory::setFilterRules(QStringLiteral("nexaro.services.warning=true"));
 
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);
     cClock clock;
     cTrace trace(clock);
-    const bool quiet = parser.isSet(quietOption);
-    QScopedPointer<ITraceSink> printer;
-    if (parser.isSet(jsonOption))
-        printer.reset(new cJsonLinesSink(&out, quiet));
-    else
-        printer.reset(
-            new cTimelineSink(&out,
-                              QStringLiteral("q71-host %1: %2 on the %3 clock, plugin %4")
-                                  .arg(QCoreApplication::applicationVersion(), scenarioTitle,
-                                       clock.isVirtual() ? QStringLiteral("virtual") : QStringLiteral("real"),
-                                       QDir::cleanPath(plugin.absoluteFilePath())),
-                              quiet));
-    trace.addSink(printer.data());
-    cPcapSink pcap(clock.isVirtual() ? 0 : QDateTime::currentMSecsSinceEpoch() * 1000);
-    if (parser.isSet(pcapOption)) {
-        if (!pcap.open(parser.value(pcapOption)))
-            return fail(pcap.errorString());
-        trace.addSink(&pcap);
-    }
+    cSinks sinks;
+    QString error;
+    if (!openSinks(options, title, clock, &out, &sinks, &error))
+        return fail(error);
+    trace.addSink(sinks.printer.data());
+    if (sinks.pcap)
+        trace.addSink(sinks.pcap.data());
 
     // The bus outlives the host, which takes every transport back from the devices as it goes.
     cSimBus bus;
     cHost host;
     host.attachBus(&bus);
-    int status = 0;
-    {
-        cLogCapture log(trace);
-        QScopedPointer<cServiceCallTracer> serviceTracer;
-        if (parser.isSet(verboseOption))
-            serviceTracer.reset(new cServiceCallTracer(trace));
-        if (!host.loadPlugin(plugin.absoluteFilePath()))
-            status = fail(host.pluginError());
-
-        if (status == 0) {
-            cScenarioRunner runner(host, bus, clock, trace);
-            if (parser.isSet(replayOption)) {
-                runner.setReplay(capture.reports(), QFileInfo(parser.value(replayOption)).fileName());
-                if (positional.isEmpty())
-                    scenario = replayScenario(runner.replayLengthMs());
-            }
-            runner.run(scenario);
-            trace.finish();
-        }
-    }
-    if (status == 0 && !pcap.close())
-        status = fail(pcap.errorString());
+    int status = play(options, scenario, capture, host, bus, clock, trace);
+    if (status == 0 && !sinks.close(&error))
+        status = fail(error);
 
     // What the scenario left running is taken down untraced, as the host application closes; the
     // services it took away come back first, so that the teardown finds them.
     for (cHostServices::Service service : cHostServices::All)
         host.services().setAvailable(service, true);
     return status;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!cEmulatorOptions::realtimeIn(argc, argv))
+        QCoreApplication::setEventDispatcher(new cVirtualEventDispatcher);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("q71-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(Q71_HOST_VERSION));
+
+    // Everything the run needs is checked before anything of it happens.
+    cEmulatorOptions options;
+    QString error;
+    if (!options.parse(QCoreApplication::arguments(), &error))
+        return fail(error);
+    cCaptureReader capture;
+    if (options.hasReplay && !readCapture(options, &capture, &error))
+        return fail(error);
+    cScenario scenario;
+    QString title;
+    if (const int status = loadScenario(options, &scenario, &title))
+        return status;
+    if (!checkPlugin(options.pluginFile, &error))
+        return fail(error);
+    return run(options, scenario, title, capture);
 }

@@ -29,7 +29,7 @@ cAudioDevicePtr cAudioDeviceMgrService::createAudioDevice(QWeakPointer<IAbstract
     QSharedPointer<cHostAudioDevice> audioDevice(
         new cHostAudioDevice(uid, name, model, device, renderTransport, captureTransport));
     connect(audioDevice.data(), &cHostAudioDevice::modelCalled, this,
-            [this, uid](const QString &call) { emit modelCalled(uid, call); });
+            [this, uid](const cModelCall &call) { emit modelCalled(uid, call); });
     m_devices.append(audioDevice);
     emit audioDeviceCreated(uid);
     return audioDevice;

@@ -1,5 +1,6 @@
 #pragma once
 #include "IAudioDeviceMgr.h"
+#include "cModelCall.h"
 
 #include <QSharedPointer>
 
@@ -32,7 +33,7 @@ public:
 signals:
     void audioDeviceCreated(const QString &uid);
     void audioDeviceDestroyed(const QString &uid);
-    void modelCalled(const QString &uid, const QString &call);
+    void modelCalled(const QString &uid, const cModelCall &call);
 
 private:
     void remove(int index);

@@ -1,8 +1,8 @@
 #include "cDevMgrLowService.h"
 
+#include "HostLog.h"
 #include "IAbstractDeviceProvider.h"
 
-#include <QDebug>
 #include <QDomNamedNodeMap>
 #include <QMetaClassInfo>
 #include <QRegularExpression>
@@ -83,7 +83,8 @@ void cDevMgrLowService::registerDeviceProvider(cAbstractDeviceProviderPtr device
         m_lastRefusal = QStringLiteral("Refused the device provider of plugin '%1': it implements "
                                        "interface version '%2', this host speaks version '%3'")
                             .arg(pluginAlias, version, QLatin1String(g_interfaceVersion));
-        qWarning().noquote() << m_lastRefusal;
+        qCWarning(lcHost).noquote() << m_lastRefusal;
+        emit providerRefused(pluginAlias, m_lastRefusal);
         return;
     }
     for (const cProvider &entry : std::as_const(m_providers)) {
@@ -91,13 +92,15 @@ void cDevMgrLowService::registerDeviceProvider(cAbstractDeviceProviderPtr device
             return;
     }
     m_providers.append({deviceProvider, pluginAlias});
+    emit providerRegistered(pluginAlias);
 }
 
 void cDevMgrLowService::unregisterDeviceProvider(cAbstractDeviceProviderPtr deviceprovider)
 {
     for (int i = 0; i < m_providers.size(); ++i) {
         if (m_providers.at(i).provider == deviceprovider) {
-            m_providers.removeAt(i);
+            const QString alias = m_providers.takeAt(i).alias;
+            emit providerUnregistered(alias);
             return;
         }
     }

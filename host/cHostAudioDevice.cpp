@@ -39,7 +39,15 @@ cVolumeModelPtr cHostAudioDevice::getVolumeModel()
     return m_volume;
 }
 
-void cHostAudioDevice::onModelCalled(const QString &call)
+QStringList cHostAudioDevice::modelCalls() const
+{
+    QStringList texts;
+    for (const cModelCall &call : m_modelCalls)
+        texts << call.text();
+    return texts;
+}
+
+void cHostAudioDevice::onModelCalled(const cModelCall &call)
 {
     m_modelCalls.append(call);
     emit modelCalled(call);

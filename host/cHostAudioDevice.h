@@ -1,6 +1,7 @@
 #pragma once
 #include "IAbstractDevice.h"
 #include "IAudioDevice.h"
+#include "cModelCall.h"
 
 #include <QStringList>
 #include <QWeakPointer>
@@ -37,19 +38,17 @@ public:
     cAudioPlayerPtr getAudioPlayer() override { return cAudioPlayerPtr(); }
 
     QWeakPointer<IAbstractDevice> device() const { return m_device; }
-    cAudioRenderTransportPtr renderTransport() const { return m_render; }
     cAudioCaptureTransportPtr captureTransport() const { return m_capture; }
     QSharedPointer<cHostVolumeModel> volumeModel() const { return m_volume; }
-    QSharedPointer<cHostDolbyModel> dolbyModel() const { return m_dolby; }
 
-    // The calls of both models, in the order they were made.
-    QStringList modelCalls() const { return m_modelCalls; }
+    // The calls of both models, in the order they were made, each as cModelCall::text() writes it.
+    QStringList modelCalls() const;
 
 signals:
-    void modelCalled(const QString &call);
+    void modelCalled(const cModelCall &call);
 
 private:
-    void onModelCalled(const QString &call);
+    void onModelCalled(const cModelCall &call);
 
     QString m_uid;
     QString m_name;
@@ -59,5 +58,5 @@ private:
     cAudioCaptureTransportPtr m_capture;
     QSharedPointer<cHostVolumeModel> m_volume;
     QSharedPointer<cHostDolbyModel> m_dolby;
-    QStringList m_modelCalls;
+    QList<cModelCall> m_modelCalls;
 };

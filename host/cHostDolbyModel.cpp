@@ -1,51 +1,43 @@
 #include "cHostDolbyModel.h"
 
-namespace {
-QString boolText(bool value)
-{
-    return value ? QStringLiteral("true") : QStringLiteral("false");
-}
-} // namespace
-
 cHostDolbyModel::cHostDolbyModel() = default;
 
-void cHostDolbyModel::record(const QString &call)
+void cHostDolbyModel::record(const QString &operation, const QVariantList &arguments)
 {
-    m_calls.append(call);
-    emit called(call);
+    emit called({cModelCall::Dolby, operation, arguments});
 }
 
 bool cHostDolbyModel::enableDolby(bool enable)
 {
-    record(QStringLiteral("enableDolby(%1)").arg(boolText(enable)));
+    record(QStringLiteral("enableDolby"), {enable});
     m_dolby = enable;
     return true;
 }
 
 bool cHostDolbyModel::enableDH2P(bool enable)
 {
-    record(QStringLiteral("enableDH2P(%1)").arg(boolText(enable)));
+    record(QStringLiteral("enableDH2P"), {enable});
     m_dh2p = enable;
     return true;
 }
 
 bool cHostDolbyModel::enableDPL2(bool enable)
 {
-    record(QStringLiteral("enableDPL2(%1)").arg(boolText(enable)));
+    record(QStringLiteral("enableDPL2"), {enable});
     m_dpl2 = enable;
     return true;
 }
 
 bool cHostDolbyModel::enableMovieMode(bool enable)
 {
-    record(QStringLiteral("enableMovieMode(%1)").arg(boolText(enable)));
+    record(QStringLiteral("enableMovieMode"), {enable});
     m_movieMode = enable;
     return true;
 }
 
 bool cHostDolbyModel::setCenterWidth(int width)
 {
-    record(QStringLiteral("setCenterWidth(%1)").arg(width));
+    record(QStringLiteral("setCenterWidth"), {width});
     // The width is a percentage of the front stage.
     if (width < 0 || width > 100)
         return false;

@@ -1,10 +1,9 @@
 #pragma once
 #include "IDolbyModel.h"
-
-#include <QStringList>
+#include "cModelCall.h"
 
 // The Dolby processing of a host audio device, on a stereo endpoint. Every operation that changes
-// something is recorded as "name(arguments)", in call order, and announced with called().
+// something is announced with called().
 class cHostDolbyModel : public IDolbyModel
 {
     Q_OBJECT
@@ -24,16 +23,12 @@ public:
     quint64 getChannelMaskRaw() override { return getChannelMask(); }
     ChannelMask::ChannelMask_t getChannelMask() override;
 
-    bool isDolbyEnabled() const { return m_dolby; }
-    QStringList calls() const { return m_calls; }
-
 signals:
-    void called(const QString &call);
+    void called(const cModelCall &call);
 
 private:
-    void record(const QString &call);
+    void record(const QString &operation, const QVariantList &arguments);
 
-    QStringList m_calls;
     bool m_dolby = false;
     bool m_dh2p = false;
     bool m_dpl2 = false;

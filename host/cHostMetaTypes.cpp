@@ -42,14 +42,17 @@
 
 namespace {
 
-void registerAll()
+void registerValueTypes()
 {
     Q71_REGISTER_BY_NAME(cJsonValue);
     Q71_REGISTER_BY_NAME(QDomElement);
     Q71_REGISTER_BY_NAME(cDpiSettings);
     Q71_REGISTER_BY_NAME(cPointerProperties);
     Q71_REGISTER_BY_NAME(QWeakPointer<IAbstractDevice>);
+}
 
+void registerPointers()
+{
     Q71_REGISTER_BY_NAME(cAbstractDevicePtr);
     Q71_REGISTER_BY_NAME(cAbstractDeviceProviderPtr);
     Q71_REGISTER_BY_NAME(cAbstractTransportPtr);
@@ -80,7 +83,10 @@ void registerAll()
     Q71_REGISTER_BY_NAME(cOnboardProfilePtr);
     Q71_REGISTER_BY_NAME(cDPCPtr);
     Q71_REGISTER_BY_NAME(cObjectPtr);
+}
 
+void registerLists()
+{
     Q71_REGISTER_BY_NAME(cAbstractDeviceList);
     Q71_REGISTER_BY_NAME(cAudioDeviceList);
     Q71_REGISTER_BY_NAME(cAssignmentPtrList);
@@ -90,7 +96,10 @@ void registerAll()
     Q71_REGISTER_BY_NAME(cProfilePtrList);
     Q71_REGISTER_BY_NAME(cOnboardFunctionList);
     Q71_REGISTER_BY_NAME(cHidKeyList);
+}
 
+void registerEnumerations()
+{
     Q71_REGISTER_BY_NAME(DeviceValidationResult::DeviceValidationResult_t);
     Q71_REGISTER_BY_NAME(MicCaps::MicCaps_t);
     Q71_REGISTER_BY_NAME(MicLight::MicLight_t);
@@ -115,6 +124,14 @@ void registerAll()
     Q71_REGISTER_BY_NAME(MessageIcon::MessageIcon_t);
 }
 
+void registerAll()
+{
+    registerValueTypes();
+    registerPointers();
+    registerLists();
+    registerEnumerations();
+}
+
 } // namespace
 
 void registerHostMetaTypes()
@@ -122,4 +139,14 @@ void registerHostMetaTypes()
     // A function-local static runs its initializer exactly once, also under concurrent calls.
     static const bool registered = (registerAll(), true);
     Q_UNUSED(registered)
+}
+
+int metaTypeIdByName(const QByteArray &typeName)
+{
+    // Qt 6 looks a name up through QMetaType::fromName; Qt 5 has only the id-returning lookup.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    return QMetaType::fromName(typeName).id();
+#else
+    return QMetaType::type(typeName.constData());
+#endif
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <QByteArray>
 
 // Makes every type name that crosses between a plugin and the host by name known to Qt's
 // meta-type system: the shared-pointer handles, their lists, the enumerations, the value types
@@ -7,3 +8,7 @@
 // Plugins register none of these; the host does it once before it loads any plugin. Safe to call
 // any number of times, from any thread.
 void registerHostMetaTypes();
+
+// The meta-type id Qt knows `typeName` by, on Qt 5 and Qt 6 alike; 0
+// (QMetaType::UnknownType) when the name resolves to no type.
+int metaTypeIdByName(const QByteArray &typeName);

@@ -1,11 +1,6 @@
 #include "cHostVolumeModel.h"
 
 namespace {
-QString boolText(bool value)
-{
-    return value ? QStringLiteral("true") : QStringLiteral("false");
-}
-
 quint32 stepUp(quint32 level)
 {
     return qMin(level + cHostVolumeModel::VolumeStep, cHostVolumeModel::MaxLevel);
@@ -19,8 +14,9 @@ quint32 stepDown(quint32 level)
 
 cHostVolumeModel::cHostVolumeModel() = default;
 
-void cHostVolumeModel::record(const QString &call)
+void cHostVolumeModel::record(const QString &operation, const QVariantList &arguments)
 {
+    const cModelCall call {cModelCall::Volume, operation, arguments};
     m_calls.append(call);
     emit called(call);
 }
@@ -36,13 +32,13 @@ bool cHostVolumeModel::setLevel(quint32 &level, quint32 value)
 
 bool cHostVolumeModel::setVolume(quint32 level)
 {
-    record(QStringLiteral("setVolume(%1)").arg(level));
+    record(QStringLiteral("setVolume"), {level});
     return setLevel(m_volume, level);
 }
 
 bool cHostVolumeModel::handleVolumeBoost(bool isHID, bool volDown)
 {
-    record(QStringLiteral("handleVolumeBoost(%1,%2)").arg(boolText(isHID), boolText(volDown)));
+    record(QStringLiteral("handleVolumeBoost"), {isHID, volDown});
     return false;
 }
 
@@ -53,57 +49,57 @@ quint32 cHostVolumeModel::getScaledVolume()
 
 bool cHostVolumeModel::setSpeakerMute(bool mute)
 {
-    record(QStringLiteral("setSpeakerMute(%1)").arg(boolText(mute)));
+    record(QStringLiteral("setSpeakerMute"), {mute});
     m_speakerMuted = mute;
     return true;
 }
 
 bool cHostVolumeModel::setMicMute(bool mute)
 {
-    record(QStringLiteral("setMicMute(%1)").arg(boolText(mute)));
+    record(QStringLiteral("setMicMute"), {mute});
     m_micMuted = mute;
     return true;
 }
 
 bool cHostVolumeModel::setMicGain(quint32 level)
 {
-    record(QStringLiteral("setMicGain(%1)").arg(level));
+    record(QStringLiteral("setMicGain"), {level});
     return setLevel(m_micGain, level);
 }
 
 bool cHostVolumeModel::setBass(quint32 level)
 {
-    record(QStringLiteral("setBass(%1)").arg(level));
+    record(QStringLiteral("setBass"), {level});
     return setLevel(m_bass, level);
 }
 
 bool cHostVolumeModel::setTreble(quint32 level)
 {
-    record(QStringLiteral("setTreble(%1)").arg(level));
+    record(QStringLiteral("setTreble"), {level});
     return setLevel(m_treble, level);
 }
 
 bool cHostVolumeModel::incVolume()
 {
-    record(QStringLiteral("incVolume()"));
+    record(QStringLiteral("incVolume"));
     return setLevel(m_volume, stepUp(m_volume));
 }
 
 bool cHostVolumeModel::decVolume()
 {
-    record(QStringLiteral("decVolume()"));
+    record(QStringLiteral("decVolume"));
     return setLevel(m_volume, stepDown(m_volume));
 }
 
 bool cHostVolumeModel::incMicGain()
 {
-    record(QStringLiteral("incMicGain()"));
+    record(QStringLiteral("incMicGain"));
     return setLevel(m_micGain, stepUp(m_micGain));
 }
 
 bool cHostVolumeModel::decMicGain()
 {
-    record(QStringLiteral("decMicGain()"));
+    record(QStringLiteral("decMicGain"));
     return setLevel(m_micGain, stepDown(m_micGain));
 }
 

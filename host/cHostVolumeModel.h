@@ -1,10 +1,9 @@
 #pragma once
 #include "IVolumeModel.h"
+#include "cModelCall.h"
 
-#include <QStringList>
-
-// The volume controls of a host audio device. Every operation that changes something is recorded
-// as "name(arguments)", in call order, and announced with called().
+// The volume controls of a host audio device. Every operation that changes something is recorded,
+// in call order, and announced with called().
 class cHostVolumeModel : public IVolumeModel
 {
     Q_OBJECT
@@ -34,16 +33,16 @@ public:
     bool decMicGain() override;
     AudioControlState::AudioControlState_t getControlState(AudioControl::AudioControl_t control) override;
 
-    QStringList calls() const { return m_calls; }
+    QList<cModelCall> calls() const { return m_calls; }
 
 signals:
-    void called(const QString &call);
+    void called(const cModelCall &call);
 
 private:
-    void record(const QString &call);
+    void record(const QString &operation, const QVariantList &arguments = {});
     bool setLevel(quint32 &level, quint32 value);
 
-    QStringList m_calls;
+    QList<cModelCall> m_calls;
     quint32 m_volume = 50;
     quint32 m_micGain = 50;
     quint32 m_bass = 50;

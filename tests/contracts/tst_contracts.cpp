@@ -15,11 +15,8 @@ namespace {
 // registers anything, so only the host's registration can make a name resolve here.
 QByteArray resolvedTypeName(const QByteArray &name)
 {
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    return QByteArray(QMetaType::fromName(name).name());
-#else
-    return QByteArray(QMetaType::typeName(QMetaType::type(name.constData())));
-#endif
+    const int id = metaTypeIdByName(name);
+    return id == QMetaType::UnknownType ? QByteArray() : QByteArray(QMetaType(id).name());
 }
 
 // References and pointers pass the caller's own object, so nothing is copied or looked up by name.

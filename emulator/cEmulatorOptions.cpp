@@ -1,0 +1,124 @@
+#include "cEmulatorOptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace {
+
+const char g_description[]
+    = "Loads the Q71Device plugin as the host application does and runs a scenario against a simulated\n"
+      "Q71 headset: the built-in demo when no SCENARIO is given, \"-\" for standard input.\n"
+      "\n"
+      "Scenario commands, one a line ('#' starts a comment):\n"
+      "  plug [hid|render|capture]...     transports appear (default: all three); KIND:foreign is\n"
+      "                                   another product's, KIND:second a second headset's\n"
+      "  unplug [hid|render|capture]...   they disappear (default: all three)\n"
+      "  start | stop                     the host starts or stops the devices\n"
+      "  input HEX...                     the headset sends an input report: input 02 10 11 00 00\n"
+      "  wait DURATION                    time passes: wait 150ms, wait 1.5s\n"
+      "  mic | mic light N | mic notify N read the microphone model, or set a setting\n"
+      "  info                             read the device's id and information\n"
+      "  exit                             the host application exits\n"
+      "  locale NAME                      the locale devices created from now on see\n"
+      "  latency DURATION                 time from a HID write to its completion (default 1ms)\n"
+      "  completions on|off|twice         how often each HID write completes\n"
+      "  service devmgr|profiler|audio down|up   take a host service away or bring it back";
+
+// The plugin the program was built or installed with: beside it in the build tree, or where the
+// install rules put it relative to the program.
+QString defaultPlugin()
+{
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString built = programDir.absoluteFilePath(QStringLiteral("../plugins/" Q71_PLUGIN_FILE_NAME));
+    const QString installed
+        = programDir.absoluteFilePath(QStringLiteral(Q71_PLUGIN_FROM_BIN "/" Q71_PLUGIN_FILE_NAME));
+    if (!QFileInfo::exists(built) && QFileInfo::exists(installed))
+        return QDir::cleanPath(installed);
+    return QDir::cleanPath(built);
+}
+
+QList<QCommandLineOption> commandLineOptions()
+{
+    return {
+        {QStringLiteral("plugin"), QStringLiteral("The plugin to load (default: %1).").arg(defaultPlugin()),
+         QStringLiteral("PATH")},
+        {QStringLiteral("locale"),
+         QStringLiteral("The host's locale, as devices see it (default: the system's)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("json"),
+         QStringLiteral("Write JSON Lines, one event a line, instead of the timeline.")},
+        {QStringLiteral("quiet"), QStringLiteral("Write only the summary.")},
+        {QStringLiteral("verbose"),
+         QStringLiteral("Also trace every service call, event and subscription the framework sees.")},
+        {QStringLiteral("realtime"), QStringLiteral("Run on the wall clock instead of the virtual one.")},
+        {QStringLiteral("pcap"),
+         QStringLiteral("Record the HID traffic as a usbmon capture (Wireshark, tshark)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("replay"),
+         QStringLiteral(
+             "Play the interrupt IN data of a USB capture (pcap or pcapng; usbmon or USBPcap) as input\n"
+             "reports from the first start on; with no SCENARIO: plug, start, play, unplug."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("replay-device"), QStringLiteral("The device of the capture to replay."),
+         QStringLiteral("BUS.ADDRESS")},
+    };
+}
+
+} // namespace
+
+bool cEmulatorOptions::realtimeIn(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--realtime") == 0)
+            return true;
+    }
+    return false;
+}
+
+bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromUtf8(g_description));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("SCENARIO"),
+                                 QStringLiteral("Scenario file, or - for standard input."),
+                                 QStringLiteral("[SCENARIO]"));
+    parser.addOptions(commandLineOptions());
+
+    const auto refuse = [error](const QString &why) {
+        *error = why;
+        return false;
+    };
+    if (!parser.parse(arguments))
+        return refuse(parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return refuse(QStringLiteral("one scenario at most, not %1").arg(positional.size()));
+    if (parser.isSet(QStringLiteral("replay-device")) && !parser.isSet(QStringLiteral("replay")))
+        return refuse(QStringLiteral("--replay-device needs --replay"));
+
+    scenario = positional.value(0);
+    hasScenario = !positional.isEmpty();
+    pluginFile
+        = parser.isSet(QStringLiteral("plugin")) ? parser.value(QStringLiteral("plugin")) : defaultPlugin();
+    hasLocale = parser.isSet(QStringLiteral("locale"));
+    locale = parser.value(QStringLiteral("locale"));
+    json = parser.isSet(QStringLiteral("json"));
+    quiet = parser.isSet(QStringLiteral("quiet"));
+    verbose = parser.isSet(QStringLiteral("verbose"));
+    hasPcap = parser.isSet(QStringLiteral("pcap"));
+    pcapFile = parser.value(QStringLiteral("pcap"));
+    hasReplay = parser.isSet(QStringLiteral("replay"));
+    replayFile = parser.value(QStringLiteral("replay"));
+    replayDevice = parser.value(QStringLiteral("replay-device"));
+    return true;
+}

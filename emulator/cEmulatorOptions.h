@@ -1,0 +1,29 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+// What q71-host is asked to do, as its command line says it.
+struct cEmulatorOptions
+{
+    QString scenario; // a file, "-" for standard input, empty for the built-in demo
+    bool hasScenario = false;
+    QString pluginFile;
+    QString locale;
+    bool hasLocale = false;
+    bool json = false;
+    bool quiet = false;
+    bool verbose = false;
+    QString pcapFile;
+    bool hasPcap = false;
+    QString replayFile;
+    bool hasReplay = false;
+    QString replayDevice;
+
+    // The event dispatcher must be chosen before the application object exists, and the parser
+    // needs that object: --realtime alone is looked for in the raw arguments.
+    static bool realtimeIn(int argc, char *argv[]);
+
+    // False, with the one line to tell the user in `error`, for a command line that cannot run.
+    // --help and --version print their text and end the process.
+    bool parse(const QStringList &arguments, QString *error);
+};
