@@ -1,139 +1,180 @@
 #include "cMethodCache.h"
 
+#include <QHash>
 #include <QMetaMethod>
+#include <QMetaObject>
 #include <QMetaType>
 
+#include <algorithm>
 #include <cstring>
 
-cArgumentList::cArgumentList(const QGenericArgument *const (&arguments)[MaxArguments])
-{
-    for (const QGenericArgument *argument : arguments) {
-        if (!argument->name())
-            break;
-        m_complete = m_complete && argument->data();
-        m_typeNames[m_count] = argument->name();
-        m_data[m_count] = argument->data();
-        ++m_count;
-    }
-}
+#if defined(Q_OS_LINUX)
+#include <link.h>
+#endif
 
-cMethodKey::cMethodKey(Kind aKind, const QMetaObject *aMetaObject, const QString &aName,
-                       const QString &anEvent, const char *aResultType, const cArgumentList &arguments)
-    : kind(aKind)
-    , count(quint8(arguments.count()))
-    , metaObject(aMetaObject)
-    , name(aName)
-    , event(anEvent)
-    , resultType(aResultType)
-{
-    for (int i = 0; i < count; ++i)
-        typeNames[i] = arguments.typeName(i);
-}
+namespace {
 
-QByteArray cMethodKey::signature() const
+quint64 contentHash(cMethodCache::Kind kind, const QString &name, const QString &member,
+                    const char *resultType, const cArgumentList &arguments)
 {
-    QByteArray text = (name + event).toUtf8();
-    text += '(';
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            text += ',';
-        text += typeNames[i];
-    }
-    text += ')';
-    return text;
-}
-
-static bool sameTypeName(const char *a, const char *b)
-{
-    return a == b || qstrcmp(a, b) == 0;
-}
-
-bool operator==(const cMethodKey &a, const cMethodKey &b)
-{
-    if (a.metaObject != b.metaObject || a.kind != b.kind || a.count != b.count
-        || !sameTypeName(a.resultType, b.resultType) || a.name != b.name || a.event != b.event)
-        return false;
-    for (int i = 0; i < a.count; ++i) {
-        if (!sameTypeName(a.typeNames[i], b.typeNames[i]))
-            return false;
-    }
-    return true;
-}
-
-// Keys come from code, never from outside, so the hash samples each name (its length and its first
-// and last eight bytes) instead of reading it all: Qt's seeded string hash, or any full pass, costs
-// more than the rest of a cached call. Names that share a sample only cost an equality check.
-static quint64 mixHash(quint64 hash, quint64 value)
-{
-    hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2);
+    quint64 hash = qHash(name, kind) ^ (quint64(qHash(member)) << 1);
+    if (resultType)
+        hash ^= qHashBits(resultType, std::strlen(resultType), 1);
+    for (int i = 0; i < arguments.count(); ++i)
+        hash = hash * 31 + qHashBits(arguments.typeName(i), std::strlen(arguments.typeName(i)));
     return hash;
 }
 
-static quint64 sampleHash(quint64 hash, const void *data, size_t size)
+#if defined(Q_OS_LINUX)
+// Whether `address` lies in a segment of a loaded module that is mapped without write access,
+// where string literals live. Their text stays as it is while the module is loaded, and modules
+// stay loaded for the life of the process (the host never unloads a plugin), which the name
+// copies of an entry rely on too.
+bool isReadOnly(const void *address)
 {
-    const auto *bytes = static_cast<const uchar *>(data);
-    quint64 head = 0;
-    quint64 tail = 0;
-    if (size >= sizeof head) {
-        std::memcpy(&head, bytes, sizeof head);
-        std::memcpy(&tail, bytes + size - sizeof tail, sizeof tail);
-    } else {
-        for (size_t i = 0; i < size; ++i)
-            head = (head << 8) | bytes[i];
+    struct cQuery
+    {
+        quintptr address;
+        bool readOnly;
+    } query {quintptr(address), false};
+    const auto inModule = [](dl_phdr_info *info, size_t, void *data) -> int {
+        auto *q = static_cast<cQuery *>(data);
+        for (int i = 0; i < info->dlpi_phnum; ++i) {
+            const ElfW(Phdr) &segment = info->dlpi_phdr[i];
+            if (segment.p_type == PT_LOAD
+                && q->address - (info->dlpi_addr + segment.p_vaddr) < segment.p_memsz) {
+                q->readOnly = !(segment.p_flags & PF_W);
+                return 1;
+            }
+        }
+        return 0;
+    };
+    dl_iterate_phdr(inModule, &query);
+    return query.readOnly;
+}
+#else
+bool isReadOnly(const void *)
+{
+    return false;
+}
+#endif
+
+} // namespace
+
+cMethodCache::cTargetArray::cTargetArray(int aCapacity)
+    : capacity(aCapacity)
+    , items(new cStoredTarget[size_t(aCapacity)])
+{ }
+
+cMethodCache::cEntry::cEntry(Kind aKind, const QString &aName, const QString &aMember, const char *resultType,
+                             const cArgumentList &arguments)
+    : kind(aKind)
+    , name(aName)
+    , member(aMember)
+    , m_hasResult(resultType != nullptr)
+    , m_count(arguments.count())
+{
+    int names = 0;
+    const auto append = [this, &names](const char *typeName) {
+        m_offsets[names] = quint16(m_typeNames.size());
+        m_constant[names] = isReadOnly(typeName) ? typeName : nullptr;
+        m_typeNames.append(typeName, int(std::strlen(typeName)) + 1);
+        ++names;
+    };
+    if (resultType)
+        append(resultType);
+    for (int i = 0; i < m_count; ++i)
+        append(arguments.typeName(i));
+}
+
+cMethodCache::cMethodCache()
+{
+    for (std::atomic<cEntry *> &slot : m_slots)
+        slot.store(nullptr, std::memory_order_relaxed);
+}
+
+cMethodCache::~cMethodCache() = default;
+
+cMethodCache::cEntry *cMethodCache::insert(Kind kind, const QString &name, const QString &member,
+                                           const char *resultType, const cArgumentList &arguments)
+{
+    const quint64 hash = contentHash(kind, name, member, resultType, arguments);
+    cEntry *entry = nullptr;
+    for (auto it = m_byContent.constFind(hash); it != m_byContent.constEnd() && it.key() == hash; ++it) {
+        if (it.value()->matches(kind, name, member, resultType, arguments)) {
+            entry = it.value();
+            break;
+        }
     }
-    return mixHash(mixHash(mixHash(hash, size), head), tail);
+    if (!entry) {
+        m_entries.push_back(std::make_unique<cEntry>(kind, name, member, resultType, arguments));
+        entry = m_entries.back().get();
+        m_byContent.insert(hash, entry);
+    }
+    m_slots[slotOf(kind, name, member, resultType, arguments)].store(entry, std::memory_order_release);
+    return entry;
 }
 
-static quint64 typeNameHash(quint64 hash, const char *typeName)
+void cMethodCache::store(cEntry *entry, const cAnswer &answer, cView *view)
 {
-    // A null result type (none wanted) must not hash like an empty name.
-    return typeName ? sampleHash(hash, typeName, qstrlen(typeName)) : mixHash(hash, ~quint64(0));
+    markStale(entry);
+    std::atomic_thread_fence(std::memory_order_release);
+    const cTargetArray *array = entry->targets.load(std::memory_order_relaxed);
+    const int size = int(answer.targets.size());
+    if (size > (array ? array->capacity : 0)) {
+        entry->arrays.push_back(
+            std::make_unique<cTargetArray>(std::max(size, array ? 2 * array->capacity : 1)));
+        array = entry->arrays.back().get();
+        entry->targets.store(array, std::memory_order_release);
+    }
+    for (int i = 0; i < size; ++i) {
+        const cTarget &target = answer.targets.at(i);
+        cStoredTarget &stored = array->items[size_t(i)];
+        stored.object.store(target.object, std::memory_order_relaxed);
+        stored.method.store(target.method, std::memory_order_relaxed);
+        stored.tag.store(target.tag, std::memory_order_relaxed);
+    }
+    entry->size.store(size, std::memory_order_relaxed);
+    entry->outcome.store(answer.outcome, std::memory_order_relaxed);
+    view->version = entry->version.load(std::memory_order_relaxed) + 1;
+    view->outcome = answer.outcome;
+    view->size = size;
+    entry->version.store(view->version, std::memory_order_release);
 }
 
-cHashValue qHash(const cMethodKey &key, cHashValue seed)
+void cMethodCache::markStale(cEntry *entry)
 {
-    quint64 hash = mixHash(seed, quintptr(key.metaObject));
-    hash = mixHash(hash, (quint64(key.kind) << 8) | key.count);
-    hash = sampleHash(hash, key.name.constData(), size_t(key.name.size()) * sizeof(QChar));
-    hash = sampleHash(hash, key.event.constData(), size_t(key.event.size()) * sizeof(QChar));
-    hash = typeNameHash(hash, key.resultType);
-    for (int i = 0; i < key.count; ++i)
-        hash = typeNameHash(hash, key.typeNames[i]);
-    return cHashValue(hash ^ (hash >> 32));
+    const quint64 version = entry->version.load(std::memory_order_relaxed);
+    if (!(version & 1))
+        entry->version.store(version + 1, std::memory_order_relaxed);
 }
 
-bool cMethodCache::find(const cMethodKey &key, cMethodEntry *entry) const
+void cMethodCache::invalidate(Kind kind, const QString &name)
 {
-    const auto it = m_entries.constFind(key);
-    if (it == m_entries.constEnd())
-        return false;
-    *entry = it.value();
-    return true;
+    for (const std::unique_ptr<cEntry> &entry : m_entries) {
+        if (entry->kind == kind && entry->name == name)
+            markStale(entry.get());
+    }
 }
 
-void cMethodCache::insert(const cMethodKey &key, const cMethodEntry &entry)
+void cMethodCache::invalidate(const QObject *object)
 {
-    // The caller's type-name pointers may not outlive the call; the stored key must.
-    cMethodKey stored = key;
-    stored.resultType = key.resultType ? intern(key.resultType) : nullptr;
-    for (int i = 0; i < key.count; ++i)
-        stored.typeNames[i] = intern(key.typeNames[i]);
-    m_entries.insert(stored, entry);
+    for (const std::unique_ptr<cEntry> &entry : m_entries) {
+        const cTargetArray *array = entry->targets.load(std::memory_order_relaxed);
+        const int size = entry->size.load(std::memory_order_relaxed);
+        for (int i = 0; i < size; ++i) {
+            if (array->items[size_t(i)].object.load(std::memory_order_relaxed) == object) {
+                markStale(entry.get());
+                break;
+            }
+        }
+    }
 }
 
 void cMethodCache::clear()
 {
-    m_entries.clear();
-    m_typeNames.clear();
-}
-
-const char *cMethodCache::intern(const char *typeName)
-{
-    const QByteArray view = QByteArray::fromRawData(typeName, int(qstrlen(typeName)));
-    const auto it = m_typeNames.constFind(view);
-    if (it != m_typeNames.constEnd())
-        return it->constData();
-    return m_typeNames.insert(QByteArray(typeName))->constData();
+    for (const std::unique_ptr<cEntry> &entry : m_entries)
+        markStale(entry.get());
 }
 
 static int metaTypeId(const QByteArray &normalizedTypeName)
@@ -161,23 +202,19 @@ static bool returnsType(const QMetaMethod &method, const char *resultType)
         && returnedId == metaTypeId(normalized);
 }
 
-cMethodEntry cMethodCache::resolve(const cMethodKey &key)
+cMethodCache::Outcome cMethodCache::findMethod(const QMetaObject *metaObject, Kind kind,
+                                               const QByteArray &signature, const char *resultType,
+                                               int *index)
 {
-    cMethodEntry entry;
-    const QByteArray written = key.signature();
-    int index = key.metaObject->indexOfMethod(written.constData());
-    if (index < 0) {
-        const QByteArray normalized = QMetaObject::normalizedSignature(written.constData());
-        if (normalized != written)
-            index = key.metaObject->indexOfMethod(normalized.constData());
+    *index = metaObject->indexOfMethod(signature.constData());
+    if (*index < 0) {
+        const QByteArray normalized = QMetaObject::normalizedSignature(signature.constData());
+        if (normalized != signature)
+            *index = metaObject->indexOfMethod(normalized.constData());
     }
-    if (index < 0)
-        return entry;
-    const QMetaMethod method = key.metaObject->method(index);
-    if (key.kind == cMethodKey::Event && method.methodType() == QMetaMethod::Signal)
-        return entry;
-    entry.index = index;
-    entry.outcome = key.resultType && !returnsType(method, key.resultType) ? cMethodEntry::ResultMismatch
-                                                                           : cMethodEntry::Found;
-    return entry;
+    if (*index >= 0 && kind == Event && metaObject->method(*index).methodType() == QMetaMethod::Signal)
+        *index = -1;
+    if (*index < 0)
+        return NoMethod;
+    return resultType && !returnsType(metaObject->method(*index), resultType) ? ResultMismatch : Found;
 }

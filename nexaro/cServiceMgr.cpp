@@ -38,17 +38,26 @@ cServiceMgr::cServiceMgr()
 void cServiceMgr::registerService(const QString &name, QObject *service)
 {
     QMutexLocker lock(&m_mutex);
+    const auto it = m_services.find(name);
+    if (it != m_services.end()) {
+        QObject::disconnect(it->watch);
+        m_services.erase(it);
+    }
     if (service)
-        m_services.insert(name, service);
-    else
-        m_services.remove(name);
-    changed();
+        m_services.insert(name, {service, watch(service)});
+    m_cache.invalidate(cMethodCache::Call, name);
 }
 
 QObject *cServiceMgr::service(const QString &name) const
 {
     QMutexLocker lock(&m_mutex);
-    return m_services.value(name).data();
+    return serviceLocked(name);
+}
+
+QObject *cServiceMgr::serviceLocked(const QString &name) const
+{
+    const auto it = m_services.constFind(name);
+    return it != m_services.constEnd() ? it->object.data() : nullptr;
 }
 
 // Every proxy asks before each call, so the answer is read without building a string: class info
@@ -88,14 +97,53 @@ bool cServiceMgr::requireService(const QString &serviceName, const QString &vers
     return ok;
 }
 
+inline bool cServiceMgr::call(const QString &serviceName, const QString &methodName, const char *resultType,
+                              cArgumentList &arguments)
+{
+    bool ok = false;
+    if (!arguments.isComplete() || (resultType && !arguments.result())) {
+        reportIncomplete(serviceName, methodName, arguments);
+    } else {
+        cMethodCache::cView view;
+        cMethodCache::cTarget target;
+        const cMethodCache::cEntry *entry = nullptr;
+        // Another thread may change the answer between the two reads; the call then asks again.
+        do
+            entry = answerFor(cMethodCache::Call, serviceName, methodName, resultType, arguments, &view);
+        while (view.outcome != cMethodCache::NoService && !cMethodCache::target(entry, view, 0, &target));
+        if (view.outcome == cMethodCache::Found)
+            ok = invoke(target.object, target.method, arguments);
+        else
+            reportFailure(serviceName, methodName, resultType, arguments, view.outcome, target);
+    }
+
+    if (isObserved())
+        traceCall(serviceName, methodName, resultType, arguments, ok);
+    return ok;
+}
+
+void cServiceMgr::traceCall(const QString &serviceName, const QString &methodName, const char *resultType,
+                            const cArgumentList &arguments, bool ok)
+{
+    cServiceTrace trace;
+    trace.kind = cServiceTrace::Call;
+    trace.name = serviceName;
+    trace.member = methodName;
+    trace.resultType = QByteArray(resultType);
+    trace.arguments = traceArguments(arguments);
+    if (ok && resultType)
+        trace.result = traceValue(resultType, arguments.result());
+    trace.ok = ok;
+    notify(trace);
+}
+
 bool cServiceMgr::callService(const QString &serviceName, const QString &methodName, QGenericArgument arg0,
                               QGenericArgument arg1, QGenericArgument arg2, QGenericArgument arg3,
                               QGenericArgument arg4, QGenericArgument arg5, QGenericArgument arg6,
                               QGenericArgument arg7, QGenericArgument arg8, QGenericArgument arg9)
 {
-    const QGenericArgument *const given[]
-        = {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9};
-    return call(serviceName, methodName, QGenericReturnArgument(), cArgumentList(given));
+    cArgumentList arguments(nullptr, {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9});
+    return call(serviceName, methodName, nullptr, arguments);
 }
 
 bool cServiceMgr::callService(const QString &serviceName, const QString &methodName,
@@ -104,163 +152,98 @@ bool cServiceMgr::callService(const QString &serviceName, const QString &methodN
                               QGenericArgument arg5, QGenericArgument arg6, QGenericArgument arg7,
                               QGenericArgument arg8, QGenericArgument arg9)
 {
-    const QGenericArgument *const given[]
-        = {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9};
-    return call(serviceName, methodName, result, cArgumentList(given));
+    cArgumentList arguments(result.data(),
+                            {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9});
+    return call(serviceName, methodName, result.name(), arguments);
 }
 
-cServiceMgr::cCallSlot &cServiceMgr::callSlot(quint32 hash)
+cMethodCache::cEntry *cServiceMgr::answerLocked(cMethodCache::cEntry *entry, cMethodCache::Kind kind,
+                                                const QString &name, const QString &member,
+                                                const char *resultType, const cArgumentList &arguments,
+                                                cMethodCache::cView *view)
 {
-    static thread_local cCallSlot recent[64];
-    return recent[hash % 64];
-}
-
-bool cServiceMgr::call(const QString &serviceName, const QString &methodName,
-                       const QGenericReturnArgument &result, const cArgumentList &arguments)
-{
-    bool ok = false;
-    if (!callCached(serviceName, methodName, result, arguments, &ok))
-        ok = callResolving(serviceName, methodName, result, arguments);
-
-    if (isObserved()) {
-        const char *resultType = result.name();
-        cServiceTrace trace;
-        trace.kind = cServiceTrace::Call;
-        trace.name = serviceName;
-        trace.member = methodName;
-        trace.resultType = QByteArray(resultType);
-        trace.arguments = traceArguments(arguments);
-        if (ok && resultType)
-            trace.result = traceValue(resultType, result.data());
-        trace.ok = ok;
-        notify(trace);
-    }
-    return ok;
-}
-
-bool cServiceMgr::callCached(const QString &serviceName, const QString &methodName,
-                             const QGenericReturnArgument &result, const cArgumentList &arguments, bool *ok)
-{
-    const char *resultType = result.name();
-    // A call that lacks a value fails, and says why, on the resolving path.
-    if (!arguments.isComplete() || (resultType && !result.data()))
-        return false;
-    const cCallSlot &slot
-        = callSlot(cCallSignature::slotHash(serviceName, methodName, resultType, arguments));
-    if (slot.generation != m_generation.load(std::memory_order_acquire)
-        || !slot.signature.matches(serviceName, methodName, resultType, arguments))
-        return false;
-    QObject *target = slot.target.data();
-    if (!target)
-        return false;
-    *ok = slot.method.invoke(target, result.data(), arguments);
-    return true;
-}
-
-bool cServiceMgr::callResolving(const QString &serviceName, const QString &methodName,
-                                const QGenericReturnArgument &result, const cArgumentList &arguments)
-{
-    const char *resultType = result.name();
-    QObject *target = nullptr;
-    cMethodKey key;
-    cMethodEntry entry;
-    bool cached = false;
-    quint64 generation = 0;
-    {
-        QMutexLocker lock(&m_mutex);
-        generation = m_generation.load(std::memory_order_relaxed);
-        const auto it = m_services.constFind(serviceName);
-        if (it != m_services.constEnd())
-            target = it->data();
-        if (target) {
-            key = cMethodKey(cMethodKey::Call, target->metaObject(), methodName, QString(), resultType,
-                             arguments);
-            cached = m_cache.find(key, &entry);
-        }
-    }
-
-    if (!target) {
-        qCWarning(lcNexaroServices, "callService: no service \"%s\" for %s", qUtf8Printable(serviceName),
-                  cMethodKey(cMethodKey::Call, nullptr, methodName, QString(), resultType, arguments)
-                      .signature()
-                      .constData());
-        return false;
-    }
-    if (!arguments.isComplete() || (resultType && !result.data())) {
-        qCWarning(lcNexaroServices, "callService: %s on service \"%s\" has a type name without a value",
-                  key.signature().constData(), qUtf8Printable(serviceName));
-        return false;
-    }
-    if (!cached)
-        entry = resolveAndCache(key);
-    switch (entry.outcome) {
-    case cMethodEntry::Found: {
-        // Filled before the call: the method may call again and take this slot for itself.
-        cCallSlot &slot = callSlot(cCallSignature::slotHash(serviceName, methodName, resultType, arguments));
-        slot.generation = generation;
-        slot.signature.assign(serviceName, methodName, resultType, arguments);
-        slot.target = target;
-        slot.method = cInvoker(key.metaObject, entry.index);
-        return invoke(target, entry.index, result.data(), arguments);
-    }
-    case cMethodEntry::NoMethod:
-        qCWarning(lcNexaroServices, "callService: service \"%s\" (%s) has no method %s",
-                  qUtf8Printable(serviceName), key.metaObject->className(), key.signature().constData());
-        break;
-    case cMethodEntry::ResultMismatch:
-        qCWarning(lcNexaroServices, "callService: %s of service \"%s\" returns %s, not %s",
-                  key.signature().constData(), qUtf8Printable(serviceName),
-                  key.metaObject->method(entry.index).typeName(), resultType);
-        break;
-    }
-    return false;
-}
-
-cMethodEntry cServiceMgr::resolveAndCache(const cMethodKey &key)
-{
-    // Resolved outside the lock: it only reads the meta-object, and two threads racing on the same
-    // key find the same answer.
-    const cMethodEntry entry = cMethodCache::resolve(key);
     QMutexLocker lock(&m_mutex);
-    m_cache.insert(key, entry);
+    if (!entry)
+        entry = m_cache.insert(kind, name, member, resultType, arguments);
+    if (!cMethodCache::view(entry, view)) {
+        const cMethodCache::cAnswer answer = kind == cMethodCache::Call
+            ? resolveCall(name, member, resultType, arguments)
+            : resolveEvent(name, member, arguments);
+        cMethodCache::store(entry, answer, view);
+    }
     return entry;
 }
 
-bool cServiceMgr::invoke(QObject *target, int methodIndex, void *result, const cArgumentList &arguments)
+cMethodCache::cAnswer cServiceMgr::resolveCall(const QString &serviceName, const QString &methodName,
+                                               const char *resultType, const cArgumentList &arguments) const
 {
-    void *argv[cArgumentList::MaxArguments + 1];
-    argv[0] = result;
-    for (int i = 0; i < arguments.count(); ++i)
-        argv[i + 1] = arguments.data(i);
+    cMethodCache::cAnswer answer;
+    QObject *target = serviceLocked(serviceName);
+    if (!target)
+        return answer;
+    int index = -1;
+    answer.outcome = cMethodCache::findMethod(target->metaObject(), cMethodCache::Call,
+                                              arguments.signature(methodName), resultType, &index);
+    answer.targets.append({target, index, 0});
+    return answer;
+}
+
+void cServiceMgr::reportFailure(const QString &serviceName, const QString &methodName, const char *resultType,
+                                const cArgumentList &arguments, cMethodCache::Outcome outcome,
+                                const cMethodCache::cTarget &service) const
+{
+    const QByteArray signature = arguments.signature(methodName);
+    switch (outcome) {
+    case cMethodCache::Found:
+        break;
+    case cMethodCache::NoService:
+        qCWarning(lcNexaroServices, "callService: no service \"%s\" for %s", qUtf8Printable(serviceName),
+                  signature.constData());
+        break;
+    case cMethodCache::NoMethod:
+        qCWarning(lcNexaroServices, "callService: service \"%s\" (%s) has no method %s",
+                  qUtf8Printable(serviceName), service.object->metaObject()->className(),
+                  signature.constData());
+        break;
+    case cMethodCache::ResultMismatch:
+        qCWarning(lcNexaroServices, "callService: %s of service \"%s\" returns %s, not %s",
+                  signature.constData(), qUtf8Printable(serviceName),
+                  service.object->metaObject()->method(service.method).typeName(), resultType);
+        break;
+    }
+}
+
+void cServiceMgr::reportIncomplete(const QString &serviceName, const QString &methodName,
+                                   const cArgumentList &arguments) const
+{
+    if (!service(serviceName))
+        qCWarning(lcNexaroServices, "callService: no service \"%s\" for %s", qUtf8Printable(serviceName),
+                  arguments.signature(methodName).constData());
+    else
+        qCWarning(lcNexaroServices, "callService: %s on service \"%s\" has a type name without a value",
+                  arguments.signature(methodName).constData(), qUtf8Printable(serviceName));
+}
+
+bool cServiceMgr::invoke(QObject *target, int methodIndex, cArgumentList &arguments)
+{
     // Straight into the class's qt_metacall, as Qt 4's invokeMethod ended up doing for a direct
     // call. QMetaMethod::invoke and QMetaObject::invokeMethod would match the type names again on
     // every call and print warnings of their own; here the signature was matched once and cached.
     // The class's qt_metacall returns a negative index once it has run the method.
-    return QMetaObject::metacall(target, QMetaObject::InvokeMetaMethod, methodIndex, argv) < 0;
+    return QMetaObject::metacall(target, QMetaObject::InvokeMetaMethod, methodIndex, arguments.argv()) < 0;
 }
 
-cServiceMgr::cInvoker::cInvoker(const QMetaObject *metaObject, int methodIndex)
-    : m_index(methodIndex)
+QMetaObject::Connection cServiceMgr::watch(QObject *object)
 {
-    const QMetaObject *declaring = metaObject;
-    while (declaring && declaring->methodOffset() > methodIndex)
-        declaring = declaring->superClass();
-    if (declaring && declaring->d.static_metacall) {
-        m_function = declaring->d.static_metacall;
-        m_index = methodIndex - declaring->methodOffset();
-    }
+    // Direct, so that it runs inside the object's destructor, on whatever thread deletes it, before
+    // anything else can be made at its address.
+    return QObject::connect(object, &QObject::destroyed, [this](QObject *gone) { onDestroyed(gone); });
 }
 
-bool cServiceMgr::cInvoker::invoke(QObject *target, void *result, const cArgumentList &arguments) const
+void cServiceMgr::onDestroyed(QObject *object)
 {
-    if (!m_function)
-        return cServiceMgr::invoke(target, m_index, result, arguments);
-    void *argv[cArgumentList::MaxArguments + 1];
-    argv[0] = result;
-    for (int i = 0; i < arguments.count(); ++i)
-        argv[i + 1] = arguments.data(i);
-    m_function(target, QMetaObject::InvokeMetaMethod, m_index, argv);
-    return true;
+    QMutexLocker lock(&m_mutex);
+    m_cache.invalidate(object);
 }
 
 void cServiceMgr::addObserver(Nexaro::IServiceObserver *observer)
@@ -282,7 +265,6 @@ void cServiceMgr::clearMethodCache()
 {
     QMutexLocker lock(&m_mutex);
     m_cache.clear();
-    changed();
 }
 
 void cServiceMgr::notify(const cServiceTrace &trace)

@@ -1,31 +1,29 @@
 #pragma once
 #include "IServiceMgr.h"
 #include "NexaroHost.h"
-#include "cCallSignature.h"
+#include "cArgumentList.h"
 #include "cMethodCache.h"
 
 #include <QAtomicInt>
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QObject>
 #include <QPointer>
-#include <QSharedPointer>
 
 #include <atomic>
-#include <vector>
 
 // The process's service manager: the service registry, calls by name, event subscriptions and
 // observers. Calls are in cServiceMgr.cpp, events in cServiceMgr_events.cpp.
 //
-// One mutex guards the registry, the subscriptions, the observers and the method cache. It is never
-// held while a service, a subscriber or an observer runs: they call back into the manager, on this
-// thread or another.
+// One mutex guards the registry, the subscriptions, the observers and the writes to the method
+// cache. It is never held while a service, a subscriber or an observer runs: they call back into
+// the manager, on this thread or another.
 //
-// A call or event that a thread made before takes a fast path without the mutex: each thread keeps
-// the service and method (or the subscribers and their handlers) it found for its recent calls and
-// events, valid while the manager's generation is the one they were found in. Every change of the
-// registry, of a subscription or of the method cache starts a new generation; a receiver or
-// service destroyed without such a change is caught by its QPointer.
+// A call or event that ran before runs again without the mutex, on the answer the method cache
+// keeps for it (cMethodCache.h). The manager tells the cache what each change touches: a service
+// registered under a name, a subscription of a source, and any registered service or subscriber
+// destroyed, which the manager learns from its destroyed() signal.
 class cServiceMgr final : public IServiceMgr
 {
 public:
@@ -55,86 +53,60 @@ public:
     void clearMethodCache();
 
 private:
-    // Shared with the deliveries under way, which skip it once `active` is false. Read without the
-    // lock by the fast path of other threads.
+    struct cService
+    {
+        QPointer<QObject> object;
+        QMetaObject::Connection watch;
+    };
+
     struct cSubscription
     {
-        cSubscription(QObject *aReceiver, const QString &aPrefix)
-            : receiver(aReceiver)
-            , prefix(aPrefix)
-        { }
-
         QPointer<QObject> receiver;
         QString prefix;
-        std::atomic<bool> active {true};
-    };
-    using cSubscriptionPtr = QSharedPointer<cSubscription>;
-
-    // A method found once, run as QMetaMethod::invoke runs it: straight into the static metacall
-    // of the class that declares it, with the index within that class. A class without one (a
-    // meta-object built at run time) is reached through the object's qt_metacall.
-    class cInvoker
-    {
-    public:
-        cInvoker() = default;
-        cInvoker(const QMetaObject *metaObject, int methodIndex);
-
-        bool isValid() const { return m_index >= 0; }
-        bool invoke(QObject *target, void *result, const cArgumentList &arguments) const;
-
-    private:
-        using cStaticMetacall = void (*)(QObject *, QMetaObject::Call, int, void **);
-        cStaticMetacall m_function = nullptr;
-        int m_index = -1; // within the declaring class when m_function is set, else absolute
-    };
-
-    // One thread's memory of a call: the service object and the method it resolved to.
-    struct cCallSlot
-    {
-        quint64 generation = 0; // generations start at 1
-        cCallSignature signature;
-        QPointer<QObject> target;
-        cInvoker method;
-    };
-
-    // One thread's memory of an event: its subscribers in delivery order, each with its handler,
-    // invalid when it has none.
-    struct cEventSlot
-    {
-        struct cHandler
-        {
-            cSubscriptionPtr subscription;
-            cInvoker method;
-        };
-
-        quint64 generation = 0;
-        cCallSignature signature;
-        std::vector<cHandler> handlers;
-        int delivering = 0; // events under way through this slot: it is not refilled meanwhile
+        quint64 id = 0; // from m_lastSubscription: never reused, rising in delivery order
+        QMetaObject::Connection watch;
     };
 
     cServiceMgr();
 
-    static cCallSlot &callSlot(quint32 hash);
-    static cEventSlot &eventSlot(quint32 hash);
-    // Under the mutex.
-    void changed() { m_generation.fetch_add(1, std::memory_order_release); }
+    bool call(const QString &serviceName, const QString &methodName, const char *resultType,
+              cArgumentList &arguments);
+    void traceCall(const QString &serviceName, const QString &methodName, const char *resultType,
+                   const cArgumentList &arguments, bool ok);
+    void reportFailure(const QString &serviceName, const QString &methodName, const char *resultType,
+                       const cArgumentList &arguments, cMethodCache::Outcome outcome,
+                       const cMethodCache::cTarget &service) const;
+    void reportIncomplete(const QString &serviceName, const QString &methodName,
+                          const cArgumentList &arguments) const;
+    bool deliver(const QString &sourceName, const QString &eventName, cArgumentList &arguments);
+    void reportNoHandler(const QString &sourceName, const QString &eventName, const cArgumentList &arguments,
+                         const cMethodCache::cTarget &target) const;
 
-    bool call(const QString &serviceName, const QString &methodName, const QGenericReturnArgument &result,
-              const cArgumentList &arguments);
-    bool callCached(const QString &serviceName, const QString &methodName,
-                    const QGenericReturnArgument &result, const cArgumentList &arguments, bool *ok);
-    bool callResolving(const QString &serviceName, const QString &methodName,
-                       const QGenericReturnArgument &result, const cArgumentList &arguments);
-    bool postCached(const QString &sourceName, const QString &eventName, const cArgumentList &arguments,
-                    bool *handled);
-    bool postResolving(const QString &sourceName, const QString &eventName, const cArgumentList &arguments);
-    // `handler` receives the handler found; it stays invalid when the receiver has none or is gone.
-    bool deliver(const cSubscription &subscription, const QString &sourceName, const QString &eventName,
-                 const cArgumentList &arguments, cInvoker *handler = nullptr);
-    cMethodEntry resolveAndCache(const cMethodKey &key);
-    static bool invoke(QObject *target, int methodIndex, void *result, const cArgumentList &arguments);
-    static void pruneDestroyed(QList<cSubscriptionPtr> &subscriptions);
+    // The current answer for a request: the cache's, or one found under the mutex and stored there.
+    cMethodCache::cEntry *answerFor(cMethodCache::Kind kind, const QString &name, const QString &member,
+                                    const char *resultType, const cArgumentList &arguments,
+                                    cMethodCache::cView *view)
+    {
+        cMethodCache::cEntry *entry = m_cache.find(kind, name, member, resultType, arguments);
+        if (entry && cMethodCache::view(entry, view))
+            return entry;
+        return answerLocked(entry, kind, name, member, resultType, arguments, view);
+    }
+    cMethodCache::cEntry *answerLocked(cMethodCache::cEntry *entry, cMethodCache::Kind kind,
+                                       const QString &name, const QString &member, const char *resultType,
+                                       const cArgumentList &arguments, cMethodCache::cView *view);
+    // Under the mutex.
+    QObject *serviceLocked(const QString &name) const;
+    cMethodCache::cAnswer resolveCall(const QString &serviceName, const QString &methodName,
+                                      const char *resultType, const cArgumentList &arguments) const;
+    cMethodCache::cAnswer resolveEvent(const QString &sourceName, const QString &eventName,
+                                       const cArgumentList &arguments);
+    QMetaObject::Connection watch(QObject *object);
+    static void pruneDestroyed(QList<cSubscription> &subscriptions);
+
+    void onDestroyed(QObject *object);
+
+    static bool invoke(QObject *target, int methodIndex, cArgumentList &arguments);
 
     bool isObserved() const { return m_observerCount.loadRelaxed() != 0; }
     void notify(const Nexaro::cServiceTrace &trace);
@@ -142,11 +114,11 @@ private:
     static QVariant traceValue(const char *typeName, const void *data);
 
     mutable QMutex m_mutex;
-    QHash<QString, QPointer<QObject>> m_services;
-    QHash<QString, QList<cSubscriptionPtr>> m_subscriptions;
+    QHash<QString, cService> m_services;
+    QHash<QString, QList<cSubscription>> m_subscriptions;
+    std::atomic<quint64> m_lastSubscription {0}; // read without the lock by every delivery
     QList<Nexaro::IServiceObserver *> m_observers;
     // Read without the lock on every call, so that nothing is traced while nobody watches.
     QAtomicInt m_observerCount;
     cMethodCache m_cache;
-    std::atomic<quint64> m_generation {1};
 };

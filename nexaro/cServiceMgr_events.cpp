@@ -12,17 +12,19 @@ bool cServiceMgr::subscribeEvents(const QString &sourceName, QObject *receiver, 
 {
     if (receiver) {
         QMutexLocker lock(&m_mutex);
-        QList<cSubscriptionPtr> &subscriptions = m_subscriptions[sourceName];
+        QList<cSubscription> &subscriptions = m_subscriptions[sourceName];
         pruneDestroyed(subscriptions);
         const auto existing
-            = std::find_if(subscriptions.cbegin(), subscriptions.cend(),
-                           [receiver](const cSubscriptionPtr &s) { return s->receiver == receiver; });
+            = std::find_if(subscriptions.begin(), subscriptions.end(),
+                           [receiver](const cSubscription &s) { return s.receiver == receiver; });
         // A second subscription keeps the receiver's place in the delivery order.
-        if (existing != subscriptions.cend())
-            (*existing)->prefix = handlerPrefix;
+        if (existing != subscriptions.end())
+            existing->prefix = handlerPrefix;
         else
-            subscriptions.append(cSubscriptionPtr(new cSubscription(receiver, handlerPrefix)));
-        changed();
+            subscriptions.append({receiver, handlerPrefix,
+                                  m_lastSubscription.fetch_add(1, std::memory_order_relaxed) + 1,
+                                  watch(receiver)});
+        m_cache.invalidate(cMethodCache::Event, sourceName);
     }
     if (isObserved()) {
         cServiceTrace trace;
@@ -43,13 +45,13 @@ bool cServiceMgr::unsubscribeEvents(const QString &sourceName, QObject *receiver
         QMutexLocker lock(&m_mutex);
         const auto it = m_subscriptions.find(sourceName);
         if (it != m_subscriptions.end()) {
-            QList<cSubscriptionPtr> &subscriptions = *it;
-            for (int i = 0; i < subscriptions.size(); ++i) {
-                if (receiver && subscriptions.at(i)->receiver == receiver) {
-                    subscriptions.at(i)->active = false;
+            QList<cSubscription> &subscriptions = *it;
+            for (qsizetype i = 0; i < subscriptions.size(); ++i) {
+                if (receiver && subscriptions.at(i).receiver == receiver) {
+                    QObject::disconnect(subscriptions.at(i).watch);
                     subscriptions.removeAt(i);
                     found = true;
-                    changed();
+                    m_cache.invalidate(cMethodCache::Event, sourceName);
                     break;
                 }
             }
@@ -74,13 +76,10 @@ bool cServiceMgr::postEvent(const QString &sourceName, const QString &eventName,
                             QGenericArgument arg4, QGenericArgument arg5, QGenericArgument arg6,
                             QGenericArgument arg7, QGenericArgument arg8, QGenericArgument arg9)
 {
-    const QGenericArgument *const given[]
-        = {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9};
-    const cArgumentList arguments(given);
+    cArgumentList arguments(nullptr, {&arg0, &arg1, &arg2, &arg3, &arg4, &arg5, &arg6, &arg7, &arg8, &arg9});
     bool handled = false;
     if (arguments.isComplete()) {
-        if (!postCached(sourceName, eventName, arguments, &handled))
-            handled = postResolving(sourceName, eventName, arguments);
+        handled = deliver(sourceName, eventName, arguments);
         if (!handled)
             qCDebug(lcNexaroServices, "postEvent: no subscriber of \"%s\" handled %s",
                     qUtf8Printable(sourceName), qUtf8Printable(eventName));
@@ -101,117 +100,82 @@ bool cServiceMgr::postEvent(const QString &sourceName, const QString &eventName,
     return handled;
 }
 
-cServiceMgr::cEventSlot &cServiceMgr::eventSlot(quint32 hash)
+// Subscriptions are numbered in the order they are made, and a receiver that subscribes again
+// keeps its number and its place, so an answer lists subscribers by increasing number. An event
+// goes to those numbered up to the newest when it was posted, and once a handler has made the
+// answer stale, it carries on with the answer as it is now, after the last subscriber it reached:
+// those that left since, or subscribed since, never see it.
+bool cServiceMgr::deliver(const QString &sourceName, const QString &eventName, cArgumentList &arguments)
 {
-    static thread_local cEventSlot recent[16];
-    return recent[hash % 16];
-}
-
-bool cServiceMgr::postCached(const QString &sourceName, const QString &eventName,
-                             const cArgumentList &arguments, bool *handled)
-{
-    cEventSlot &slot = eventSlot(cCallSignature::slotHash(sourceName, eventName, nullptr, arguments));
-    const quint64 generation = m_generation.load(std::memory_order_acquire);
-    if (slot.generation != generation || !slot.signature.matches(sourceName, eventName, nullptr, arguments))
-        return false;
-    ++slot.delivering;
-    for (const cEventSlot::cHandler &handler : slot.handlers) {
-        const cSubscription &subscription = *handler.subscription;
-        // Once a handler has subscribed, unsubscribed or registered anything, the remaining
-        // subscribers are delivered to as the resolving path does it, each read afresh (a prefix
-        // may have changed); so is one without a handler while that is being logged. Those that
-        // left or were destroyed are skipped either way.
-        if (m_generation.load(std::memory_order_acquire) != generation
-            || (!handler.method.isValid() && lcNexaroServices().isDebugEnabled())) {
-            if (deliver(subscription, sourceName, eventName, arguments))
-                *handled = true;
-            continue;
-        }
-        QObject *receiver = subscription.receiver.data();
-        if (!handler.method.isValid() || !receiver || !subscription.active.load(std::memory_order_acquire))
-            continue;
-        if (handler.method.invoke(receiver, nullptr, arguments))
-            *handled = true;
-    }
-    --slot.delivering;
-    return true;
-}
-
-bool cServiceMgr::postResolving(const QString &sourceName, const QString &eventName,
-                                const cArgumentList &arguments)
-{
-    // Handlers may subscribe and unsubscribe while the event travels: it goes to the subscribers
-    // of the moment it was posted, less those that left since.
-    QList<cSubscriptionPtr> snapshot;
-    quint64 generation = 0;
-    {
-        QMutexLocker lock(&m_mutex);
-        generation = m_generation.load(std::memory_order_relaxed);
-        const auto it = m_subscriptions.find(sourceName);
-        if (it != m_subscriptions.end()) {
-            pruneDestroyed(*it);
-            snapshot = *it;
-        }
-    }
+    const quint64 newest = m_lastSubscription.load(std::memory_order_acquire);
+    cMethodCache::cView view;
+    const cMethodCache::cEntry *entry
+        = answerFor(cMethodCache::Event, sourceName, eventName, nullptr, arguments, &view);
+    quint64 reached = 0;
     bool handled = false;
-    std::vector<cEventSlot::cHandler> handlers;
-    handlers.reserve(size_t(snapshot.size()));
-    for (const cSubscriptionPtr &subscription : std::as_const(snapshot)) {
-        cInvoker handler;
-        if (deliver(*subscription, sourceName, eventName, arguments, &handler))
+    cMethodCache::cTarget target;
+    int next = 0;
+    while (next < view.size) {
+        if (!cMethodCache::target(entry, view, next, &target)) {
+            entry = answerFor(cMethodCache::Event, sourceName, eventName, nullptr, arguments, &view);
+            next = 0;
+            continue;
+        }
+        ++next;
+        if (target.tag <= reached)
+            continue;
+        if (target.tag > newest)
+            break;
+        reached = target.tag;
+        if (target.method < 0) {
+            if (lcNexaroServices().isDebugEnabled())
+                reportNoHandler(sourceName, eventName, arguments, target);
+            continue;
+        }
+        if (invoke(target.object, target.method, arguments))
             handled = true;
-        handlers.push_back({subscription, handler});
-    }
-    // Kept only when nothing changed while the event travelled, so that every index was resolved
-    // with the prefix its subscriber still has.
-    cEventSlot &slot = eventSlot(cCallSignature::slotHash(sourceName, eventName, nullptr, arguments));
-    if (slot.delivering == 0 && m_generation.load(std::memory_order_acquire) == generation) {
-        slot.generation = generation;
-        slot.signature.assign(sourceName, eventName, nullptr, arguments);
-        slot.handlers = std::move(handlers);
     }
     return handled;
 }
 
-bool cServiceMgr::deliver(const cSubscription &subscription, const QString &sourceName,
-                          const QString &eventName, const cArgumentList &arguments, cInvoker *handler)
+cMethodCache::cAnswer cServiceMgr::resolveEvent(const QString &sourceName, const QString &eventName,
+                                                const cArgumentList &arguments)
 {
-    QObject *receiver = nullptr;
-    cMethodKey key;
-    cMethodEntry entry;
-    bool cached = false;
-    {
-        QMutexLocker lock(&m_mutex);
-        receiver = subscription.receiver.data();
-        if (!subscription.active || !receiver)
-            return false;
-        key = cMethodKey(cMethodKey::Event, receiver->metaObject(), subscription.prefix, eventName, nullptr,
-                         arguments);
-        cached = m_cache.find(key, &entry);
+    cMethodCache::cAnswer answer;
+    answer.outcome = cMethodCache::Found;
+    const auto it = m_subscriptions.find(sourceName);
+    if (it == m_subscriptions.end())
+        return answer;
+    pruneDestroyed(*it);
+    for (const cSubscription &subscription : std::as_const(*it)) {
+        QObject *receiver = subscription.receiver.data();
+        int index = -1;
+        cMethodCache::findMethod(receiver->metaObject(), cMethodCache::Event,
+                                 arguments.signature(subscription.prefix + eventName), nullptr, &index);
+        answer.targets.append({receiver, index, subscription.id});
     }
-    if (!cached)
-        entry = resolveAndCache(key);
-    if (entry.outcome != cMethodEntry::Found) {
-        qCDebug(lcNexaroServices, "postEvent: %s (%s) subscribed to \"%s\" has no handler %s",
-                qUtf8Printable(receiver->objectName()), key.metaObject->className(),
-                qUtf8Printable(sourceName), key.signature().constData());
-        return false;
-    }
-    if (handler)
-        *handler = cInvoker(key.metaObject, entry.index);
-    return invoke(receiver, entry.index, nullptr, arguments);
+    return answer;
 }
 
-void cServiceMgr::pruneDestroyed(QList<cSubscriptionPtr> &subscriptions)
+void cServiceMgr::reportNoHandler(const QString &sourceName, const QString &eventName,
+                                  const cArgumentList &arguments, const cMethodCache::cTarget &target) const
 {
-    const auto destroyed = [](const cSubscriptionPtr &s) { return s->receiver.isNull(); };
-    // Checked first: erasing detaches a list that a delivery under way still shares.
-    if (std::none_of(subscriptions.cbegin(), subscriptions.cend(), destroyed))
-        return;
-    for (const cSubscriptionPtr &s : std::as_const(subscriptions)) {
-        if (destroyed(s))
-            s->active = false;
+    QString prefix;
+    {
+        QMutexLocker lock(&m_mutex);
+        for (const cSubscription &subscription : m_subscriptions.value(sourceName)) {
+            if (subscription.id == target.tag)
+                prefix = subscription.prefix;
+        }
     }
-    subscriptions.erase(std::remove_if(subscriptions.begin(), subscriptions.end(), destroyed),
+    qCDebug(lcNexaroServices, "postEvent: %s (%s) subscribed to \"%s\" has no handler %s",
+            qUtf8Printable(target.object->objectName()), target.object->metaObject()->className(),
+            qUtf8Printable(sourceName), arguments.signature(prefix + eventName).constData());
+}
+
+void cServiceMgr::pruneDestroyed(QList<cSubscription> &subscriptions)
+{
+    subscriptions.erase(std::remove_if(subscriptions.begin(), subscriptions.end(),
+                                       [](const cSubscription &s) { return s.receiver.isNull(); }),
                         subscriptions.end());
 }

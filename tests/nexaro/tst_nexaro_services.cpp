@@ -11,6 +11,7 @@
 #include <QSharedPointer>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <utility>
 
@@ -253,7 +254,7 @@ private slots:
 
     void cacheKeepsAnswers()
     {
-        // Names that keep their storage, as the proxies' do, take the per-thread fast path on repeats.
+        // Names that keep their storage, as the proxies' do, are found by address on repeats.
         const QString method = QStringLiteral("toContextId");
         QString id;
         GKey::GKey_t key = GKey::G1;
@@ -290,8 +291,8 @@ private slots:
 
     void cachedCallsFollowChanges()
     {
-        // Each thread keeps what it found for its recent calls: a change made on another thread,
-        // and a cache that was cleared, must still reach it.
+        // Calls read the cached answers without a lock: a change made on another thread, and a
+        // cache that was cleared, must still reach them.
         const QString method = QStringLiteral("toContextId");
         GKey::GKey_t key = GKey::G1;
         QThread worker;
@@ -329,6 +330,33 @@ private slots:
 
         Nexaro::unregisterService(kService);
         QCOMPARE(callOnWorker(), QStringList());
+    }
+
+    void callsWhileAnotherThreadRegisters()
+    {
+        // Registrations rewrite the answer that calls on another thread read without the lock:
+        // every call must reach one whole service, the new one or the old, and none may fail in
+        // between.
+        cOtherService other;
+        std::atomic<bool> calling {true};
+        int wrong = 0;
+        const QScopedPointer<QThread> caller(QThread::create([&] {
+            const QString method = QStringLiteral("toContextId");
+            GKey::GKey_t key = GKey::G1;
+            for (int i = 0; i < 20000; ++i) {
+                QString id;
+                if (!m_mgr->callService(kService, method, Q_RETURN_ARG(QString, id), Q_ARG(GKey::GKey_t, key))
+                    || (id != QLatin1String("G1") && id != QLatin1String("other G1")))
+                    ++wrong;
+            }
+            calling = false;
+        }));
+        caller->start();
+        for (int round = 0; calling; ++round)
+            Nexaro::registerService(kService, round % 2 ? static_cast<QObject *>(m_service) : &other);
+        caller->wait();
+        Nexaro::registerService(kService, m_service);
+        QCOMPARE(wrong, 0);
     }
 
     void eventDispatch()
