@@ -84,7 +84,6 @@ void cDevMgrLowService::registerDeviceProvider(cAbstractDeviceProviderPtr device
                                        "interface version '%2', this host speaks version '%3'")
                             .arg(pluginAlias, version, QLatin1String(g_interfaceVersion));
         qCWarning(lcHost).noquote() << m_lastRefusal;
-        emit providerRefused(pluginAlias, m_lastRefusal);
         return;
     }
     for (const cProvider &entry : std::as_const(m_providers)) {
@@ -92,15 +91,13 @@ void cDevMgrLowService::registerDeviceProvider(cAbstractDeviceProviderPtr device
             return;
     }
     m_providers.append({deviceProvider, pluginAlias});
-    emit providerRegistered(pluginAlias);
 }
 
 void cDevMgrLowService::unregisterDeviceProvider(cAbstractDeviceProviderPtr deviceprovider)
 {
     for (int i = 0; i < m_providers.size(); ++i) {
         if (m_providers.at(i).provider == deviceprovider) {
-            const QString alias = m_providers.takeAt(i).alias;
-            emit providerUnregistered(alias);
+            m_providers.removeAt(i);
             return;
         }
     }
