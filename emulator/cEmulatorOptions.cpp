@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <cstring>
 
@@ -68,6 +69,21 @@ QList<QCommandLineOption> commandLineOptions()
     };
 }
 
+// A name QLocale knows, written as devices expect it ("ja_JP" as "ja-JP"); QLocale falls back to
+// the C locale for what it does not know, so that fallback is what gives a bad name away.
+bool checkLocale(QString *name, QString *error)
+{
+    const QLocale locale(*name);
+    const bool isC = name->compare(QLatin1String("C"), Qt::CaseInsensitive) == 0
+        || name->compare(QLatin1String("POSIX"), Qt::CaseInsensitive) == 0;
+    if (locale.language() == QLocale::C && !isC) {
+        *error = QStringLiteral("--locale %1: not a locale name, e.g. ja-JP or en-US").arg(*name);
+        return false;
+    }
+    name->replace(QLatin1Char('_'), QLatin1Char('-'));
+    return true;
+}
+
 } // namespace
 
 bool cEmulatorOptions::realtimeIn(int argc, char *argv[])
@@ -105,6 +121,10 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
         return refuse(QStringLiteral("one scenario at most, not %1").arg(positional.size()));
     if (parser.isSet(QStringLiteral("replay-device")) && !parser.isSet(QStringLiteral("replay")))
         return refuse(QStringLiteral("--replay-device needs --replay"));
+    if (!positional.isEmpty() && positional.first().isEmpty())
+        return refuse(QStringLiteral("the scenario path is empty (no SCENARIO runs the built-in demo)"));
+    if (parser.isSet(QStringLiteral("quiet")) && parser.isSet(QStringLiteral("verbose")))
+        return refuse(QStringLiteral("--quiet and --verbose ask for opposite things: give one of them"));
 
     scenario = positional.value(0);
     hasScenario = !positional.isEmpty();
@@ -112,6 +132,8 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
         = parser.isSet(QStringLiteral("plugin")) ? parser.value(QStringLiteral("plugin")) : defaultPlugin();
     hasLocale = parser.isSet(QStringLiteral("locale"));
     locale = parser.value(QStringLiteral("locale"));
+    if (hasLocale && !checkLocale(&locale, error))
+        return false;
     json = parser.isSet(QStringLiteral("json"));
     quiet = parser.isSet(QStringLiteral("quiet"));
     verbose = parser.isSet(QStringLiteral("verbose"));
@@ -120,5 +142,22 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     hasReplay = parser.isSet(QStringLiteral("replay"));
     replayFile = parser.value(QStringLiteral("replay"));
     replayDevice = parser.value(QStringLiteral("replay-device"));
-    return true;
+    return checkCollisions(error);
+}
+
+bool cEmulatorOptions::checkCollisions(QString *error) const
+{
+    const QString stdinName = QStringLiteral("-");
+    if (hasPcap && pcapFile == stdinName)
+        *error = QStringLiteral("--pcap -: standard output carries the trace; give the capture a file name");
+    else if (hasReplay && replayFile == stdinName && scenario == stdinName)
+        *error
+            = QStringLiteral("--replay - and the scenario - would both read standard input: give one a file");
+    else if (hasPcap && hasScenario && scenario != stdinName && QFileInfo(pcapFile) == QFileInfo(scenario))
+        *error = QStringLiteral("--pcap %1 would overwrite the scenario").arg(pcapFile);
+    else if (hasPcap && hasReplay && QFileInfo(pcapFile) == QFileInfo(replayFile))
+        *error = QStringLiteral("--pcap %1 would overwrite the capture to replay").arg(pcapFile);
+    else if (hasPcap && QFileInfo(pcapFile) == QFileInfo(pluginFile))
+        *error = QStringLiteral("--pcap %1 would overwrite the plugin").arg(pcapFile);
+    return error->isEmpty();
 }

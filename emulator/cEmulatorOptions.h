@@ -26,4 +26,9 @@ struct cEmulatorOptions
     // False, with the one line to tell the user in `error`, for a command line that cannot run.
     // --help and --version print their text and end the process.
     bool parse(const QStringList &arguments, QString *error);
+
+private:
+    // Inputs and outputs that would step on each other: two readers of standard input, a capture
+    // written over a file the run reads, or into the trace on standard output.
+    bool checkCollisions(QString *error) const;
 };

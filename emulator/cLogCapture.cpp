@@ -2,10 +2,14 @@
 
 #include "cTrace.h"
 
+#include <cstring>
+
 namespace {
 
 cTrace *g_trace = nullptr;
 QtMessageHandler g_previous = nullptr;
+bool g_showFramework = false;
+const char g_frameworkCategory[] = "nexaro.services";
 
 QString levelName(QtMsgType type)
 {
@@ -26,10 +30,11 @@ QString levelName(QtMsgType type)
 
 } // namespace
 
-cLogCapture::cLogCapture(cTrace &trace)
+cLogCapture::cLogCapture(cTrace &trace, bool showFramework)
     : m_trace(trace)
 {
     g_trace = &m_trace;
+    g_showFramework = showFramework;
     m_previous = qInstallMessageHandler(&cLogCapture::handle);
     g_previous = m_previous;
 }
@@ -49,8 +54,12 @@ void cLogCapture::handle(QtMsgType type, const QMessageLogContext &context, cons
             g_previous(type, context, message);
         return;
     }
-    g_trace->record(TraceKind::Log,
-                    {{QStringLiteral("level"), levelName(type)}, {QStringLiteral("message"), message}});
+    const QList<cTraceEvent::Field> fields {{QStringLiteral("level"), levelName(type)},
+                                            {QStringLiteral("message"), message}};
+    if (!g_showFramework && context.category && std::strcmp(context.category, g_frameworkCategory) == 0)
+        g_trace->count(TraceKind::Log, fields);
+    else
+        g_trace->record(TraceKind::Log, fields);
     // The process ends after a fatal message; the default handler says so where it always does.
     if (type == QtFatalMsg && g_previous)
         g_previous(type, context, message);

@@ -9,7 +9,9 @@ class cTrace;
 class cLogCapture
 {
 public:
-    explicit cLogCapture(cTrace &trace);
+    // The framework's reasons for a failed call ("nexaro.services" warnings) are shown only when
+    // `showFramework`; the summary counts them either way.
+    cLogCapture(cTrace &trace, bool showFramework);
     ~cLogCapture();
     cLogCapture(const cLogCapture &) = delete;
     cLogCapture &operator=(const cLogCapture &) = delete;

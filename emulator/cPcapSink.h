@@ -2,7 +2,9 @@
 #include "ITraceSink.h"
 #include "cPcapWriter.h"
 
+#include <QScopedPointer>
 #include <QString>
+#include <QTemporaryFile>
 
 // Writes the run's HID traffic to a usbmon capture as it is traced: each write an interrupt OUT
 // transfer submitted at its time and completed at its completion, each input report an
@@ -15,8 +17,11 @@ public:
     // epoch), the wall-clock time of the run's start on the real one.
     explicit cPcapSink(qint64 epochUsec = 0);
 
+    // The capture is written under a temporary name beside `fileName` and takes that name only
+    // when it is closed whole: a run that stops early leaves an existing file as it was.
     bool open(const QString &fileName);
-    // Closes the file; false, with errorString(), when anything could not be written.
+    // Closes the file and gives it its name; false, with errorString(), when anything could not
+    // be written.
     bool close();
     QString errorString() const { return m_error; }
 
@@ -27,6 +32,8 @@ private:
     void fail(const QString &error);
 
     cPcapWriter m_writer;
+    QScopedPointer<QTemporaryFile> m_temporary;
+    QString m_fileName;
     qint64 m_epochUsec;
     QString m_error;
 };

@@ -120,9 +120,15 @@ bool parseMic(const cLine &line)
         return line.fail(QStringLiteral("mic: expected 'mic', 'mic light N' or 'mic notify N'"));
     line.command->kind
         = args.first() == QLatin1String("light") ? cScenarioCommand::MicLight : cScenarioCommand::MicNotify;
-    if (!parseWhole(args.at(1), &line.command->value))
-        return line.fail(QStringLiteral("mic %1: '%2' is not a whole number").arg(args.first(), args.at(1)));
-    return true;
+    if (parseWhole(args.at(1), &line.command->value))
+        return true;
+    // A whole number too big for the setters' int is told apart from a word that is no number.
+    static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+    const bool whole = digits.match(args.at(1)).hasMatch();
+    return line.fail(
+        whole ? QStringLiteral("mic %1: '%2' is out of the 32-bit range (-2147483648 to 2147483647)")
+                    .arg(args.first(), args.at(1))
+              : QStringLiteral("mic %1: '%2' is not a whole number").arg(args.first(), args.at(1)));
 }
 
 bool parseLocale(const cLine &line)

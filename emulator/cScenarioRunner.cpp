@@ -380,8 +380,12 @@ bool cScenarioRunner::feed(const QByteArray &report)
     }
     if (!hid)
         return false;
-    record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}},
-           numberHolding(hid.data()));
+    // Traced before it happens, like everything the headset sets off; a transport that is not
+    // started will drop it, and the trace says so.
+    QList<cTraceEvent::Field> fields {{QStringLiteral("report"), ReportMeaning::hex(report)}};
+    if (!hid->started())
+        fields.append({QStringLiteral("dropped"), true});
+    record(TraceKind::HidInput, fields, numberHolding(hid.data()));
     hid->feedInput(report);
     return true;
 }

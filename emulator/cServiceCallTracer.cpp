@@ -63,8 +63,8 @@ void cServiceCallTracer::observe(const Nexaro::cServiceTrace &trace)
     case cServiceTrace::Subscribe:
         m_trace.record(TraceKind::ServiceSubscribe,
                        {{QStringLiteral("source"), trace.name},
-                        {QStringLiteral("receiver"), className(trace.receiver)},
                         {QStringLiteral("prefix"), trace.member},
+                        {QStringLiteral("receiver"), className(trace.receiver)},
                         {QStringLiteral("ok"), trace.ok}});
         break;
     case cServiceTrace::Unsubscribe:

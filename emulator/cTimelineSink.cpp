@@ -161,8 +161,9 @@ cRow hidCompleteRow(const cTraceEvent &event)
 
 cRow hidInputRow(const cTraceEvent &event)
 {
+    const QString meaning = ReportMeaning::input(QByteArray::fromHex(str(event, "report").toLatin1()));
     return {between(QStringLiteral("headset"), device(event)), str(event, "report"),
-            ReportMeaning::input(QByteArray::fromHex(str(event, "report").toLatin1()))};
+            flag(event, "dropped") ? QStringLiteral("dropped (transport not started): ") + meaning : meaning};
 }
 
 cRow volumeRow(const cTraceEvent &event)

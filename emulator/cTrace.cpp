@@ -36,6 +36,12 @@ void cTrace::record(TraceKind::TraceKind_t kind, const QList<cTraceEvent::Field>
     m_dispatching = false;
 }
 
+void cTrace::count(TraceKind::TraceKind_t kind, const QList<cTraceEvent::Field> &fields)
+{
+    if (!m_finished)
+        m_summary.count(cTraceEvent(nowMs(), kind, fields));
+}
+
 void cTrace::finish()
 {
     if (m_finished)

@@ -21,6 +21,9 @@ public:
 
     void addSink(ITraceSink *sink); // not owned
     void record(TraceKind::TraceKind_t kind, const QList<cTraceEvent::Field> &fields = {});
+    // Counts an event in the summary without showing it to the sinks: what happened whether or
+    // not the run was asked to show it.
+    void count(TraceKind::TraceKind_t kind, const QList<cTraceEvent::Field> &fields);
     // Sends the "summary" event to every sink; nothing is recorded after it.
     void finish();
 

@@ -7,7 +7,8 @@ void cTraceSummary::count(const cTraceEvent &event)
         ++m_written;
         break;
     case TraceKind::HidInput:
-        ++m_read;
+        if (!event.value(QStringLiteral("dropped")).toBool())
+            ++m_read;
         break;
     case TraceKind::HidComplete:
         ++m_completions;

@@ -1,5 +1,6 @@
 // q71-host: loads the Q71Device plugin as the host application does and puts a simulated
 // headset through a scenario, printing what happens as a timeline or as JSON Lines.
+#include "ManifestCheck.h"
 #include "NexaroHost.h"
 #include "cCaptureReader.h"
 #include "cClock.h"
@@ -24,11 +25,15 @@
 #include <QLoggingCategory>
 #include <QScopedPointer>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 const int g_exitFailure = 2;
+// A run that went to its end but could not write all of its output.
+const int g_exitOutputFailure = 1;
 const char g_manifest[] = "Device_Manifest.xml";
 // What a run plays when it has a capture to replay and no scenario: the headset is plugged and
 // started, the capture plays out, and some time is left for what its last report sets off (a
@@ -39,6 +44,12 @@ int fail(const QString &message)
 {
     std::fprintf(stderr, "q71-host: %s\n", qUtf8Printable(message));
     return g_exitFailure;
+}
+
+int failOutput(const QString &message)
+{
+    fail(message);
+    return g_exitOutputFailure;
 }
 
 // Where the trace goes: the printer the options ask for, and the capture file when one is asked
@@ -111,7 +122,7 @@ bool readCapture(const cEmulatorOptions &options, cCaptureReader *capture, QStri
 {
     if (!capture->read(options.replayFile, options.replayDevice))
         *error = capture->errorString();
-    else if (capture->devices().size() > 1)
+    else if (options.replayDevice.isEmpty() && capture->devices().size() > 1)
         *error = QStringLiteral("%1 holds the input of several devices (%2): choose one with --replay-device")
                      .arg(options.replayFile, capture->devices().join(QStringLiteral(", ")));
     else if (capture->reports().isEmpty())
@@ -180,10 +191,15 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
 int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureReader &capture, cHost &host,
          cSimBus &bus, cClock &clock, cTrace &trace)
 {
-    cLogCapture log(trace);
+    cLogCapture log(trace, options.verbose);
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(trace));
+    const QString manifest = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(g_manifest));
+    for (const QString &problem : ManifestCheck::problems(manifest))
+        trace.record(
+            TraceKind::Log,
+            {{QStringLiteral("level"), QStringLiteral("warning")}, {QStringLiteral("message"), problem}});
     if (!host.loadPlugin(QFileInfo(options.pluginFile).absoluteFilePath()))
         return fail(host.pluginError());
 
@@ -203,8 +219,9 @@ int run(const cEmulatorOptions &options, const cScenario &scenario, const QStrin
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
-    if (options.verbose)
-        QLoggingCategory::setFilterRules(QStringLiteral("nexaro.services.warning=true"));
+    // The framework's reasons for a failed call are counted in every run and shown in verbose
+    // ones (cLogCapture), so that the summary does not depend on what was shown.
+    QLoggingCategory::setFilterRules(QStringLiteral("nexaro.services.warning=true"));
 
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);
@@ -224,7 +241,12 @@ int run(const cEmulatorOptions &options, const cScenario &scenario, const QStrin
     host.attachBus(&bus);
     int status = play(options, scenario, capture, host, bus, clock, trace);
     if (status == 0 && !sinks.close(&error))
-        status = fail(error);
+        status = failOutput(error);
+    if (status == 0 && (!out.flush() || std::fflush(stdout) != 0 || std::ferror(stdout)))
+        status = failOutput(QStringLiteral("cannot write to standard output: %1")
+                                .arg(out.error() != QFileDevice::NoError
+                                         ? out.errorString()
+                                         : QString::fromLocal8Bit(std::strerror(errno))));
 
     // What the scenario left running is taken down untraced, as the host application closes; the
     // services it took away come back first, so that the teardown finds them.

@@ -25,8 +25,11 @@ void cSimHidTransport::write(int cookie, const QByteArray &outputReport)
         QTimer::singleShot(m_completionLatency, this, [this, cookie] { emit writeComplete(cookie); });
 }
 
-void cSimHidTransport::feedInput(const QByteArray &report)
+bool cSimHidTransport::feedInput(const QByteArray &report)
 {
+    if (!started())
+        return false;
     m_input.append(report);
     emit readyRead();
+    return true;
 }

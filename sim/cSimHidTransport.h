@@ -26,8 +26,9 @@ public:
     QByteArray read() override;
     void write(int cookie, const QByteArray &outputReport) override;
 
-    // Queues an input report and announces it with "readyRead()".
-    void feedInput(const QByteArray &report);
+    // Queues an input report and announces it with "readyRead()". A transport that is not
+    // started drops it and returns false, as a real one delivers nothing before start().
+    bool feedInput(const QByteArray &report);
     int pendingInput() const { return m_input.size(); }
 
     QList<cWrite> writes() const { return m_writes; }

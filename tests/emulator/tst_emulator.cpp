@@ -83,7 +83,12 @@ private slots:
     void builtInDemo();
     void exitCodes_data();
     void exitCodes();
+    void verboseJson_data();
     void verboseJson();
+    void brokenManifest_data();
+    void brokenManifest();
+    void outputErrors();
+    void localeSpellings();
     void realtimeClock();
     void wiresharkReadsTheCapture();
     void ownCaptureReplays();
@@ -107,6 +112,8 @@ void tst_Emulator::initTestCase()
     QVERIFY(QFile::copy(manifest, path("not-a-plugin/Device_Manifest.xml")));
     QVERIFY(QDir().mkpath(path("no-manifest")));
     QVERIFY(QFile::copy(QStringLiteral(Q71_PLUGIN_FILE), path("no-manifest/Q71Device.so")));
+    // A file a refused or failed run must leave as it was.
+    QVERIFY(writeFile(path("existing.pcap"), "kept"));
 }
 
 void tst_Emulator::builtInDemo()
@@ -171,6 +178,27 @@ void tst_Emulator::exitCodes_data()
         << QStringList {"--replay-device", "1.5"} << 2 << "q71-host: --replay-device needs --replay\n";
     QTest::newRow("capture that is none")
         << QStringList {"--replay", path("bad.q71")} << 2 << QStringLiteral("q71-host: [^\n]+\n");
+    QTest::newRow("empty scenario path")
+        << QStringList {""} << 2
+        << "q71-host: the scenario path is empty \\(no SCENARIO runs the built-in demo\\)\n";
+    QTest::newRow("quiet and verbose") << QStringList {"--quiet", "--verbose"} << 2
+                                       << "q71-host: --quiet and --verbose ask for opposite things: give one "
+                                          "of them\n";
+    QTest::newRow("not a locale") << QStringList {"--locale", "garbage!!"} << 2
+                                  << "q71-host: --locale garbage!!: not a locale name, e.g. ja-JP or en-US\n";
+    QTest::newRow("capture into the trace")
+        << QStringList {"--quiet", "--pcap", "-"} << 2
+        << "q71-host: --pcap -: standard output carries the trace; give the capture a file name\n";
+    QTest::newRow("standard input read twice")
+        << QStringList {"--replay", "-", "-"} << 2
+        << "q71-host: --replay - and the scenario - would both read standard input: give one a file\n";
+    QTest::newRow("capture over the scenario")
+        << QStringList {"--pcap", path("existing.pcap"), path("existing.pcap")} << 2
+        << QRegularExpression::escape("q71-host: --pcap " + path("existing.pcap")
+                                      + " would overwrite the scenario\n");
+    QTest::newRow("capture of a run that does not start")
+        << QStringList {"--plugin", path("not-a-plugin/Q71Device.so"), "--pcap", path("existing.pcap")} << 2
+        << QStringLiteral("q71-host: Cannot load plugin [^\n]+\n");
     QTest::newRow("unwritable capture")
         << QStringList {"--pcap", path("nowhere/x.pcap")} << 2
         << QRegularExpression::escape("q71-host: cannot write capture " + path("nowhere/x.pcap") + ": ")
@@ -189,13 +217,29 @@ void tst_Emulator::exitCodes()
     QVERIFY2(expected.match(run.err).hasMatch(), qPrintable(run.err));
     if (exitCode == 2)
         QVERIFY2(run.out.isEmpty(), run.out.constData());
+    QFile existing(path("existing.pcap"));
+    QVERIFY(existing.open(QIODevice::ReadOnly));
+    QCOMPARE(existing.readAll(), QByteArray("kept"));
+    QCOMPARE(QDir(m_dir.path()).entryList({"*.pcap.*"}, QDir::Files), QStringList());
+}
+
+void tst_Emulator::verboseJson_data()
+{
+    QTest::addColumn<QByteArray>("scenario"); // empty: the built-in demo
+    QTest::newRow("demo") << QByteArray();
+    // The framework's reasons for the failed calls are warnings, counted whether shown or not.
+    QTest::newRow("failed calls") << QByteArray("service audio down\nplug\nstart\nwait 450ms\nunplug\n");
 }
 
 void tst_Emulator::verboseJson()
 {
-    const cToolRun run = runHost({"--json", "--verbose"});
+    QFETCH(QByteArray, scenario);
+    const QStringList source = scenario.isEmpty() ? QStringList() : QStringList {"-"};
+    const cToolRun run = runHost(QStringList {"--json", "--verbose"} + source, scenario);
     QCOMPARE(run.exitCode, 0);
     static const QRegularExpression head(QStringLiteral("^\\{\"t\":(0|[1-9][0-9]*),\"ev\":\"[a-zA-Z.]+\""));
+    static const QRegularExpression subscribe(QStringLiteral(
+        "\"ev\":\"service.subscribe\",\"source\":[^,]+,\"prefix\":[^,]+,\"receiver\":[^,]+,\"ok\":"));
     qint64 last = 0;
     for (const QByteArray &line : run.out.trimmed().split('\n')) {
         QJsonParseError error;
@@ -203,6 +247,8 @@ void tst_Emulator::verboseJson()
         QVERIFY2(error.error == QJsonParseError::NoError && document.isObject(), line.constData());
         // "t" and "ev" lead every line, whatever order Qt would sort the keys in.
         QVERIFY2(head.match(QString::fromUtf8(line)).hasMatch(), line.constData());
+        if (line.contains("\"ev\":\"service.subscribe\""))
+            QVERIFY2(subscribe.match(QString::fromUtf8(line)).hasMatch(), line.constData());
         const qint64 t = qint64(document.object().value(QStringLiteral("t")).toDouble());
         QVERIFY2(t >= last, line.constData());
         last = t;
@@ -215,14 +261,71 @@ void tst_Emulator::verboseJson()
     // The plugin's calls while it loads, while it makes its device and while it runs.
     for (const char *method : {"parseManifest", "registerDeviceProvider", "createProfilerDevice",
                                "createAudioDevice", "destroyAudioDevice"})
-        QVERIFY2(calls.contains(QLatin1String(method)), method);
-    // Apart from the service operations ("service.*"), a verbose trace is the plain one.
+        QVERIFY2(!scenario.isEmpty() || calls.contains(QLatin1String(method)), method);
+    // Apart from the service operations ("service.*") and the framework's reasons for a failed
+    // call (warnings), a verbose trace is the plain one, its summary's counts included.
     QList<QJsonObject> rest;
     for (const QJsonObject &event : verbose) {
-        if (!event.value(QStringLiteral("ev")).toString().startsWith(QLatin1String("service.")))
+        const bool reason = event.value(QStringLiteral("level")).toString() == QLatin1String("warning");
+        if (!event.value(QStringLiteral("ev")).toString().startsWith(QLatin1String("service.")) && !reason)
             rest << event;
     }
-    QCOMPARE(rest, events(runHost({"--json"}).out));
+    QCOMPARE(rest, events(runHost(QStringList {"--json"} + source, scenario).out));
+}
+
+void tst_Emulator::brokenManifest_data()
+{
+    QTest::addColumn<QByteArray>("manifest");
+    QTest::addColumn<QString>("problem"); // after "FILE:"
+    QTest::newRow("empty") << QByteArray("\n") << "1: the manifest is empty";
+    QTest::newRow("malformed") << QByteArray("<manifest>\n<device>\n</manifest>\n")
+                               << "3: not well-formed XML: [^\"]+";
+    QTest::newRow("without probes") << QByteArray(
+        "<manifest>\n  <device model=\"Q71\">\n  </device>\n</manifest>\n")
+                                    << "2: <device> holds no <hid_probe>: no such transport can match";
+}
+
+void tst_Emulator::brokenManifest()
+{
+    QFETCH(QByteArray, manifest);
+    QFETCH(QString, problem);
+    const QString folder = path(QStringLiteral("manifest-") + QTest::currentDataTag());
+    QVERIFY(QDir().mkpath(folder));
+    QFile::remove(folder + "/Q71Device.so");
+    QVERIFY(QFile::copy(QStringLiteral(Q71_PLUGIN_FILE), folder + "/Q71Device.so"));
+    QVERIFY(writeFile(folder + "/Device_Manifest.xml", manifest));
+    const cToolRun run = runHost({"--json", "--plugin", folder + "/Q71Device.so", "-"}, "plug hid\n");
+    QCOMPARE(run.exitCode, 0);
+    // The plugin turns every transport down in silence; the emulator says why, before it loads.
+    const QList<QJsonObject> trace = events(run.out);
+    const QJsonObject warning = ofKind(trace, TraceKind::Log).value(0);
+    QCOMPARE(warning.value(QStringLiteral("level")).toString(), QStringLiteral("warning"));
+    const QRegularExpression expected(QLatin1Char('^')
+                                      + QRegularExpression::escape(folder + "/Device_Manifest.xml:") + problem
+                                      + QLatin1Char('$'));
+    QVERIFY2(expected.match(warning.value(QStringLiteral("message")).toString()).hasMatch(),
+             qPrintable(warning.value(QStringLiteral("message")).toString()));
+    QCOMPARE(ofKind(trace, TraceKind::CreateDevice).value(0).value(QStringLiteral("result")).toBool(), false);
+    QVERIFY(trace.constLast().value(QStringLiteral("warnings")).toInt() >= 1);
+}
+
+void tst_Emulator::outputErrors()
+{
+    // Standard output that takes nothing fails the run, with one line to say so.
+    QProcess process;
+    process.setStandardOutputFile(QStringLiteral("/dev/full"));
+    process.start(QStringLiteral(Q71_HOST_PROGRAM), {"--json"});
+    QVERIFY(process.waitForFinished(240000));
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).count(QLatin1Char('\n')), 1);
+}
+
+void tst_Emulator::localeSpellings()
+{
+    // A locale named with an underscore is the one named with a hyphen.
+    const QByteArray info("plug\ninfo\n");
+    QCOMPARE(runHost({"--json", "--locale", "ja_JP", "-"}, info).out,
+             runHost({"--json", "--locale", "ja-JP", "-"}, info).out);
 }
 
 void tst_Emulator::realtimeClock()

@@ -57,6 +57,9 @@ void tst_ScenarioParser::malformedLine_data()
         << QByteArray("mic volume 2") << "demo.q71:1: mic: expected 'mic', 'mic light N' or 'mic notify N'";
     QTest::newRow("mic light not a number")
         << QByteArray("mic light two") << "demo.q71:1: mic light: 'two' is not a whole number";
+    QTest::newRow("mic notify past 32 bits")
+        << QByteArray("mic notify -2147483649")
+        << "demo.q71:1: mic notify: '-2147483649' is out of the 32-bit range (-2147483648 to 2147483647)";
     QTest::newRow("locale without name")
         << QByteArray("locale") << "demo.q71:1: locale: needs one locale name, e.g. ja-JP";
     QTest::newRow("completions unknown")

@@ -10,15 +10,19 @@ class tst_SimHidTransport : public QObject
 {
     Q_OBJECT
 private slots:
-    void readsReportsInArrivalOrder();
+    void deliversInArrivalOrderOnceStarted();
 };
 
-void tst_SimHidTransport::readsReportsInArrivalOrder()
+void tst_SimHidTransport::deliversInArrivalOrderOnceStarted()
 {
     const auto hid
         = qSharedPointerDynamicCast<cSimHidTransport>(cTransportFactory::headset(TransportKind::Hid));
     const QByteArray first = QByteArray::fromHex("0210110000");
     const QByteArray second = QByteArray::fromHex("0210000000");
+    // Nothing arrives before start(), as on a real transport.
+    QVERIFY(!hid->feedInput(first));
+    QCOMPARE(hid->pendingInput(), 0);
+    hid->start();
     hid->feedInput(first);
     hid->feedInput(second);
     QCOMPARE(hid->read(), first);
