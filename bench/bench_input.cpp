@@ -161,6 +161,8 @@ void keyReportsByHand(benchmark::State &state, bool transport)
                          device->deviceInfo()["profiler"]["category"].toString());
     const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(
         cTransportFactory::headset(TransportKind::Hid, g_handDecoderUnit));
+    // Started as the headset's own is: a transport delivers no input before.
+    hid->start();
     decoder.listen(hid);
     const QByteArray reports[2] = {cBenchHost::keyPressReport(), cBenchHost::keyReleaseReport()};
     int next = 0;

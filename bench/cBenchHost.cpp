@@ -1,5 +1,6 @@
 #include "cBenchHost.h"
 
+#include "cDeviceManager.h"
 #include "cHost.h"
 #include "cSimBus.h"
 #include "cSimHidTransport.h"
@@ -46,8 +47,9 @@ bool cBenchHost::attach(int count, bool fresh)
     if (fresh || count != m_attached) {
         m_bus->unplugAll();
         m_attached = 0;
+        // Started, as the host starts complete devices: a transport delivers no input before.
         for (int unit = 1; unit <= count; ++unit) {
-            if (!plug(unit))
+            if (!m_host->deviceManager()->startDevice(plug(unit)))
                 return false;
             m_attached = unit;
         }
