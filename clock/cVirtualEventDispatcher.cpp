@@ -1,11 +1,17 @@
 #include "cVirtualEventDispatcher.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QSocketNotifier>
 #include <QTimerEvent>
 
 #include <algorithm>
 #include <climits>
+
+namespace {
+// The dispatcher's own warnings, apart from the host's and the plugin's.
+Q_LOGGING_CATEGORY(lcClock, "q71.clock")
+} // namespace
 
 cVirtualEventDispatcher::cVirtualEventDispatcher(QObject *parent)
     : QAbstractEventDispatcher(parent)
@@ -64,8 +70,8 @@ void cVirtualEventDispatcher::flush() { }
 
 void cVirtualEventDispatcher::registerSocketNotifier(QSocketNotifier *notifier)
 {
-    qWarning("cVirtualEventDispatcher: socket %lld never becomes ready in virtual time",
-             static_cast<long long>(notifier->socket()));
+    qCWarning(lcClock, "cVirtualEventDispatcher: socket %lld never becomes ready in virtual time",
+              static_cast<long long>(notifier->socket()));
 }
 
 void cVirtualEventDispatcher::unregisterSocketNotifier(QSocketNotifier *) { }
