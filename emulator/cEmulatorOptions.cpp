@@ -112,7 +112,8 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     if (parser.isSet(QStringLiteral("replay-device")) && !parser.isSet(QStringLiteral("replay")))
         return refuse(QStringLiteral("--replay-device needs --replay"));
     if (parser.isSet(QStringLiteral("live")) && parser.isSet(QStringLiteral("replay")))
-        return refuse(QStringLiteral("--replay cannot be used with --live: the headsets send their own input"));
+        return refuse(
+            QStringLiteral("--replay cannot be used with --live: the headsets send their own input"));
 
     scenario = positional.value(0);
     hasScenario = !positional.isEmpty();

@@ -13,8 +13,8 @@
 #include "cProfilerEventReceiver.h"
 #include "cSimBus.h"
 #include "cTrace.h"
-#include "cTransportObserver.h"
 #include "cTransportFactory.h"
+#include "cTransportObserver.h"
 
 #include <QJsonArray>
 
@@ -460,10 +460,11 @@ void cScenarioRunner::watchBus(ITransportBus *bus)
                 {QStringLiteral("uid"), transport->info()["uid"].toString()}},
                0);
     };
-    connect(bus, &ITransportBus::transportAdded, this, [this, announce](const cAbstractTransportPtr &transport) {
-        watch(transport);
-        announce(TraceKind::Plug, transport);
-    });
+    connect(bus, &ITransportBus::transportAdded, this,
+            [this, announce](const cAbstractTransportPtr &transport) {
+                watch(transport);
+                announce(TraceKind::Plug, transport);
+            });
     connect(bus, &ITransportBus::transportRemoved, this,
             [announce](const cAbstractTransportPtr &transport) { announce(TraceKind::Unplug, transport); });
 }

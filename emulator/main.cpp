@@ -274,7 +274,8 @@ int main(int argc, char *argv[])
     cScenario scenario;
     QString title;
     if (options.live && !cLiveRun::isAvailable())
-        return fail(QStringLiteral("--live needs the Linux bus, and this q71-host was built without libudev"));
+        return fail(
+            QStringLiteral("--live needs the Linux bus, and this q71-host was built without libudev"));
     if (const int status = loadScenario(options, &scenario, &title))
         return status;
     cPluginStage stage;

@@ -77,7 +77,8 @@ void tst_HostProcess::ownManifest()
     // are refused, and the plugin's own manifest beside it is left alone.
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QFile shipped(QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
+    QFile shipped(
+        QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     const QByteArray original = shipped.readAll();
     QByteArray own = original;
@@ -88,15 +89,17 @@ void tst_HostProcess::ownManifest()
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
     file.close();
 
-    const cToolRun run = runTool(QStringLiteral(Q71_HOST_PROGRAM),
-                                 {"--json", "--manifest", manifest, "-"}, "plug hid:foreign hid\n");
+    const cToolRun run = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--json", "--manifest", manifest, "-"},
+                                 "plug hid:foreign hid\n");
     QCOMPARE(run.exitCode, 0);
-    QVERIFY(run.out.contains("{\"t\":0,\"ev\":\"createDevice\",\"transport\":\"hid\",\"result\":true,\"device\":1}\n"
-                             "{\"t\":0,\"ev\":\"validate\""));
+    QVERIFY(run.out.contains(
+        "{\"t\":0,\"ev\":\"createDevice\",\"transport\":\"hid\",\"result\":true,\"device\":1}\n"
+        "{\"t\":0,\"ev\":\"validate\""));
     QVERIFY(run.out.contains("\"ev\":\"addTransport\",\"transport\":\"hid\",\"result\":false,\"device\":1}\n"
                              "{\"t\":0,\"ev\":\"createDevice\",\"transport\":\"hid\",\"result\":false}"));
 
-    const cToolRun missing = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--manifest", dir.filePath("none.xml")});
+    const cToolRun missing
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--manifest", dir.filePath("none.xml")});
     QCOMPARE(missing.exitCode, 2);
     QVERIFY(missing.err.contains(QLatin1String("cannot read the manifest")));
 }
