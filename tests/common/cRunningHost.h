@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 
