@@ -3,6 +3,7 @@
 
 #include "cCaptureReader.h"
 #include "cRunningHost.h"
+#include "cToolRun.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -43,6 +44,7 @@ class tst_LiveHost : public QObject
 {
     Q_OBJECT
 private slots:
+    void refusesWhatOnlyTheSimulationCanDo();
     void hostsTheMachinesHeadsets();
 
 private:
@@ -87,6 +89,20 @@ void tst_LiveHost::loadScript(const char *node)
     GError *error = nullptr;
     QVERIFY2(umockdev_testbed_load_script(m_testbed, node, Q71_LINUX_TEST_DATA "/q71-setup.script", &error),
              error ? error->message : "");
+}
+
+void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
+{
+    const QString program = QStringLiteral(Q71_HOST_PROGRAM);
+    const cToolRun scenario
+        = runTool(program, {"--live", "-"}, "info\nplug\nwait 1s\ninput 01\nservice audio down\n");
+    QCOMPARE(scenario.exitCode, 2);
+    QCOMPARE(scenario.out, QByteArray());
+    QCOMPARE(scenario.err,
+             QStringLiteral("<stdin>:2: plug cannot be used with --live\n"
+                            "<stdin>:4: input cannot be used with --live\n"
+                            "<stdin>:5: service cannot be used with --live\n"));
+    QCOMPARE(runTool(program, {"--live", "--replay", "any.pcap"}).exitCode, 2);
 }
 
 void tst_LiveHost::hostsTheMachinesHeadsets()
