@@ -66,6 +66,12 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("FILE")},
         {QStringLiteral("replay-device"), QStringLiteral("The device of the capture to replay."),
          QStringLiteral("BUS.ADDRESS")},
+        {QStringLiteral("live"),
+         QStringLiteral("Host the machine's own headsets (Linux) on the wall clock; with no SCENARIO, until\n"
+                        "SIGINT or SIGTERM.")},
+        {QStringLiteral("manifest"),
+         QStringLiteral("The device manifest to load the plugin with, instead of the one beside it."),
+         QStringLiteral("FILE")},
     };
 }
 
@@ -89,7 +95,7 @@ bool checkLocale(QString *name, QString *error)
 bool cEmulatorOptions::realtimeIn(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--realtime") == 0)
+        if (std::strcmp(argv[i], "--realtime") == 0 || std::strcmp(argv[i], "--live") == 0)
             return true;
     }
     return false;
@@ -125,6 +131,9 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
         return refuse(QStringLiteral("the scenario path is empty (no SCENARIO runs the built-in demo)"));
     if (parser.isSet(QStringLiteral("quiet")) && parser.isSet(QStringLiteral("verbose")))
         return refuse(QStringLiteral("--quiet and --verbose ask for opposite things: give one of them"));
+    if (parser.isSet(QStringLiteral("live")) && parser.isSet(QStringLiteral("replay")))
+        return refuse(
+            QStringLiteral("--replay cannot be used with --live: the headsets send their own input"));
 
     scenario = positional.value(0);
     hasScenario = !positional.isEmpty();
@@ -142,6 +151,9 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     hasReplay = parser.isSet(QStringLiteral("replay"));
     replayFile = parser.value(QStringLiteral("replay"));
     replayDevice = parser.value(QStringLiteral("replay-device"));
+    live = parser.isSet(QStringLiteral("live"));
+    hasManifest = parser.isSet(QStringLiteral("manifest"));
+    manifestFile = parser.value(QStringLiteral("manifest"));
     return checkCollisions(error);
 }
 

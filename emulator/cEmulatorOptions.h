@@ -18,9 +18,13 @@ struct cEmulatorOptions
     QString replayFile;
     bool hasReplay = false;
     QString replayDevice;
+    bool live = false;
+    QString manifestFile;
+    bool hasManifest = false;
 
     // The event dispatcher must be chosen before the application object exists, and the parser
-    // needs that object: --realtime alone is looked for in the raw arguments.
+    // needs that object: --realtime and --live (which runs on the wall clock) alone are looked
+    // for in the raw arguments.
     static bool realtimeIn(int argc, char *argv[]);
 
     // False, with the one line to tell the user in `error`, for a command line that cannot run.

@@ -1,6 +1,7 @@
 #include "cScenarioRunner.h"
 
 #include "IAbstractDevice.h"
+#include "ITransportBus.h"
 #include "NexaroHost.h"
 #include "ReportMeaning.h"
 #include "cAudioDeviceMgrService.h"
@@ -10,11 +11,10 @@
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
 #include "cProfilerEventReceiver.h"
-#include "cSimAudioCaptureTransport.h"
-#include "cSimAudioRenderTransport.h"
 #include "cSimBus.h"
 #include "cTrace.h"
 #include "cTransportFactory.h"
+#include "cTransportObserver.h"
 
 #include <QJsonArray>
 
@@ -126,8 +126,11 @@ qint64 cScenarioRunner::replayLengthMs() const
 
 void cScenarioRunner::run(const cScenario &scenario)
 {
-    for (const cScenarioCommand &command : scenario.commands)
+    for (const cScenarioCommand &command : scenario.commands) {
+        if (m_stopRequested && m_stopRequested())
+            break;
         execute(command);
+    }
 
     if (m_replay.isEmpty())
         return;
@@ -428,29 +431,46 @@ void cScenarioRunner::onReplayTimer()
 
 void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
 {
-    IAbstractTransport *raw = transport.data();
-    const auto running = [this, raw](bool on) {
+    const auto *observer = new cTransportObserver(transport.data());
+    connect(observer, &cTransportObserver::runningChanged, this, [this](IAbstractTransport *raw, bool on) {
         record(TraceKind::Transport,
                {{QStringLiteral("transport"), TransportKind::nameOf(raw)},
                 {QStringLiteral("op"), on ? QStringLiteral("start") : QStringLiteral("stop")}},
                numberHolding(raw));
+    });
+    connect(observer, &cTransportObserver::written, this,
+            [this](IAbstractTransport *raw, const QByteArray &report, int cookie) {
+                record(TraceKind::HidWrite,
+                       {{QStringLiteral("report"), ReportMeaning::hex(report)},
+                        {QStringLiteral("cookie"), cookie}},
+                       numberHolding(raw));
+            });
+    connect(observer, &cTransportObserver::writeComplete, this, [this](IAbstractTransport *raw, int cookie) {
+        record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
+    });
+    // A simulated headset's input is recorded as the scenario feeds it; a real one's as it arrives.
+    connect(observer, &cTransportObserver::received, this,
+            [this](IAbstractTransport *raw, const QByteArray &report) {
+                record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}},
+                       numberHolding(raw));
+            });
+}
+
+void cScenarioRunner::watchBus(ITransportBus *bus)
+{
+    const auto announce = [this](TraceKind::TraceKind_t kind, const cAbstractTransportPtr &transport) {
+        record(kind,
+               {{QStringLiteral("transport"), TransportKind::nameOf(transport.data())},
+                {QStringLiteral("uid"), transport->info()["uid"].toString()}},
+               0);
     };
-    if (auto *hid = dynamic_cast<cSimHidTransport *>(raw)) {
-        connect(hid, &cSimHidTransport::runningChanged, this, running);
-        connect(hid, &cSimHidTransport::written, this, [this, raw](const QByteArray &report, int cookie) {
-            record(
-                TraceKind::HidWrite,
-                {{QStringLiteral("report"), ReportMeaning::hex(report)}, {QStringLiteral("cookie"), cookie}},
-                numberHolding(raw));
-        });
-        connect(hid, &cSimHidTransport::writeComplete, this, [this, raw](int cookie) {
-            record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
-        });
-    } else if (auto *render = dynamic_cast<cSimAudioRenderTransport *>(raw)) {
-        connect(render, &cSimAudioRenderTransport::runningChanged, this, running);
-    } else if (auto *capture = dynamic_cast<cSimAudioCaptureTransport *>(raw)) {
-        connect(capture, &cSimAudioCaptureTransport::runningChanged, this, running);
-    }
+    connect(bus, &ITransportBus::transportAdded, this,
+            [this, announce](const cAbstractTransportPtr &transport) {
+                watch(transport);
+                announce(TraceKind::Plug, transport);
+            });
+    connect(bus, &ITransportBus::transportRemoved, this,
+            [announce](const cAbstractTransportPtr &transport) { announce(TraceKind::Unplug, transport); });
 }
 
 cAbstractTransportPtr cScenarioRunner::plugged(const cTransportChoice &choice) const

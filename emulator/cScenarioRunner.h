@@ -10,8 +10,11 @@
 #include <QTimer>
 #include <QVector>
 
+#include <functional>
+
 class IAbstractDevice;
 class IAbstractTransport;
+class ITransportBus;
 class cClock;
 class cHost;
 class cSimBus;
@@ -45,6 +48,12 @@ public:
     void setReplay(const QVector<cReplayedReport> &reports, const QString &source);
     // The last of the replayed reports, in milliseconds after the first one.
     qint64 replayLengthMs() const;
+
+    // Transports that appear on `bus` and go from it are traced and watched as plugged ones are.
+    // Call it before the host attaches the bus, so that a transport shows before what it causes.
+    void watchBus(ITransportBus *bus);
+    // Asked before each command: true ends the run there (a signal asked the program to stop).
+    void setStopRequested(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
     void run(const cScenario &scenario);
 
@@ -105,4 +114,5 @@ private:
     int m_replayNext = 0;
     qint64 m_replayBaseMs = -1;
     QTimer m_replayTimer;
+    std::function<bool()> m_stopRequested;
 };

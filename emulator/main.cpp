@@ -7,11 +7,14 @@
 #include "cEmulatorOptions.h"
 #include "cHost.h"
 #include "cJsonLinesSink.h"
+#include "cLiveRun.h"
 #include "cLogCapture.h"
 #include "cPcapSink.h"
+#include "cPluginStage.h"
 #include "cScenarioParser.h"
 #include "cScenarioRunner.h"
 #include "cServiceCallTracer.h"
+#include "cSignalStop.h"
 #include "cSimBus.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
@@ -138,6 +141,10 @@ int loadScenario(const cEmulatorOptions &options, cScenario *scenario, QString *
         *title = QStringLiteral("replay of %1").arg(options.replayFile);
         return 0;
     }
+    if (!options.hasScenario && options.live) {
+        *title = QStringLiteral("the machine's headsets until stopped");
+        return 0;
+    }
     QByteArray text;
     QString source;
     QString error;
@@ -151,17 +158,11 @@ int loadScenario(const cEmulatorOptions &options, cScenario *scenario, QString *
     }
     *scenario = parser.scenario();
     *title = options.hasScenario ? source : QStringLiteral("the built-in demo");
-    return 0;
-}
-
-bool checkPlugin(const QString &pluginFile, QString *error)
-{
-    const QFileInfo plugin(pluginFile);
-    if (!plugin.isFile())
-        *error = QStringLiteral("no plugin at %1 (give one with --plugin PATH)").arg(pluginFile);
-    else if (!QFileInfo(plugin.dir().filePath(QLatin1String(g_manifest))).isFile())
-        *error = QStringLiteral("no %1 beside the plugin %2").arg(QLatin1String(g_manifest), pluginFile);
-    return error->isEmpty();
+    // A live run refuses what it cannot do before anything of it happens, as a malformed line.
+    const QStringList refusals = options.live ? cLiveRun::refusals(*scenario) : QStringList();
+    for (const QString &line : refusals)
+        std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+    return refusals.isEmpty() ? 0 : g_exitFailure;
 }
 
 bool openSinks(const cEmulatorOptions &options, const QString &title, const cClock &clock, QIODevice *out,
@@ -187,9 +188,10 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
 }
 
 // Loads the plugin and plays the scenario, every Qt message of the time going into the trace.
-// 0, or the exit code of a plugin that did not load.
+// 0, the exit code of a plugin that did not load, or that of a run a signal stopped. A live run,
+// and one a signal stopped, end as if every transport were unplugged, traced.
 int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureReader &capture, cHost &host,
-         cSimBus &bus, cClock &clock, cTrace &trace)
+         cSimBus &bus, cLiveRun *live, cClock &clock, cTrace &trace)
 {
     cLogCapture log(trace, options.verbose);
     QScopedPointer<cServiceCallTracer> serviceTracer;
@@ -204,18 +206,29 @@ int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureRead
         return fail(host.pluginError());
 
     cScenarioRunner runner(host, bus, clock, trace);
+    runner.setStopRequested([] { return cSignalStop::caughtSignal() != 0; });
+    if (live)
+        live->begin(host, runner);
     if (options.hasReplay) {
         runner.setReplay(capture.reports(), QFileInfo(options.replayFile).fileName());
         if (!options.hasScenario)
             scenario = replayScenario(runner.replayLengthMs());
     }
     runner.run(scenario);
+    // The signal's notifier ends the event loop.
+    if (live && !options.hasScenario && cSignalStop::caughtSignal() == 0)
+        QCoreApplication::exec();
+    const int signal = cSignalStop::caughtSignal();
+    if (live || signal != 0)
+        host.deviceManager()->clear();
     trace.finish();
-    return 0;
+    return signal != 0 ? cSignalStop::exitCode(signal) : 0;
 }
 
-int run(const cEmulatorOptions &options, const cScenario &scenario, const QString &title,
-        const cCaptureReader &capture)
+// The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
+// put it.
+int run(const cEmulatorOptions &options, const QString &pluginFile, const cScenario &scenario,
+        const QString &title, const cCaptureReader &capture)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -226,6 +239,10 @@ int run(const cEmulatorOptions &options, const cScenario &scenario, const QStrin
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);
     cClock clock;
+    // A signal ends every loop the run is in (the wall clock's waits are event loops); on the
+    // virtual clock the runner sees it before its next command.
+    cSignalStop signalStop(!clock.isVirtual());
+    QObject::connect(&signalStop, &cSignalStop::caught, [] { QCoreApplication::exit(); });
     cTrace trace(clock);
     cSinks sinks;
     QString error;
@@ -235,14 +252,19 @@ int run(const cEmulatorOptions &options, const cScenario &scenario, const QStrin
     if (sinks.pcap)
         trace.addSink(sinks.pcap.data());
 
-    // The bus outlives the host, which takes every transport back from the devices as it goes.
+    // The buses outlive the host, which takes every transport back from the devices as it goes.
+    // A live run's simulated bus stays empty: it refuses the commands that would use it.
     cSimBus bus;
+    QScopedPointer<cLiveRun> live(options.live ? new cLiveRun : nullptr);
     cHost host;
     host.attachBus(&bus);
-    int status = play(options, scenario, capture, host, bus, clock, trace);
-    if (status == 0 && !sinks.close(&error))
+    cEmulatorOptions loading = options;
+    loading.pluginFile = pluginFile;
+    int status = play(loading, scenario, capture, host, bus, live.data(), clock, trace);
+    // A run a signal stopped keeps its exit code (130, 143) unless its output was lost too.
+    if (status != g_exitFailure && !sinks.close(&error))
         status = failOutput(error);
-    if (status == 0 && (!out.flush() || std::fflush(stdout) != 0 || std::ferror(stdout)))
+    if (status != g_exitFailure && (!out.flush() || std::fflush(stdout) != 0 || std::ferror(stdout)))
         status = failOutput(QStringLiteral("cannot write to standard output: %1")
                                 .arg(out.error() != QFileDevice::NoError
                                          ? out.errorString()
@@ -275,9 +297,13 @@ int main(int argc, char *argv[])
         return fail(error);
     cScenario scenario;
     QString title;
+    if (options.live && !cLiveRun::isAvailable())
+        return fail(
+            QStringLiteral("--live needs the Linux bus, and this q71-host was built without libudev"));
     if (const int status = loadScenario(options, &scenario, &title))
         return status;
-    if (!checkPlugin(options.pluginFile, &error))
+    cPluginStage stage;
+    if (!stage.prepare(options.pluginFile, options.manifestFile, &error))
         return fail(error);
-    return run(options, scenario, title, capture);
+    return run(options, stage.pluginFile(), scenario, title, capture);
 }

@@ -19,4 +19,10 @@ public:
     cEqualizerModelPtr getSimpleEqualizerModel() override { return cEqualizerModelPtr(); }
     cEqualizerModelPtr getAdvancedEqualizerModel() override { return cEqualizerModelPtr(); }
     cEqualizerModelPtr getAdvancedEnggEqualizerModel() override { return cEqualizerModelPtr(); }
+
+signals:
+    void runningChanged(bool running);
+
+protected:
+    void notifyRunning(bool running) override { emit runningChanged(running); }
 };

@@ -118,6 +118,7 @@ void cHidrawTransport::onReadable()
             return;
         }
         m_input.append(QByteArray(buffer, int(count)));
+        emit received(m_input.constLast());
         emit readyRead();
     }
 }
@@ -127,6 +128,7 @@ void cHidrawTransport::write(int cookie, const QByteArray &outputReport)
     // Closed: never opened, stopped, or failed, which was reported once already.
     if (m_fd < 0)
         return;
+    emit written(outputReport, cookie);
     m_pending.append({cookie, outputReport});
     // With reports already pending, the node is busy and the write notifier drains them in order.
     if (m_pending.size() == 1)

@@ -12,8 +12,16 @@ template<class Interface> class cLinuxTransportBase : public Interface
 {
 public:
     const cJsonValue &info() override { return m_info; }
-    void start() override { m_started = true; }
-    void stop() override { m_started = false; }
+    void start() override
+    {
+        m_started = true;
+        notifyRunning(true);
+    }
+    void stop() override
+    {
+        m_started = false;
+        notifyRunning(false);
+    }
     bool started() override { return m_started; }
 
     QByteArray read() override { return QByteArray(); }
@@ -28,6 +36,8 @@ protected:
     explicit cLinuxTransportBase(const cJsonValue &info)
         : m_info(info)
     { }
+    // Each concrete class announces its running state with a signal of its own, for a trace.
+    virtual void notifyRunning(bool) { }
 
 private:
     cJsonValue m_info;

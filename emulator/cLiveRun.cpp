@@ -1,0 +1,59 @@
+#include "cLiveRun.h"
+
+#include "cHost.h"
+#include "cScenarioRunner.h"
+#ifdef Q71_HAVE_LINUX_BUS
+#include "cLinuxBus.h"
+#endif
+
+cLiveRun::cLiveRun() = default;
+
+cLiveRun::~cLiveRun() = default;
+
+bool cLiveRun::isAvailable()
+{
+#ifdef Q71_HAVE_LINUX_BUS
+    return true;
+#else
+    return false;
+#endif
+}
+
+QStringList cLiveRun::refusals(const cScenario &scenario)
+{
+    QStringList lines;
+    for (const cScenarioCommand &command : scenario.commands) {
+        switch (command.kind) {
+        case cScenarioCommand::Plug:
+        case cScenarioCommand::Unplug:
+        case cScenarioCommand::Input:
+        case cScenarioCommand::Latency:
+        case cScenarioCommand::Completions:
+        case cScenarioCommand::Service:
+            lines << QStringLiteral("%1:%2: %3 cannot be used with --live")
+                         .arg(scenario.source)
+                         .arg(command.line)
+                         .arg(command.keyword());
+            break;
+        default:
+            break;
+        }
+    }
+    return lines;
+}
+
+bool cLiveRun::begin(cHost &host, cScenarioRunner &runner)
+{
+#ifdef Q71_HAVE_LINUX_BUS
+    auto *bus = new cLinuxBus;
+    m_bus.reset(bus);
+    runner.watchBus(bus);
+    host.deviceManager()->setAutoStart(true);
+    host.attachBus(bus);
+    return bus->start();
+#else
+    Q_UNUSED(host);
+    Q_UNUSED(runner);
+    return false;
+#endif
+}

@@ -1,0 +1,34 @@
+#pragma once
+#include "cScenario.h"
+
+#include <QScopedPointer>
+#include <QStringList>
+
+class ITransportBus;
+class cHost;
+class cScenarioRunner;
+
+// A run with the machine's own headsets (q71-host --live): their transports come from the Linux
+// bus, on the wall clock, and the host starts each device as soon as it is complete, as the host
+// application does. Only the commands that ask the host for something make sense then; the
+// scenario's own headset (plug, unplug, input) and the faults it simulates do not.
+//
+// The object holds the bus, which must outlive the host that is given it.
+class cLiveRun
+{
+public:
+    cLiveRun();
+    ~cLiveRun();
+
+    // False where the program was built without libudev.
+    static bool isAvailable();
+    // One "FILE:LINE: ... cannot be used with --live" line for each command a live run refuses.
+    static QStringList refusals(const cScenario &scenario);
+
+    // Puts the machine's devices on `host`, each transport traced by `runner` before the host
+    // sees it. False when udev cannot be listened to (what is plugged now is there all the same).
+    bool begin(cHost &host, cScenarioRunner &runner);
+
+private:
+    QScopedPointer<ITransportBus> m_bus;
+};

@@ -1,0 +1,34 @@
+#pragma once
+#include <QObject>
+
+class QSocketNotifier;
+
+// Turns SIGINT and SIGTERM into a clean end of the run: the handler only records the signal and
+// writes its number to a pipe (the self-pipe way, as nothing but async-signal-safe calls may run
+// in a handler); the pipe is read on the event loop, which caught() is then emitted from.
+//
+// On a virtual clock no socket is ever watched: a run there checks caughtSignal() between its
+// steps instead. A second signal of the same kind ends the process as it would have without this
+// class, so that a run stuck in its teardown can still be stopped.
+class cSignalStop : public QObject
+{
+    Q_OBJECT
+public:
+    // One a process. `watchPipe` false on a virtual clock.
+    explicit cSignalStop(bool watchPipe, QObject *parent = nullptr);
+    ~cSignalStop() override;
+
+    // The first signal caught, or 0.
+    static int caughtSignal();
+    // The exit code of a run stopped by `signal`, as a shell reports it: 130 for SIGINT, 143 for
+    // SIGTERM.
+    static int exitCode(int signal) { return 128 + signal; }
+
+signals:
+    void caught(int signal);
+
+private:
+    void onReadable();
+
+    QSocketNotifier *m_notifier = nullptr;
+};

@@ -1,0 +1,81 @@
+#pragma once
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QProcess>
+#include <QtTest>
+
+#include <algorithm>
+#include <csignal>
+#include <functional>
+
+// q71-host --json running under a test and read as it writes, for runs that end when a signal
+// stops them: the test waits for an event in the trace, never for a fixed time.
+class cRunningHost
+{
+public:
+    using Match = std::function<bool(const QJsonObject &)>;
+
+    static Match kind(const char *name)
+    {
+        return [name](const QJsonObject &event) {
+            return event.value(QStringLiteral("ev")).toString() == QLatin1String(name);
+        };
+    }
+
+    bool start(const QString &program, const QStringList &arguments)
+    {
+        m_process.start(program, arguments);
+        return m_process.waitForStarted(60000);
+    }
+
+    // True once an event that `match` accepts has arrived, at most after `timeoutMs`.
+    bool waitFor(const Match &match, int timeoutMs = 60000)
+    {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (;;) {
+            read();
+            if (std::any_of(m_events.cbegin(), m_events.cend(), match))
+                return true;
+            if (elapsed.hasExpired(timeoutMs) || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(100);
+        }
+    }
+
+    // Sends `signal` and waits for the end: the exit code, -1 for a crash or a hang.
+    int stop(int signal)
+    {
+        ::kill(m_process.processId(), signal);
+        const bool ended = m_process.waitForFinished(120000);
+        read();
+        m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
+        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+    }
+
+    QList<QJsonObject> events() const { return m_events; }
+    QList<QJsonObject> events(const Match &match) const
+    {
+        QList<QJsonObject> matching;
+        std::copy_if(m_events.cbegin(), m_events.cend(), std::back_inserter(matching), match);
+        return matching;
+    }
+    QString errorOutput() const { return m_error; }
+
+private:
+    void read()
+    {
+        m_pending += m_process.readAllStandardOutput();
+        int end = 0;
+        while ((end = m_pending.indexOf('\n')) >= 0) {
+            m_events << QJsonDocument::fromJson(m_pending.left(end)).object();
+            m_pending.remove(0, end + 1);
+        }
+    }
+
+    QProcess m_process;
+    QByteArray m_pending;
+    QList<QJsonObject> m_events;
+    QString m_error;
+};

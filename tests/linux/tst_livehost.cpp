@@ -1,0 +1,184 @@
+// GLib's headers name struct members "signals"; they come before Qt defines that word.
+#include <umockdev.h>
+
+#include "cCaptureReader.h"
+#include "cRunningHost.h"
+#include "cToolRun.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray description(const char *name, int number = 0)
+{
+    QFile file(QStringLiteral(Q71_LINUX_TEST_DATA "/") + QLatin1String(name));
+    QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    // The headset plugged in again gets other node names: umockdev cannot give a used node's name
+    // to a new one (see tst_linuxbus).
+    if (number > 0)
+        text.replace(QLatin1String("hidraw0"), QStringLiteral("hidraw%1").arg(number))
+            .replace(QRegularExpression(QStringLiteral("(?<=card|controlC|pcmC)1(?!\\d)")),
+                     QString::number(number));
+    return text.toUtf8();
+}
+
+cRunningHost::Match matching(const char *kind, const char *field, const QJsonValue &value)
+{
+    return [=](const QJsonObject &event) {
+        return cRunningHost::kind(kind)(event) && event.value(QLatin1String(field)) == value;
+    };
+}
+
+} // namespace
+
+// q71-host --live as a user runs it, against a udev tree, device nodes and HID traffic faked by
+// umockdev from this process (the program inherits the testbed through the environment). The
+// script and input limits are those of tst_linuxbus: the setup is scripted, further input reports
+// are written one at a time, each once the trace shows the previous one.
+class tst_LiveHost : public QObject
+{
+    Q_OBJECT
+private slots:
+    void refusesWhatOnlyTheSimulationCanDo();
+    void hostsTheMachinesHeadsets();
+
+private:
+    void plug(const QByteArray &description);
+    void unplug(const QByteArray &description);
+    void loadScript(const char *node);
+    void input(cRunningHost &host, const char *node, const char *hex, const cRunningHost::Match &heard);
+
+    UMockdevTestbed *m_testbed = nullptr;
+};
+
+void tst_LiveHost::plug(const QByteArray &description)
+{
+    GError *error = nullptr;
+    QVERIFY2(umockdev_testbed_add_from_string(m_testbed, description.constData(), &error),
+             error ? error->message : "");
+}
+
+void tst_LiveHost::unplug(const QByteArray &description)
+{
+    const QList<QByteArray> lines = description.split('\n');
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (!line->startsWith("P: "))
+            continue;
+        const QByteArray syspath = "/sys" + line->mid(3);
+        umockdev_testbed_uevent(m_testbed, syspath.constData(), "remove");
+        umockdev_testbed_remove_device(m_testbed, syspath.constData());
+    }
+}
+
+void tst_LiveHost::input(cRunningHost &host, const char *node, const char *hex,
+                         const cRunningHost::Match &heard)
+{
+    const QByteArray report = QByteArray::fromHex(hex);
+    QCOMPARE(::write(umockdev_testbed_get_dev_fd(m_testbed, node), report.constData(), size_t(report.size())),
+             ssize_t(report.size()));
+    QVERIFY2(host.waitFor(heard), hex);
+}
+
+void tst_LiveHost::loadScript(const char *node)
+{
+    GError *error = nullptr;
+    QVERIFY2(umockdev_testbed_load_script(m_testbed, node, Q71_LINUX_TEST_DATA "/q71-setup.script", &error),
+             error ? error->message : "");
+}
+
+void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
+{
+    const QString program = QStringLiteral(Q71_HOST_PROGRAM);
+    const cToolRun scenario
+        = runTool(program, {"--live", "-"}, "info\nplug\nwait 1s\ninput 01\nservice audio down\n");
+    QCOMPARE(scenario.exitCode, 2);
+    QCOMPARE(scenario.out, QByteArray());
+    QCOMPARE(scenario.err,
+             QStringLiteral("<stdin>:2: plug cannot be used with --live\n"
+                            "<stdin>:4: input cannot be used with --live\n"
+                            "<stdin>:5: service cannot be used with --live\n"));
+    QCOMPARE(runTool(program, {"--live", "--replay", "any.pcap"}).exitCode, 2);
+}
+
+void tst_LiveHost::hostsTheMachinesHeadsets()
+{
+    QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
+    m_testbed = umockdev_testbed_new();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString capture = dir.filePath(QStringLiteral("live.pcap"));
+    plug(description("foreign-device.umockdev"));
+    const QByteArray first = description("q71-headset.umockdev");
+    plug(first);
+    loadScript("/dev/hidraw0");
+
+    cRunningHost host;
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       {"--live", "--json", "--pcap", capture, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    // Set up with the demo's reports at its pace (the script checks the bytes), then heard.
+    QVERIFY2(host.waitFor(matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
+    input(host, "/dev/hidraw0", "0210110000", matching("event", "name", QStringLiteral("GKeyPressed")));
+    input(host, "/dev/hidraw0", "0210000000", matching("event", "name", QStringLiteral("GKeyReleased")));
+    input(host, "/dev/hidraw0", "0100010000", matching("volume", "op", QStringLiteral("incVolume")));
+
+    // Pulled out and plugged in again: a new device, set up again.
+    unplug(first);
+    QVERIFY(host.waitFor(cRunningHost::kind("deviceRemoved")));
+    plug(description("q71-headset.umockdev", 3));
+    loadScript("/dev/hidraw3");
+    QVERIFY(host.waitFor(matching("dolby", "device", 2)));
+
+    // The node fails under the device (the PTY's far side closed, as a hidraw node ends once its
+    // device is gone): a warning, and the HID transport leaves the bus.
+    const int farSide = umockdev_testbed_get_dev_fd(m_testbed, "/dev/hidraw3");
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    QVERIFY(::dup2(null, farSide) == farSide);
+    ::close(null);
+    QVERIFY(host.waitFor([](const QJsonObject &event) {
+        return event.value(QStringLiteral("level")).toString() == QLatin1String("warning")
+            && event.value(QStringLiteral("message"))
+                   .toString()
+                   .startsWith(QLatin1String("HID transport /dev/hidraw3 failed, "));
+    }));
+    QVERIFY(host.waitFor(matching("unplug", "transport", QStringLiteral("hid"))));
+    QCOMPARE(host.stop(SIGTERM), 143);
+
+    for (int device : {1, 2}) {
+        const QList<QJsonObject> writes = host.events(matching("hid.write", "device", device));
+        QStringList reports;
+        for (int i = 0; i < writes.size(); ++i) {
+            reports << writes.at(i).value(QStringLiteral("report")).toString();
+            if (i > 0)
+                QVERIFY(writes.at(i).value(QStringLiteral("t")).toInt()
+                            - writes.at(i - 1).value(QStringLiteral("t")).toInt()
+                        >= 100);
+        }
+        QCOMPARE(reports,
+                 QStringList({"02 08 00 00 00", "02 10 11 00 00", "02 20 22 00 00", "02 40 33 00 00",
+                              "02 01 00 00 00"}));
+        // SIGTERM let go of what the device still held, as the unplugs did before it.
+        QCOMPARE(host.events(matching("removeTransport", "device", device)).size(), 3);
+    }
+    // The other product's three transports, refused; the headset made a device each time it came.
+    QCOMPARE(host.events(matching("createDevice", "result", false)).size(), 3);
+    QCOMPARE(host.events(matching("createDevice", "result", true)).size(), 2);
+    QCOMPARE(host.events().constLast().value(QStringLiteral("ev")).toString(), QStringLiteral("summary"));
+
+    cCaptureReader reader;
+    QVERIFY2(reader.read(capture), qPrintable(reader.errorString()));
+    QStringList captured;
+    for (const cReplayedReport &report : reader.reports())
+        captured << QString::fromLatin1(report.data.toHex(' ').toUpper());
+    QCOMPARE(captured,
+             QStringList(
+                 {"02 01 0B 00 00", "02 10 11 00 00", "02 10 00 00 00", "01 00 01 00 00", "02 01 0B 00 00"}));
+    g_object_unref(m_testbed);
+}
+
+QTEST_GUILESS_MAIN(tst_LiveHost)
+#include "tst_livehost.moc"
