@@ -7,6 +7,9 @@
 namespace {
 
 const qint64 g_longestMs = 24LL * 60 * 60 * 1000;
+// A scenario that is not one at all (a binary file given by mistake) would flood the terminal.
+const int g_shownErrors = 20;
+const int g_longestError = 200;
 
 bool parseTransport(const QString &word, cTransportChoice *choice)
 {
@@ -177,7 +180,7 @@ const struct
     {cScenarioCommand::Service, &parseServiceSwitch},
 };
 
-bool parseLine(const QStringList &words, cScenarioCommand *command, QString *why)
+bool parseWords(const QStringList &words, cScenarioCommand *command, QString *why)
 {
     const cLine line {words.first(), words.mid(1), command, why};
     for (const auto &entry : g_commands) {
@@ -193,30 +196,70 @@ bool parseLine(const QStringList &words, cScenarioCommand *command, QString *why
 
 bool cScenarioParser::parse(const QString &source, const QByteArray &text)
 {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     m_scenario = cScenario();
     m_scenario.source = source;
-    m_errors.clear();
-
-    const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'));
+    begin(source);
+    const QList<QByteArray> lines = text.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        const int comment = line.indexOf(QLatin1Char('#'));
-        if (comment >= 0)
-            line.truncate(comment);
-        const QStringList words = line.split(blanks, Qt::SkipEmptyParts);
-        if (words.isEmpty())
-            continue;
-
         cScenarioCommand command;
-        command.line = i + 1;
-        QString why;
-        if (parseLine(words, &command, &why))
+        if (parseLine(lines.at(i), i + 1, &command))
             m_scenario.commands.append(command);
-        else
-            m_errors.append(QStringLiteral("%1:%2: %3").arg(source).arg(i + 1).arg(why));
     }
-    return m_errors.isEmpty();
+    return m_errorCount == 0;
+}
+
+void cScenarioParser::begin(const QString &source)
+{
+    m_source = source;
+    m_errors.clear();
+    m_errorCount = 0;
+}
+
+bool cScenarioParser::parseLine(const QByteArray &bytes, int number, cScenarioCommand *command)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    // The length is given: a NUL byte is part of the line, not its end.
+    QString line = QString::fromUtf8(bytes.constData(), bytes.size());
+    const int comment = line.indexOf(QLatin1Char('#'));
+    if (comment >= 0)
+        line.truncate(comment);
+    const QStringList words = line.split(blanks, Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return false;
+
+    *command = cScenarioCommand();
+    command->line = number;
+    QString why;
+    if (parseWords(words, command, &why))
+        return true;
+    if (++m_errorCount <= g_shownErrors)
+        m_errors.append(
+            printable(QStringLiteral("%1:%2: %3").arg(m_source).arg(number).arg(why), g_longestError));
+    return false;
+}
+
+QStringList cScenarioParser::errors() const
+{
+    QStringList shown = m_errors;
+    if (m_errorCount > g_shownErrors)
+        shown.append(QStringLiteral("... and %1 more").arg(m_errorCount - g_shownErrors));
+    return shown;
+}
+
+QString cScenarioParser::printable(const QString &text, int longest)
+{
+    QString safe;
+    for (const QChar c : text) {
+        if (c.isPrint() || c.isSurrogate())
+            safe.append(c);
+        else if (c.unicode() < 0x100)
+            safe.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+        else
+            safe.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+        if (safe.size() > longest)
+            return safe.left(longest - 1) + QChar(0x2026);
+    }
+    return safe;
 }
 
 bool cScenarioParser::parseDuration(const QString &text, qint64 *ms, QString *why)
