@@ -225,6 +225,7 @@ void cScenarioRunner::plug(const cScenarioCommand &command)
         // Watched before it is offered, so that the trace sees the transport as its device does.
         watch(transport);
         record(TraceKind::Plug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
+        m_feedStale = true;
         m_bus.plugTransport(transport);
     }
 }
@@ -240,6 +241,7 @@ void cScenarioRunner::unplug(const cScenarioCommand &command)
             continue;
         }
         record(TraceKind::Unplug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
+        m_feedStale = true;
         m_bus.unplugTransport(transport);
     }
 }
@@ -388,11 +390,17 @@ bool cScenarioRunner::feed(const QByteArray &report)
 {
     // The headset talks through its own HID transport: unit 1's, or the second unit's when the
     // first is gone. Another product's transport never carries the headset's reports.
-    QSharedPointer<cSimHidTransport> hid;
-    for (int unit : {1, 2}) {
-        if (!hid)
-            hid = m_bus.hidTransport(unit);
+    // Looked up again only when the scenario plugged or unplugged something: a replay feeds
+    // millions of reports through the same transport.
+    if (m_feedStale) {
+        m_feedTarget.reset();
+        for (int unit : {1, 2}) {
+            if (!m_feedTarget)
+                m_feedTarget = m_bus.hidTransport(unit);
+        }
+        m_feedStale = false;
     }
+    const QSharedPointer<cSimHidTransport> hid = m_feedTarget;
     if (!hid)
         return false;
     record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}},

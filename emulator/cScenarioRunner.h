@@ -104,6 +104,9 @@ private:
     int m_nextDevice = 1;
     QHash<QString, int> m_audioDevices; // audio device uid -> device number
     int m_latencyMs = 1;
+    // The HID transport input reports go to, while no plug or unplug changed it.
+    QSharedPointer<cSimHidTransport> m_feedTarget;
+    bool m_feedStale = true;
     cSimHidTransport::CompletionMode m_completionMode = cSimHidTransport::CompleteOnce;
 
     cCaptureReader *m_replay = nullptr;
