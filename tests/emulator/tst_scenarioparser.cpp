@@ -132,7 +132,6 @@ void tst_ScenarioParser::errorLinesAreSafeForATerminal()
         text += "fly\n";
     cScenarioParser parser;
     QVERIFY(!parser.parse(QStringLiteral("x"), text));
-    QCOMPARE(parser.errorCount(), 27);
     const QStringList errors = parser.errors();
     QCOMPARE(errors.size(), 21);
     QCOMPARE(errors.at(0), QStringLiteral("x:1: unknown command 'beep\\x07'"));
