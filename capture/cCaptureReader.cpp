@@ -132,6 +132,7 @@ void cCaptureReader::clear()
     m_firstUsec = 0;
     m_lengthUsec = 0;
     m_stream.reset();
+    m_spool.reset();
 }
 
 bool cCaptureReader::parseDevice(const QString &text, int *bus, int *address)
@@ -168,6 +169,8 @@ bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
         return false;
     }
     m_fileName = fileName;
+    if (fileName == QLatin1String("-") && !spoolStandardInput())
+        return false;
     const cPcapHandle capture = open(fileName);
     if (capture && collect(capture.get()))
         return true;
@@ -215,8 +218,8 @@ cCaptureReader::cPcapHandle cCaptureReader::open(const QString &fileName)
 {
     m_packetNumber = 0;
     char message[PCAP_ERRBUF_SIZE] = {};
-    cPcapHandle capture(pcap_open_offline_with_tstamp_precision(QFile::encodeName(fileName).constData(),
-                                                                PCAP_TSTAMP_PRECISION_MICRO, message));
+    cPcapHandle capture(pcap_open_offline_with_tstamp_precision(
+        QFile::encodeName(pathOf(fileName)).constData(), PCAP_TSTAMP_PRECISION_MICRO, message));
     if (!capture) {
         m_error = QStringLiteral("cannot read capture %1: %2").arg(fileName, QString::fromLocal8Bit(message));
         return capture;
@@ -295,6 +298,30 @@ int cCaptureReader::readReport(pcap *capture, cReplayedReport *report)
         report->address = packet.address;
         return 1;
     }
+}
+
+bool cCaptureReader::spoolStandardInput()
+{
+    // Standard input cannot be read twice; its copy can.
+    QFile in;
+    m_spool.reset(new QTemporaryFile);
+    bool copied = in.open(stdin, QIODevice::ReadOnly) && m_spool->open();
+    while (copied) {
+        const QByteArray chunk = in.read(64 * 1024);
+        copied = in.error() == QFileDevice::NoError && m_spool->write(chunk) == chunk.size();
+        if (chunk.isEmpty())
+            break;
+    }
+    if (copied && m_spool->flush())
+        return true;
+    m_error = QStringLiteral("cannot read capture -: %1")
+                  .arg(in.error() != QFileDevice::NoError ? in.errorString() : m_spool->errorString());
+    return false;
+}
+
+QString cCaptureReader::pathOf(const QString &fileName) const
+{
+    return fileName == QLatin1String("-") && m_spool ? m_spool->fileName() : fileName;
 }
 
 bool cCaptureReader::counts(const cReplayedReport &report) const

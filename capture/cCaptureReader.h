@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QVector>
 
 #include <memory>
@@ -32,7 +33,8 @@ struct cReplayedReport
 class cCaptureReader
 {
 public:
-    // Reads the whole file. With a filter ("BUS.ADDRESS", e.g. "1.5") only that device's reports
+    // Reads the whole file ("-": standard input, kept in a temporary file for the second
+    // reading). With a filter ("BUS.ADDRESS", e.g. "1.5") only that device's reports
     // count, and a filter that names no device of the capture is an error. Without one the
     // reports of every device count: when devices() lists more than one, the caller asks for
     // a filter. False, with errorString(), for a file that is not a capture of these kinds, is cut
@@ -70,6 +72,9 @@ private:
     void clear();
     // Each sets errorString() when it fails.
     cPcapHandle open(const QString &fileName);
+    // The file libpcap reads for `fileName`: standard input's copy for "-".
+    bool spoolStandardInput();
+    QString pathOf(const QString &fileName) const;
     bool collect(pcap *capture);
     // 1 with the next input report of any device, 0 at the end of the file, -1 on an error.
     int readReport(pcap *capture, cReplayedReport *report);
@@ -85,5 +90,6 @@ private:
     qint64 m_firstUsec = 0;
     qint64 m_lengthUsec = 0;
     cPcapHandle m_stream;
+    std::unique_ptr<QTemporaryFile> m_spool;
     qint64 m_packetNumber = 0;
 };

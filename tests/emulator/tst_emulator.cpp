@@ -364,6 +364,13 @@ void tst_Emulator::replayKeepsGapsOfWeeks()
     const QList<QJsonObject> trace = events(run.out);
     QCOMPARE(timesOf(trace, TraceKind::HidInput), times);
     QVERIFY(ofKind(trace, TraceKind::Error).isEmpty());
+
+    // Standard input is read twice as well, through a copy.
+    QFile capture(path("weeks.pcap"));
+    QVERIFY(capture.open(QIODevice::ReadOnly));
+    QCOMPARE(
+        timesOf(events(runHost({"--json", "--replay", "-"}, capture.readAll()).out), TraceKind::HidInput),
+        times);
 }
 
 void tst_Emulator::unreadableScenarios()
