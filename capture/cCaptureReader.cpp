@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <pcap/pcap.h>
+#include <utility>
 
 namespace {
 
@@ -122,9 +123,16 @@ quint32 usbmonHeaderLength(int linkType)
 void cCaptureReader::clear()
 {
     m_error.clear();
+    m_fileName.clear();
     m_linkType = -1;
-    m_reports.clear();
     m_devices.clear();
+    m_filterBus = -1;
+    m_filterAddress = -1;
+    m_reportCount = 0;
+    m_firstUsec = 0;
+    m_lengthUsec = 0;
+    m_stream.reset();
+    m_spool.reset();
 }
 
 bool cCaptureReader::parseDevice(const QString &text, int *bus, int *address)
@@ -155,31 +163,63 @@ void cCaptureReader::cPcapClose::operator()(pcap *capture) const
 bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
 {
     clear();
-    int filterBus = -1;
-    int filterAddress = -1;
-    if (!deviceFilter.isEmpty() && !parseDevice(deviceFilter, &filterBus, &filterAddress)) {
+    if (!deviceFilter.isEmpty() && !parseDevice(deviceFilter, &m_filterBus, &m_filterAddress)) {
         m_error = QStringLiteral("invalid device filter \"%1\": expected BUS.ADDRESS, e.g. 1.5")
                       .arg(deviceFilter);
         return false;
     }
-    const std::unique_ptr<pcap, cPcapClose> capture = open(fileName);
-    QVector<cReplayedReport> found;
-    if (!capture || !collect(capture.get(), fileName, &found))
+    m_fileName = fileName;
+    if (fileName == QLatin1String("-") && !spoolStandardInput())
         return false;
-    if (filterBus >= 0 && !filterDevice(&found, fileName, filterBus, filterAddress))
-        return false;
-    m_reports = found;
-    const qint64 first = m_reports.isEmpty() ? 0 : m_reports.constFirst().usec;
-    for (cReplayedReport &report : m_reports)
-        report.usecFromFirst = report.usec - first;
-    return true;
+    const cPcapHandle capture = open(fileName);
+    if (capture && collect(capture.get()))
+        return true;
+    const QString error = m_error;
+    clear();
+    m_error = error;
+    return false;
 }
 
-std::unique_ptr<pcap, cCaptureReader::cPcapClose> cCaptureReader::open(const QString &fileName)
+bool cCaptureReader::rewind()
 {
+    m_stream.reset();
+    if (m_fileName.isEmpty())
+        return false;
+    m_stream = open(m_fileName);
+    return m_stream != nullptr;
+}
+
+bool cCaptureReader::next(cReplayedReport *report)
+{
+    while (m_stream) {
+        const int status = readReport(m_stream.get(), report);
+        if (status <= 0)
+            m_stream.reset();
+        else if (counts(*report)) {
+            report->usecFromFirst = report->usec - m_firstUsec;
+            return true;
+        }
+    }
+    return false;
+}
+
+QVector<cReplayedReport> cCaptureReader::reports()
+{
+    QVector<cReplayedReport> all;
+    cReplayedReport report;
+    if (rewind()) {
+        while (next(&report))
+            all.append(report);
+    }
+    return all;
+}
+
+cCaptureReader::cPcapHandle cCaptureReader::open(const QString &fileName)
+{
+    m_packetNumber = 0;
     char message[PCAP_ERRBUF_SIZE] = {};
-    std::unique_ptr<pcap, cPcapClose> capture(pcap_open_offline_with_tstamp_precision(
-        QFile::encodeName(fileName).constData(), PCAP_TSTAMP_PRECISION_MICRO, message));
+    cPcapHandle capture(pcap_open_offline_with_tstamp_precision(
+        QFile::encodeName(pathOf(fileName)).constData(), PCAP_TSTAMP_PRECISION_MICRO, message));
     if (!capture) {
         m_error = QStringLiteral("cannot read capture %1: %2").arg(fileName, QString::fromLocal8Bit(message));
         return capture;
@@ -197,63 +237,94 @@ std::unique_ptr<pcap, cCaptureReader::cPcapClose> cCaptureReader::open(const QSt
     return capture;
 }
 
-bool cCaptureReader::collect(pcap *capture, const QString &fileName, QVector<cReplayedReport> *found)
+bool cCaptureReader::collect(pcap *capture)
+{
+    QMap<QPair<int, int>, bool> devices;
+    cReplayedReport report;
+    int status = 0;
+    while ((status = readReport(capture, &report)) > 0) {
+        devices.insert(qMakePair(report.bus, report.address), true);
+        if (!counts(report))
+            continue;
+        if (m_reportCount++ == 0)
+            m_firstUsec = report.usec;
+        m_lengthUsec = std::max(m_lengthUsec, report.usec - m_firstUsec);
+    }
+    if (status < 0)
+        return false;
+    for (auto it = devices.keyBegin(); it != devices.keyEnd(); ++it)
+        m_devices.append(deviceName(it->first, it->second));
+    if (m_filterBus < 0 || devices.contains(qMakePair(m_filterBus, m_filterAddress)))
+        return true;
+    m_error
+        = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
+              .arg(m_fileName, deviceName(m_filterBus, m_filterAddress),
+                   m_devices.isEmpty() ? QStringLiteral("it holds none from any device")
+                                       : QStringLiteral("devices: ") + m_devices.join(QStringLiteral(", ")));
+    return false;
+}
+
+int cCaptureReader::readReport(pcap *capture, cReplayedReport *report)
 {
     const quint32 headerLength = usbmonHeaderLength(m_linkType);
-    QMap<QPair<int, int>, bool> devices;
-    for (qint64 packetNumber = 0;; ++packetNumber) {
+    for (;;) {
         pcap_pkthdr *record = nullptr;
         const u_char *bytes = nullptr;
         const int status = pcap_next_ex(capture, &record, &bytes);
         if (status == PCAP_ERROR_BREAK)
-            break;
+            return 0;
         if (status != 1) {
             m_error = QStringLiteral("cannot read capture %1 after packet %2: %3")
-                          .arg(fileName)
-                          .arg(packetNumber)
+                          .arg(m_fileName)
+                          .arg(m_packetNumber)
                           .arg(QString::fromLocal8Bit(pcap_geterr(capture)));
-            return false;
+            return -1;
         }
-        const cPacketResult packet = headerLength ? parseUsbmon(bytes, record->caplen, headerLength)
-                                                  : parseUsbpcap(bytes, record->caplen);
+        ++m_packetNumber;
+        cPacketResult packet = headerLength ? parseUsbmon(bytes, record->caplen, headerLength)
+                                            : parseUsbpcap(bytes, record->caplen);
         if (!packet.problem.isEmpty()) {
             m_error = QStringLiteral("cannot read capture %1 at packet %2: %3")
-                          .arg(fileName)
-                          .arg(packetNumber + 1)
+                          .arg(m_fileName)
+                          .arg(m_packetNumber)
                           .arg(packet.problem);
-            return false;
+            return -1;
         }
         if (!packet.report)
             continue;
-        devices.insert(qMakePair(packet.bus, packet.address), true);
-        cReplayedReport report;
-        report.usec = qint64(record->ts.tv_sec) * 1000000 + record->ts.tv_usec;
-        report.data = packet.data;
-        report.bus = packet.bus;
-        report.address = packet.address;
-        found->append(report);
+        report->usec = qint64(record->ts.tv_sec) * 1000000 + record->ts.tv_usec;
+        report->data = std::move(packet.data);
+        report->bus = packet.bus;
+        report->address = packet.address;
+        return 1;
     }
-    for (auto it = devices.keyBegin(); it != devices.keyEnd(); ++it)
-        m_devices.append(deviceName(it->first, it->second));
-    return true;
 }
 
-bool cCaptureReader::filterDevice(QVector<cReplayedReport> *reports, const QString &fileName, int bus,
-                                  int address)
+bool cCaptureReader::spoolStandardInput()
 {
-    const QString name = deviceName(bus, address);
-    if (!m_devices.contains(name)) {
-        m_error = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
-                      .arg(fileName, name,
-                           m_devices.isEmpty()
-                               ? QStringLiteral("it holds none from any device")
-                               : QStringLiteral("devices: ") + m_devices.join(QStringLiteral(", ")));
-        return false;
+    // Standard input cannot be read twice; its copy can.
+    QFile in;
+    m_spool.reset(new QTemporaryFile);
+    bool copied = in.open(stdin, QIODevice::ReadOnly) && m_spool->open();
+    while (copied) {
+        const QByteArray chunk = in.read(64 * 1024);
+        copied = in.error() == QFileDevice::NoError && m_spool->write(chunk) == chunk.size();
+        if (chunk.isEmpty())
+            break;
     }
-    reports->erase(std::remove_if(reports->begin(), reports->end(),
-                                  [bus, address](const cReplayedReport &report) {
-                                      return report.bus != bus || report.address != address;
-                                  }),
-                   reports->end());
-    return true;
+    if (copied && m_spool->flush())
+        return true;
+    m_error = QStringLiteral("cannot read capture -: %1")
+                  .arg(in.error() != QFileDevice::NoError ? in.errorString() : m_spool->errorString());
+    return false;
+}
+
+QString cCaptureReader::pathOf(const QString &fileName) const
+{
+    return fileName == QLatin1String("-") && m_spool ? m_spool->fileName() : fileName;
+}
+
+bool cCaptureReader::counts(const cReplayedReport &report) const
+{
+    return m_filterBus < 0 || (report.bus == m_filterBus && report.address == m_filterAddress);
 }

@@ -19,27 +19,22 @@ bool cLiveRun::isAvailable()
 #endif
 }
 
-QStringList cLiveRun::refusals(const cScenario &scenario)
+QString cLiveRun::refusal(const QString &source, const cScenarioCommand &command)
 {
-    QStringList lines;
-    for (const cScenarioCommand &command : scenario.commands) {
-        switch (command.kind) {
-        case cScenarioCommand::Plug:
-        case cScenarioCommand::Unplug:
-        case cScenarioCommand::Input:
-        case cScenarioCommand::Latency:
-        case cScenarioCommand::Completions:
-        case cScenarioCommand::Service:
-            lines << QStringLiteral("%1:%2: %3 cannot be used with --live")
-                         .arg(scenario.source)
-                         .arg(command.line)
-                         .arg(command.keyword());
-            break;
-        default:
-            break;
-        }
+    switch (command.kind) {
+    case cScenarioCommand::Plug:
+    case cScenarioCommand::Unplug:
+    case cScenarioCommand::Input:
+    case cScenarioCommand::Latency:
+    case cScenarioCommand::Completions:
+    case cScenarioCommand::Service:
+        return QStringLiteral("%1:%2: %3 cannot be used with --live")
+            .arg(source)
+            .arg(command.line)
+            .arg(command.keyword());
+    default:
+        return QString();
     }
-    return lines;
 }
 
 bool cLiveRun::begin(cHost &host, cScenarioRunner &runner)

@@ -22,8 +22,9 @@ public:
 
     // False where the program was built without libudev.
     static bool isAvailable();
-    // One "FILE:LINE: ... cannot be used with --live" line for each command a live run refuses.
-    static QStringList refusals(const cScenario &scenario);
+    // "FILE:LINE: ... cannot be used with --live" for a command a live run refuses; empty for one
+    // it runs.
+    static QString refusal(const QString &source, const cScenarioCommand &command);
 
     // Puts the machine's devices on `host`, each transport traced by `runner` before the host
     // sees it. False when udev cannot be listened to (what is plugged now is there all the same).

@@ -2,11 +2,15 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
 
 const qint64 g_longestMs = 24LL * 60 * 60 * 1000;
+// A scenario that is not one at all (a binary file given by mistake) would flood the terminal.
+const int g_shownErrors = 20;
+const int g_longestError = 200;
 
 bool parseTransport(const QString &word, cTransportChoice *choice)
 {
@@ -34,15 +38,41 @@ bool parseTransport(const QString &word, cTransportChoice *choice)
     return true;
 }
 
+bool isHexDigit(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+// Whole pairs of hex digits, any number of them run together. Checked by hand: a regular
+// expression per word was most of what a long scenario of input lines cost.
 bool parseHexBytes(const QStringList &words, QByteArray *bytes)
 {
-    static const QRegularExpression hexPairs(QStringLiteral("^(?:[0-9A-Fa-f]{2})+$"));
     for (const QString &word : words) {
-        if (!hexPairs.match(word).hasMatch())
+        if (word.isEmpty() || word.size() % 2 != 0 || !std::all_of(word.begin(), word.end(), isHexDigit))
             return false;
         bytes->append(QByteArray::fromHex(word.toLatin1()));
     }
     return true;
+}
+
+// The words of a line, split at ASCII white space as "\\s+" would split them.
+QStringList splitWords(const QString &line)
+{
+    QStringList words;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= line.size(); ++i) {
+        const char16_t c = i < line.size() ? line.at(i).unicode() : u' ';
+        const bool blank = c == u' ' || (c >= u'\t' && c <= u'\r');
+        if (blank && start >= 0) {
+            words.append(line.mid(start, i - start));
+            start = -1;
+        } else if (!blank && start < 0) {
+            start = i;
+        }
+    }
+    return words;
 }
 
 bool parseWhole(const QString &text, int *value)
@@ -183,7 +213,7 @@ const struct
     {cScenarioCommand::Service, &parseServiceSwitch},
 };
 
-bool parseLine(const QStringList &words, cScenarioCommand *command, QString *why)
+bool parseWords(const QStringList &words, cScenarioCommand *command, QString *why)
 {
     const cLine line {words.first(), words.mid(1), command, why};
     for (const auto &entry : g_commands) {
@@ -199,30 +229,69 @@ bool parseLine(const QStringList &words, cScenarioCommand *command, QString *why
 
 bool cScenarioParser::parse(const QString &source, const QByteArray &text)
 {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     m_scenario = cScenario();
     m_scenario.source = source;
-    m_errors.clear();
-
-    const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'));
+    begin(source);
+    const QList<QByteArray> lines = text.split('\n');
     for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        const int comment = line.indexOf(QLatin1Char('#'));
-        if (comment >= 0)
-            line.truncate(comment);
-        const QStringList words = line.split(blanks, Qt::SkipEmptyParts);
-        if (words.isEmpty())
-            continue;
-
         cScenarioCommand command;
-        command.line = i + 1;
-        QString why;
-        if (parseLine(words, &command, &why))
+        if (parseLine(lines.at(i), i + 1, &command))
             m_scenario.commands.append(command);
-        else
-            m_errors.append(QStringLiteral("%1:%2: %3").arg(source).arg(i + 1).arg(why));
     }
-    return m_errors.isEmpty();
+    return m_errorCount == 0;
+}
+
+void cScenarioParser::begin(const QString &source)
+{
+    m_source = source;
+    m_errors.clear();
+    m_errorCount = 0;
+}
+
+bool cScenarioParser::parseLine(const QByteArray &bytes, int number, cScenarioCommand *command)
+{
+    // The length is given: a NUL byte is part of the line, not its end.
+    QString line = QString::fromUtf8(bytes.constData(), bytes.size());
+    const int comment = line.indexOf(QLatin1Char('#'));
+    if (comment >= 0)
+        line.truncate(comment);
+    const QStringList words = splitWords(line);
+    if (words.isEmpty())
+        return false;
+
+    *command = cScenarioCommand();
+    command->line = number;
+    QString why;
+    if (parseWords(words, command, &why))
+        return true;
+    if (++m_errorCount <= g_shownErrors)
+        m_errors.append(
+            printable(QStringLiteral("%1:%2: %3").arg(m_source).arg(number).arg(why), g_longestError));
+    return false;
+}
+
+QStringList cScenarioParser::errors() const
+{
+    QStringList shown = m_errors;
+    if (m_errorCount > g_shownErrors)
+        shown.append(QStringLiteral("... and %1 more").arg(m_errorCount - g_shownErrors));
+    return shown;
+}
+
+QString cScenarioParser::printable(const QString &text, int longest)
+{
+    QString safe;
+    for (const QChar c : text) {
+        if (c.isPrint() || c.isSurrogate())
+            safe.append(c);
+        else if (c.unicode() < 0x100)
+            safe.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
+        else
+            safe.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
+        if (safe.size() > longest)
+            return safe.left(longest - 1) + QChar(0x2026);
+    }
+    return safe;
 }
 
 bool cScenarioParser::parseDuration(const QString &text, qint64 *ms, QString *why)
@@ -235,6 +304,17 @@ bool cScenarioParser::parseDuration(const QString &text, qint64 *ms, QString *wh
             *why = reason;
         return false;
     };
+    // The usual form, whole milliseconds, spares a long scenario the regular expression.
+    const QString digits = text.left(text.size() - 2);
+    if (text.endsWith(QLatin1String("ms")) && !digits.isEmpty() && digits.size() <= 12
+        && std::all_of(digits.begin(), digits.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); })) {
+        const qint64 value = digits.toLongLong();
+        if (value <= g_longestMs) {
+            *ms = value;
+            return true;
+        }
+    }
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch())
         return fail(QStringLiteral("'%1' is not a duration, e.g. 150ms or 1.5s").arg(text));

@@ -11,6 +11,7 @@
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
 #include "cProfilerEventReceiver.h"
+#include "cProgressLine.h"
 #include "cSimBus.h"
 #include "cTrace.h"
 #include "cTransportFactory.h"
@@ -19,6 +20,7 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -96,54 +98,64 @@ void cScenarioRunner::watchServices()
             &cScenarioRunner::onAudioDeviceDestroyed);
     connect(audio, &cAudioDeviceMgrService::modelCalled, this, &cScenarioRunner::onModelCalled);
 
+    // The trace is the run's record of key events: the receiver's own list is emptied as they
+    // come, or a long run would hold every one of them.
     cProfilerEventReceiver *profiler = m_host.profilerEvents();
     connect(profiler, &cProfilerEventReceiver::gKeyPressed, this,
-            [this](int key, const QString &model, const QString &category) {
+            [this, profiler](int key, const QString &model, const QString &category) {
                 onGKey(true, key, model, category);
+                profiler->clear();
             });
     connect(profiler, &cProfilerEventReceiver::gKeyReleased, this,
-            [this](int key, const QString &model, const QString &category) {
+            [this, profiler](int key, const QString &model, const QString &category) {
                 onGKey(false, key, model, category);
+                profiler->clear();
             });
 }
 
-void cScenarioRunner::setReplay(const QVector<cReplayedReport> &reports, const QString &source)
+void cScenarioRunner::setReplay(cCaptureReader *capture, const QString &source)
 {
-    m_replay.clear();
+    m_replay = capture;
     m_replaySource = source;
-    // Merged captures can step back in time; the reports keep their order all the same.
-    qint64 offset = 0;
-    for (const cReplayedReport &report : reports) {
-        offset = std::max(offset, report.usecFromFirst / 1000);
-        m_replay.append({offset, report.data});
-    }
 }
 
 qint64 cScenarioRunner::replayLengthMs() const
 {
-    return m_replay.isEmpty() ? 0 : m_replay.constLast().offsetMs;
+    return m_replay ? m_replay->lengthUsec() / 1000 : 0;
 }
 
 void cScenarioRunner::run(const cScenario &scenario)
 {
-    for (const cScenarioCommand &command : scenario.commands) {
-        if (m_stopRequested && m_stopRequested())
-            break;
+    auto command = scenario.commands.cbegin();
+    run([&](cScenarioCommand *next) {
+        if (command == scenario.commands.cend())
+            return false;
+        *next = *command++;
+        return true;
+    });
+}
+
+void cScenarioRunner::run(const std::function<bool(cScenarioCommand *)> &next)
+{
+    cScenarioCommand command;
+    while (!(m_stopRequested && m_stopRequested()) && next(&command)) {
         execute(command);
+        showProgress(command.line);
     }
 
-    if (m_replay.isEmpty())
+    if (!m_replay)
         return;
     if (m_replayBaseMs < 0)
         error(g_replayLine, QLatin1String(g_replayCommand),
               QStringLiteral("no device was started, so no report of %1 was played").arg(m_replaySource));
-    else if (m_replayNext < m_replay.size())
+    else if (m_replayPending)
         error(g_replayLine, QLatin1String(g_replayCommand),
               QStringLiteral("the scenario ended before %1 of the %2 reports of %3 were due")
-                  .arg(m_replay.size() - m_replayNext)
-                  .arg(m_replay.size())
+                  .arg(m_replay->reportCount() - m_replayedCount)
+                  .arg(m_replay->reportCount())
                   .arg(m_replaySource));
     m_replayTimer.stop();
+    m_replayPending = false;
 }
 
 void cScenarioRunner::execute(const cScenarioCommand &command)
@@ -213,6 +225,7 @@ void cScenarioRunner::plug(const cScenarioCommand &command)
         // Watched before it is offered, so that the trace sees the transport as its device does.
         watch(transport);
         record(TraceKind::Plug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
+        m_feedStale = true;
         m_bus.plugTransport(transport);
     }
 }
@@ -228,6 +241,7 @@ void cScenarioRunner::unplug(const cScenarioCommand &command)
             continue;
         }
         record(TraceKind::Unplug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
+        m_feedStale = true;
         m_bus.unplugTransport(transport);
     }
 }
@@ -376,11 +390,17 @@ bool cScenarioRunner::feed(const QByteArray &report)
 {
     // The headset talks through its own HID transport: unit 1's, or the second unit's when the
     // first is gone. Another product's transport never carries the headset's reports.
-    QSharedPointer<cSimHidTransport> hid;
-    for (int unit : {1, 2}) {
-        if (!hid)
-            hid = m_bus.hidTransport(unit);
+    // Looked up again only when the scenario plugged or unplugged something: a replay feeds
+    // millions of reports through the same transport.
+    if (m_feedStale) {
+        m_feedTarget.reset();
+        for (int unit : {1, 2}) {
+            if (!m_feedTarget)
+                m_feedTarget = m_bus.hidTransport(unit);
+        }
+        m_feedStale = false;
     }
+    const QSharedPointer<cSimHidTransport> hid = m_feedTarget;
     if (!hid)
         return false;
     // Traced before it happens, like everything the headset sets off; a transport that is not
@@ -395,38 +415,64 @@ bool cScenarioRunner::feed(const QByteArray &report)
 
 void cScenarioRunner::beginReplay()
 {
-    if (m_replay.isEmpty() || m_replayBaseMs >= 0)
+    if (!m_replay || m_replayBaseMs >= 0)
         return;
     m_replayBaseMs = m_clock.nowMs();
     record(TraceKind::Replay,
-           {{QStringLiteral("file"), m_replaySource}, {QStringLiteral("reports"), int(m_replay.size())}}, 0);
+           {{QStringLiteral("file"), m_replaySource}, {QStringLiteral("reports"), m_replay->reportCount()}},
+           0);
+    if (m_replay->rewind())
+        takeNextReplayed();
+    else
+        error(g_replayLine, QLatin1String(g_replayCommand), m_replay->errorString());
     scheduleReplay();
+}
+
+void cScenarioRunner::takeNextReplayed()
+{
+    m_replayPending = m_replay->next(&m_replayed);
+    // Merged captures can step back in time; the reports keep their order all the same.
+    if (m_replayPending)
+        m_replayedMs = std::max(m_replayedMs, m_replayed.usecFromFirst / 1000);
+    else if (!m_replay->errorString().isEmpty())
+        error(g_replayLine, QLatin1String(g_replayCommand), m_replay->errorString());
 }
 
 void cScenarioRunner::scheduleReplay()
 {
-    if (m_replayNext >= m_replay.size())
+    if (!m_replayPending)
         return;
-    const qint64 due = m_replayBaseMs + m_replay.at(m_replayNext).offsetMs;
-    m_replayTimer.start(int(std::max<qint64>(0, due - m_clock.nowMs())));
+    // A QTimer takes an int of milliseconds: a report further off than that is reached in steps.
+    const qint64 wait = m_replayBaseMs + m_replayedMs - m_clock.nowMs();
+    m_replayTimer.start(int(std::clamp<qint64>(wait, 0, std::numeric_limits<int>::max())));
 }
 
 void cScenarioRunner::onReplayTimer()
 {
     // Reports due at the same millisecond go out together, in capture order.
     const qint64 now = m_clock.nowMs();
-    while (m_replayNext < m_replay.size() && m_replayBaseMs + m_replay.at(m_replayNext).offsetMs <= now) {
-        if (!feed(m_replay.at(m_replayNext).report)) {
+    while (m_replayPending && m_replayBaseMs + m_replayedMs <= now) {
+        if (!feed(m_replayed.data)) {
             error(g_replayLine, QLatin1String(g_replayCommand),
                   QStringLiteral("no headset HID transport is plugged: %1 reports of %2 were not played")
-                      .arg(m_replay.size() - m_replayNext)
+                      .arg(m_replay->reportCount() - m_replayedCount)
                       .arg(m_replaySource));
-            m_replayNext = int(m_replay.size());
+            m_replayPending = false;
             return;
         }
-        ++m_replayNext;
+        ++m_replayedCount;
+        takeNextReplayed();
     }
+    showProgress(0);
     scheduleReplay();
+}
+
+void cScenarioRunner::showProgress(int line)
+{
+    if (line > 0)
+        m_line = line;
+    if (m_progress)
+        m_progress->update(m_clock.nowMs(), m_line, m_replayedCount);
 }
 
 void cScenarioRunner::watch(const cAbstractTransportPtr &transport)

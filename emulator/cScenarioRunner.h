@@ -16,6 +16,7 @@ class IAbstractDevice;
 class IAbstractTransport;
 class ITransportBus;
 class cClock;
+class cProgressLine;
 class cHost;
 class cSimBus;
 class cTrace;
@@ -43,9 +44,10 @@ public:
     cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrace &trace, QObject *parent = nullptr);
     ~cScenarioRunner() override;
 
-    // Input reports to play to the headset's HID transport from the scenario's first start on,
-    // keeping their spacing. `source` names them in the trace.
-    void setReplay(const QVector<cReplayedReport> &reports, const QString &source);
+    // The input reports of a capture (read() already, not owned) to play to the headset's HID
+    // transport from the scenario's first start on, keeping their spacing; they are taken from
+    // the file one at a time as they fall due. `source` names them in the trace.
+    void setReplay(cCaptureReader *capture, const QString &source);
     // The last of the replayed reports, in milliseconds after the first one.
     qint64 replayLengthMs() const;
 
@@ -54,7 +56,11 @@ public:
     void watchBus(ITransportBus *bus);
     // Asked before each command: true ends the run there (a signal asked the program to stop).
     void setStopRequested(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
+    // Where the run tells how far it has got (not owned); none by default.
+    void setProgress(cProgressLine *progress) { m_progress = progress; }
 
+    // Runs the commands that `next` hands over until it returns false.
+    void run(const std::function<bool(cScenarioCommand *)> &next);
     void run(const cScenario &scenario);
 
 private:
@@ -76,6 +82,8 @@ private:
     void beginReplay();
     void onReplayTimer();
     void scheduleReplay();
+    void takeNextReplayed();
+    void showProgress(int line);
 
     void watchDeviceManager();
     void watchServices();
@@ -102,16 +110,20 @@ private:
     int m_nextDevice = 1;
     QHash<QString, int> m_audioDevices; // audio device uid -> device number
     int m_latencyMs = 1;
+    // The HID transport input reports go to, while no plug or unplug changed it.
+    QSharedPointer<cSimHidTransport> m_feedTarget;
+    bool m_feedStale = true;
     cSimHidTransport::CompletionMode m_completionMode = cSimHidTransport::CompleteOnce;
 
-    struct cReplayItem
-    {
-        qint64 offsetMs;
-        QByteArray report;
-    };
-    QVector<cReplayItem> m_replay;
+    cCaptureReader *m_replay = nullptr;
     QString m_replaySource;
-    int m_replayNext = 0;
+    // The report due next, when there is one, and its time after the replay's start.
+    cProgressLine *m_progress = nullptr;
+    int m_line = 0; // of the last command run
+    cReplayedReport m_replayed;
+    bool m_replayPending = false;
+    qint64 m_replayedMs = 0;
+    qint64 m_replayedCount = 0;
     qint64 m_replayBaseMs = -1;
     QTimer m_replayTimer;
     std::function<bool()> m_stopRequested;

@@ -33,6 +33,10 @@ public:
     static QByteArray jsonText(const QJsonValue &value);
 
 private:
+    // jsonText(value) appended to `line`.
+    static void appendJson(QByteArray *line, const QJsonValue &value);
+    static void appendString(QByteArray *line, const QString &text);
+
     qint64 m_msecs = 0;
     TraceKind::TraceKind_t m_kind;
     QList<Field> m_fields;

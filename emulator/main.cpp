@@ -11,6 +11,8 @@
 #include "cLogCapture.h"
 #include "cPcapSink.h"
 #include "cPluginStage.h"
+#include "cProgressLine.h"
+#include "cScenarioFile.h"
 #include "cScenarioParser.h"
 #include "cScenarioRunner.h"
 #include "cServiceCallTracer.h"
@@ -31,6 +33,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +42,11 @@ const int g_exitFailure = 2;
 // A run that went to its end but could not write all of its output.
 const int g_exitOutputFailure = 1;
 const char g_manifest[] = "Device_Manifest.xml";
+// The longest error line, so that a file name or a read error made of junk cannot flood the
+// terminal.
+const int g_longestMessage = 200;
+// Whether the program started with no standard input, taken before anything can open a file.
+bool g_stdinClosed = false;
 // What a run plays when it has a capture to replay and no scenario: the headset is plugged and
 // started, the capture plays out, and some time is left for what its last report sets off (a
 // new setup takes four paced writes).
@@ -71,35 +80,6 @@ struct cSinks
     }
 };
 
-bool readScenario(const QString &argument, QByteArray *text, QString *source, QString *error)
-{
-    QFile file;
-    if (argument.isEmpty()) {
-        file.setFileName(QStringLiteral(":/q71/demo.q71"));
-        *source = QStringLiteral("demo.q71");
-    } else if (argument == QLatin1String("-")) {
-        *source = QStringLiteral("<stdin>");
-        if (!file.open(stdin, QIODevice::ReadOnly)) {
-            *error
-                = QStringLiteral("cannot read the scenario from standard input: %1").arg(file.errorString());
-            return false;
-        }
-    } else {
-        file.setFileName(argument);
-        *source = argument;
-        if (QFileInfo(argument).isDir()) {
-            *error = QStringLiteral("cannot read scenario %1: it is a directory").arg(argument);
-            return false;
-        }
-    }
-    if (!file.isOpen() && !file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read scenario %1: %2").arg(*source, file.errorString());
-        return false;
-    }
-    *text = file.readAll();
-    return true;
-}
-
 // The scenario of a run with a capture and no scenario file.
 cScenario replayScenario(qint64 lengthMs)
 {
@@ -128,14 +108,15 @@ bool readCapture(const cEmulatorOptions &options, cCaptureReader *capture, QStri
     else if (options.replayDevice.isEmpty() && capture->devices().size() > 1)
         *error = QStringLiteral("%1 holds the input of several devices (%2): choose one with --replay-device")
                      .arg(options.replayFile, capture->devices().join(QStringLiteral(", ")));
-    else if (capture->reports().isEmpty())
+    else if (capture->reportCount() == 0)
         *error = QStringLiteral("%1 holds no interrupt IN data to replay").arg(options.replayFile);
     return error->isEmpty();
 }
 
 // 0, or the exit code of a scenario that cannot be read or holds a malformed line (each one
-// reported on a line of its own). `title` names the run in the timeline's first line.
-int loadScenario(const cEmulatorOptions &options, cScenario *scenario, QString *title)
+// reported on a line of its own, up to a limit). `title` names the run in the timeline's first
+// line. The scenario is checked to its end here and read again as it runs.
+int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QString *title)
 {
     if (!options.hasScenario && options.hasReplay) {
         *title = QStringLiteral("replay of %1").arg(options.replayFile);
@@ -145,21 +126,27 @@ int loadScenario(const cEmulatorOptions &options, cScenario *scenario, QString *
         *title = QStringLiteral("the machine's headsets until stopped");
         return 0;
     }
-    QByteArray text;
-    QString source;
-    QString error;
-    if (!readScenario(options.scenario, &text, &source, &error))
-        return fail(error);
+    // A closed standard input would otherwise read as whatever file took its descriptor since.
+    if (options.scenario == QLatin1String("-") && g_stdinClosed)
+        return fail(QStringLiteral("cannot read scenario <stdin>: standard input is closed"));
     cScenarioParser parser;
-    if (!parser.parse(source, text)) {
+    // A live run refuses what it cannot do before anything of it happens, as a malformed line.
+    QStringList refusals;
+    const auto refuseLive = [&](const cScenarioCommand &command) {
+        const QString refusal = cLiveRun::refusal(scenario->source(), command);
+        if (!refusal.isEmpty())
+            refusals << refusal;
+    };
+    if (!scenario->open(options.scenario)
+        || !scenario->check(&parser,
+                            options.live ? refuseLive : std::function<void(const cScenarioCommand &)>()))
+        return fail(cScenarioParser::printable(scenario->errorString(), g_longestMessage));
+    if (parser.errorCount() > 0) {
         for (const QString &line : parser.errors())
             std::fprintf(stderr, "%s\n", qUtf8Printable(line));
         return g_exitFailure;
     }
-    *scenario = parser.scenario();
-    *title = options.hasScenario ? source : QStringLiteral("the built-in demo");
-    // A live run refuses what it cannot do before anything of it happens, as a malformed line.
-    const QStringList refusals = options.live ? cLiveRun::refusals(*scenario) : QStringList();
+    *title = options.hasScenario ? scenario->source() : QStringLiteral("the built-in demo");
     for (const QString &line : refusals)
         std::fprintf(stderr, "%s\n", qUtf8Printable(line));
     return refusals.isEmpty() ? 0 : g_exitFailure;
@@ -188,9 +175,10 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
 }
 
 // Loads the plugin and plays the scenario, every Qt message of the time going into the trace.
-// 0, the exit code of a plugin that did not load, or that of a run a signal stopped. A live run,
-// and one a signal stopped, end as if every transport were unplugged, traced.
-int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureReader &capture, cHost &host,
+// 0, the exit code of a plugin that did not load or of a scenario that could not be read again, or
+// that of a run a signal stopped. A live run, and one a signal stopped, end as if every transport
+// were unplugged, traced.
+int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReader &capture, cHost &host,
          cSimBus &bus, cLiveRun *live, cClock &clock, cTrace &trace)
 {
     cLogCapture log(trace, options.verbose);
@@ -209,12 +197,18 @@ int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureRead
     runner.setStopRequested([] { return cSignalStop::caughtSignal() != 0; });
     if (live)
         live->begin(host, runner);
-    if (options.hasReplay) {
-        runner.setReplay(capture.reports(), QFileInfo(options.replayFile).fileName());
-        if (!options.hasScenario)
-            scenario = replayScenario(runner.replayLengthMs());
-    }
-    runner.run(scenario);
+    cProgressLine progress(stderr);
+    runner.setProgress(&progress);
+    if (options.hasReplay)
+        runner.setReplay(&capture, QFileInfo(options.replayFile).fileName());
+    if (options.hasReplay && !options.hasScenario)
+        runner.run(replayScenario(runner.replayLengthMs()));
+    else if (options.hasScenario || !live)
+        runner.run([&scenario](cScenarioCommand *command) { return scenario.next(command); });
+    progress.clear();
+    // A scenario that cannot be read to its end the second time did not run as written.
+    if (!scenario.errorString().isEmpty())
+        return fail(cScenarioParser::printable(scenario.errorString(), g_longestMessage));
     // The signal's notifier ends the event loop.
     if (live && !options.hasScenario && cSignalStop::caughtSignal() == 0)
         QCoreApplication::exec();
@@ -227,8 +221,8 @@ int play(const cEmulatorOptions &options, cScenario scenario, const cCaptureRead
 
 // The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
 // put it.
-int run(const cEmulatorOptions &options, const QString &pluginFile, const cScenario &scenario,
-        const QString &title, const cCaptureReader &capture)
+int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFile &scenario,
+        const QString &title, cCaptureReader &capture)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -281,6 +275,7 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, const cScena
 
 int main(int argc, char *argv[])
 {
+    g_stdinClosed = fcntl(STDIN_FILENO, F_GETFD) < 0;
     if (!cEmulatorOptions::realtimeIn(argc, argv))
         QCoreApplication::setEventDispatcher(new cVirtualEventDispatcher);
     QCoreApplication app(argc, argv);
@@ -295,7 +290,7 @@ int main(int argc, char *argv[])
     cCaptureReader capture;
     if (options.hasReplay && !readCapture(options, &capture, &error))
         return fail(error);
-    cScenario scenario;
+    cScenarioFile scenario;
     QString title;
     if (options.live && !cLiveRun::isAvailable())
         return fail(

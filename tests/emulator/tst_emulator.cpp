@@ -1,5 +1,6 @@
 #include "TraceKind.h"
 #include "WiresharkTestMain.h"
+#include "cPcapWriter.h"
 #include "cToolRun.h"
 
 #include <QDir>
@@ -94,6 +95,8 @@ private slots:
     void ownCaptureReplays();
     void wiresharkUsbmonCaptureReplays();
     void replayWithAScenario();
+    void replayKeepsGapsOfWeeks();
+    void unreadableScenarios();
 
 private:
     QTemporaryDir m_dir;
@@ -446,6 +449,50 @@ void tst_Emulator::replayWithAScenario()
     const QList<QJsonObject> idle = events(unstarted.out);
     QVERIFY(reportsOf(idle, TraceKind::HidInput).isEmpty());
     QCOMPARE(timesOf(idle, TraceKind::Error).size(), 1);
+}
+
+void tst_Emulator::replayKeepsGapsOfWeeks()
+{
+    // Gaps past what an int of milliseconds holds (2^31 and 2^32 ms) are kept to the millisecond.
+    const QList<qint64> times = {0, (Q_INT64_C(1) << 31) + 5, (Q_INT64_C(1) << 32) + 7};
+    cPcapWriter writer;
+    QVERIFY(writer.open(path("weeks.pcap")));
+    for (const qint64 ms : times)
+        QVERIFY(writer.writeInput(ms * 1000, QByteArray::fromHex("0210110000")));
+    QVERIFY(writer.close());
+
+    const cToolRun run = runHost({"--json", "--replay", path("weeks.pcap")});
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    const QList<QJsonObject> trace = events(run.out);
+    QCOMPARE(timesOf(trace, TraceKind::HidInput), times);
+    QVERIFY(ofKind(trace, TraceKind::Error).isEmpty());
+
+    // Standard input is read twice as well, through a copy.
+    QFile capture(path("weeks.pcap"));
+    QVERIFY(capture.open(QIODevice::ReadOnly));
+    QCOMPARE(
+        timesOf(events(runHost({"--json", "--replay", "-"}, capture.readAll()).out), TraceKind::HidInput),
+        times);
+}
+
+void tst_Emulator::unreadableScenarios()
+{
+    // Opened, then unreadable: one line that names the file, nothing run.
+    const QString host = QStringLiteral(Q71_HOST_PROGRAM);
+    const QList<QPair<QString, QString>> cases = {
+        {"exec \"$0\" /proc/self/mem", "/proc/self/mem"},
+        {"exec \"$0\" - < /", "<stdin>"},
+        {"exec \"$0\" - <&-", "<stdin>"},
+    };
+    for (const auto &shell : cases) {
+        const cToolRun run = runTool(QStringLiteral("/bin/sh"), {"-c", shell.first, host});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.startsWith("q71-host: cannot read scenario " + shell.second + ": ")
+                     && run.err.count('\n') == 1,
+                 qPrintable(run.err));
+        QCOMPARE(run.out, QByteArray());
+    }
 }
 
 Q71_WIRESHARK_TEST_MAIN(tst_Emulator)

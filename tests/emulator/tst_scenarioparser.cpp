@@ -12,6 +12,7 @@ private slots:
     void malformedLine();
     void everyBadLineIsReportedWithItsLine();
     void spellings();
+    void errorLinesAreSafeForATerminal();
     void durations_data();
     void durations();
 };
@@ -124,6 +125,24 @@ void tst_ScenarioParser::spellings()
     QCOMPARE(commands.at(1).service, cHostServices::DevMgr);
     QCOMPARE(commands.at(2).service, cHostServices::AudioDeviceMgr);
     QCOMPARE(commands.at(3).service, cHostServices::Profiler);
+}
+
+void tst_ScenarioParser::errorLinesAreSafeForATerminal()
+{
+    QByteArray text = QByteArray("beep\x07 \x1b[2J\n") + QByteArray("fly\0away\n", 9) + "input "
+        + QByteArray(300, 'z') + "\n";
+    for (int i = 0; i < 24; ++i)
+        text += "fly\n";
+    cScenarioParser parser;
+    QVERIFY(!parser.parse(QStringLiteral("x"), text));
+    const QStringList errors = parser.errors();
+    QCOMPARE(errors.size(), 21);
+    QCOMPARE(errors.at(0), QStringLiteral("x:1: unknown command 'beep\\x07'"));
+    QCOMPARE(errors.at(1), QStringLiteral("x:2: unknown command 'fly\\x00away'"));
+    QCOMPARE(errors.at(2).size(), 200);
+    QVERIFY(errors.at(2).startsWith("x:3: input: 'zzz") && errors.at(2).endsWith(QChar(0x2026)));
+    QCOMPARE(errors.at(19), QStringLiteral("x:20: unknown command 'fly'"));
+    QCOMPARE(errors.last(), QStringLiteral("... and 7 more"));
 }
 
 void tst_ScenarioParser::durations_data()
