@@ -11,7 +11,6 @@
 #include <QSharedPointer>
 #include <QtTest>
 
-#include <atomic>
 #include <functional>
 #include <utility>
 
@@ -332,33 +331,6 @@ private slots:
         QCOMPARE(callOnWorker(), QStringList());
     }
 
-    void callsWhileAnotherThreadRegisters()
-    {
-        // Registrations rewrite the answer that calls on another thread read without the lock:
-        // every call must reach one whole service, the new one or the old, and none may fail in
-        // between.
-        cOtherService other;
-        std::atomic<bool> calling {true};
-        int wrong = 0;
-        const QScopedPointer<QThread> caller(QThread::create([&] {
-            const QString method = QStringLiteral("toContextId");
-            GKey::GKey_t key = GKey::G1;
-            for (int i = 0; i < 20000; ++i) {
-                QString id;
-                if (!m_mgr->callService(kService, method, Q_RETURN_ARG(QString, id), Q_ARG(GKey::GKey_t, key))
-                    || (id != QLatin1String("G1") && id != QLatin1String("other G1")))
-                    ++wrong;
-            }
-            calling = false;
-        }));
-        caller->start();
-        for (int round = 0; calling; ++round)
-            Nexaro::registerService(kService, round % 2 ? static_cast<QObject *>(m_service) : &other);
-        caller->wait();
-        Nexaro::registerService(kService, m_service);
-        QCOMPARE(wrong, 0);
-    }
-
     void eventDispatch()
     {
         const QString source = QStringLiteral("MainApp_Events");
@@ -426,17 +398,6 @@ private slots:
         m_log.clear();
         QVERIFY(m_mgr->postEvent(source, "ExitApplication"));
         QCOMPARE(m_log, second);
-    }
-
-    void destroyedReceiver()
-    {
-        const QString source = QStringLiteral("Destroyed_Events");
-        subscribe(source, {"a", "b"});
-        delete receiver("a");
-        QVERIFY(m_mgr->postEvent(source, "ExitApplication"));
-        QCOMPARE(m_log, QStringList({"b"}));
-        delete receiver("b");
-        QVERIFY(!m_mgr->postEvent(source, "ExitApplication"));
     }
 };
 
