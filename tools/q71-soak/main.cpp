@@ -116,15 +116,15 @@ void print(const char *what, qint64 bytes)
     std::fflush(stdout);
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+struct cSoakCounts
 {
-    withoutThreadCache(argv);
-    QCoreApplication::setEventDispatcher(new cVirtualEventDispatcher);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("q71-soak"));
+    int reports = 0;
+    int plugs = 0;
+    int inits = 0;
+};
 
+cSoakCounts parseCounts(const QCoreApplication &app)
+{
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Drives the Q71Device plugin for a long time on virtual time and fails when its heap grows."));
@@ -139,9 +139,63 @@ int main(int argc, char **argv)
                                          QStringLiteral("N"), QStringLiteral("1000"));
     parser.addOptions({reportsOption, plugsOption, initsOption});
     parser.process(app);
-    const int reports = parser.value(reportsOption).toInt();
-    const int plugs = parser.value(plugsOption).toInt();
-    const int inits = parser.value(initsOption).toInt();
+    return {parser.value(reportsOption).toInt(), parser.value(plugsOption).toInt(),
+            parser.value(initsOption).toInt()};
+}
+
+// The warm-up fills what Qt and the framework keep once per process (meta-type registrations,
+// the service manager's method cache, the event dispatcher's tables) and what the allocator
+// keeps for reuse.
+bool warmUp(cHost &host, cSimBus &bus)
+{
+    int fed = 0;
+    for (int i = 0; i < 5; ++i)
+        useHeadset(host, bus, 1000, &fed);
+    for (int i = 0; i < 100; ++i)
+        plugCycle(host, bus);
+    for (int i = 0; i < 20; ++i) {
+        if (!pluginCycle(host, bus))
+            return false;
+    }
+    return true;
+}
+
+// The long run itself; the heap in use at its end.
+qint64 soak(cHost &host, cSimBus &bus, const cSoakCounts &counts)
+{
+    int fed = 0;
+    constexpr int perHeadset = 1000;
+    for (int done = 0; done < counts.reports; done += perHeadset)
+        useHeadset(host, bus, qMin(perHeadset, counts.reports - done), &fed);
+    settle();
+    print(qPrintable(QStringLiteral("after %1 input reports").arg(counts.reports)), heapInUse());
+
+    for (int i = 0; i < counts.plugs; ++i)
+        plugCycle(host, bus);
+    settle();
+    print(qPrintable(QStringLiteral("after %1 plug cycles").arg(counts.plugs)), heapInUse());
+
+    for (int i = 0; i < counts.inits; ++i) {
+        if (!pluginCycle(host, bus)) {
+            std::fprintf(stderr, "q71-soak: %s\n", qPrintable(host.pluginError()));
+            return -1;
+        }
+    }
+    settle();
+    const qint64 end = heapInUse();
+    print(qPrintable(QStringLiteral("after %1 plugin cycles").arg(counts.inits)), end);
+    return end;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    withoutThreadCache(argv);
+    QCoreApplication::setEventDispatcher(new cVirtualEventDispatcher);
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("q71-soak"));
+    const cSoakCounts counts = parseCounts(app);
 
     cSimBus bus;
     cHost host;
@@ -150,19 +204,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "q71-soak: %s\n", qPrintable(host.pluginError()));
         return 2;
     }
-
-    // The warm-up fills what Qt and the framework keep once per process (meta-type registrations,
-    // the service manager's method cache, the event dispatcher's tables) and what the allocator
-    // keeps for reuse.
-    int fed = 0;
-    for (int i = 0; i < 5; ++i)
-        useHeadset(host, bus, 1000, &fed);
-    for (int i = 0; i < 100; ++i)
-        plugCycle(host, bus);
-    for (int i = 0; i < 20; ++i) {
-        if (!pluginCycle(host, bus))
-            return 2;
-    }
+    if (!warmUp(host, bus))
+        return 2;
     // Printed first: stdout's buffer is allocated by the first line.
     std::printf("q71-soak: heap in use (mallinfo2 uordblks + hblkhd)\n");
     settle();
@@ -174,28 +217,9 @@ int main(int argc, char **argv)
         return 2;
     }
     print("after warm-up", warm);
-
-    fed = 0;
-    constexpr int perHeadset = 1000;
-    for (int done = 0; done < reports; done += perHeadset)
-        useHeadset(host, bus, qMin(perHeadset, reports - done), &fed);
-    settle();
-    print(qPrintable(QStringLiteral("after %1 input reports").arg(reports)), heapInUse());
-
-    for (int i = 0; i < plugs; ++i)
-        plugCycle(host, bus);
-    settle();
-    print(qPrintable(QStringLiteral("after %1 plug cycles").arg(plugs)), heapInUse());
-
-    for (int i = 0; i < inits; ++i) {
-        if (!pluginCycle(host, bus)) {
-            std::fprintf(stderr, "q71-soak: %s\n", qPrintable(host.pluginError()));
-            return 2;
-        }
-    }
-    settle();
-    const qint64 end = heapInUse();
-    print(qPrintable(QStringLiteral("after %1 plugin cycles").arg(inits)), end);
+    const qint64 end = soak(host, bus, counts);
+    if (end < 0)
+        return 2;
 
     std::printf("  work: %lld key events, %lld output reports, %lld device starts\n",
                 static_cast<long long>(g_work.keyEvents), static_cast<long long>(g_work.outputReports),
