@@ -3,6 +3,11 @@
 function(q71_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
         -Wnon-virtual-dtor -Woverloaded-virtual -Wshadow -Wcast-qual -Wformat=2)
+    if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        # Qt's logging macros take a category and an optional format: qCWarning(category) << ...
+        # leaves their variadic part empty, which C++20 allows and clang's -Wpedantic flags.
+        target_compile_options(${target} PRIVATE -Wno-gnu-zero-variadic-macro-arguments)
+    endif()
     if(Q71_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
