@@ -4,8 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -55,20 +53,11 @@ void tst_HostProcess::stoppedRunEndsCleanly()
     QCOMPARE(host.events(cRunningHost::kind("removeTransport")).size(), 3);
     QCOMPARE(host.events(cRunningHost::kind("deviceRemoved")).size(), 1);
     QCOMPARE(events.constLast().value(QStringLiteral("ev")).toString(), QStringLiteral("summary"));
-    QCOMPARE(events.constLast().value(QStringLiteral("written")).toInt(),
-             host.events(cRunningHost::kind("hid.write")).size());
 
     cCaptureReader reader;
     QVERIFY2(reader.read(capture), qPrintable(reader.errorString()));
     QCOMPARE(reader.reports().size(), 1);
     QCOMPARE(reader.reports().constFirst().data, QByteArray::fromHex("0210110000"));
-    const QString tshark = QStandardPaths::findExecutable(QStringLiteral("tshark"));
-    if (!tshark.isEmpty()) {
-        QProcess read;
-        read.start(tshark, {"-r", capture});
-        QVERIFY(read.waitForFinished(120000));
-        QCOMPARE(read.exitCode(), 0);
-    }
 }
 
 void tst_HostProcess::ownManifest()
@@ -97,11 +86,6 @@ void tst_HostProcess::ownManifest()
         "{\"t\":0,\"ev\":\"validate\""));
     QVERIFY(run.out.contains("\"ev\":\"addTransport\",\"transport\":\"hid\",\"result\":false,\"device\":1}\n"
                              "{\"t\":0,\"ev\":\"createDevice\",\"transport\":\"hid\",\"result\":false}"));
-
-    const cToolRun missing
-        = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--manifest", dir.filePath("none.xml")});
-    QCOMPARE(missing.exitCode, 2);
-    QVERIFY(missing.err.contains(QLatin1String("cannot read the manifest")));
 }
 
 QTEST_GUILESS_MAIN(tst_HostProcess)
