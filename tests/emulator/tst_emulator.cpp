@@ -451,6 +451,8 @@ void tst_Emulator::unreadableScenarios()
     const QList<QPair<QString, QString>> cases = {
         {"exec \"$0\" /proc/self/mem", "/proc/self/mem"},
         {"exec \"$0\" - < /", "<stdin>"},
+        // A closed standard input: descriptor 0 would be whatever file Qt opened next.
+        {"exec \"$0\" - <&-", "<stdin>"},
     };
     for (const auto &shell : cases) {
         const cToolRun run = runTool(QStringLiteral("/bin/sh"), {"-c", shell.first, host});
