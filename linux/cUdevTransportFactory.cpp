@@ -88,7 +88,7 @@ cUdevTransportFactory::cMade cUdevTransportFactory::create(udev_device *node)
 
 int cUdevTransportFactory::firstUsagePage(const QByteArray &reportDescriptor)
 {
-    // Items as the HID specification lays them out (6.2.2.2): a prefix byte with the data size in
+    // Items as HID 1.11 lays them out (6.2.2.2): a prefix byte with the data size in
     // its low two bits (0, 1, 2 or 4 bytes), type and tag above; 0xFE opens a long item whose
     // second byte is its data size. Usage Page is the global item of tag 0 (prefix 0000 01nn).
     int at = 0;
