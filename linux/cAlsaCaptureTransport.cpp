@@ -1,5 +1,5 @@
 #include "cAlsaCaptureTransport.h"
 
 cAlsaCaptureTransport::cAlsaCaptureTransport(const cJsonValue &info)
-    : cLinuxTransportBase<IAudioCaptureTransport>(info)
+    : cTransportBase<IAudioCaptureTransport>(info)
 { }

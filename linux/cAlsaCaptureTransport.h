@@ -1,9 +1,9 @@
 #pragma once
 #include "IAudioCaptureTransport.h"
-#include "cLinuxTransportBase.h"
+#include "cTransportBase.h"
 
 // A USB sound card's capture PCM: the endpoint's identity and its started state.
-class cAlsaCaptureTransport : public cLinuxTransportBase<IAudioCaptureTransport>
+class cAlsaCaptureTransport : public cTransportBase<IAudioCaptureTransport>
 {
     Q_OBJECT
 public:

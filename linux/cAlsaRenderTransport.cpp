@@ -1,5 +1,5 @@
 #include "cAlsaRenderTransport.h"
 
 cAlsaRenderTransport::cAlsaRenderTransport(const cJsonValue &info)
-    : cLinuxTransportBase<IAudioRenderTransport>(info)
+    : cRenderWithoutModels<cTransportBase<IAudioRenderTransport>>(info)
 { }

@@ -31,7 +31,7 @@ bool wouldBlock(int error)
 } // namespace
 
 cHidrawTransport::cHidrawTransport(const cJsonValue &info, const QString &devnode)
-    : cLinuxTransportBase<IHidTransport>(info)
+    : cTransportBase<IHidTransport>(info)
     , m_devnode(devnode)
 { }
 
@@ -42,14 +42,14 @@ cHidrawTransport::~cHidrawTransport()
 
 void cHidrawTransport::start()
 {
-    cLinuxTransportBase<IHidTransport>::start();
+    cTransportBase<IHidTransport>::start();
     if (m_fd < 0)
         open();
 }
 
 void cHidrawTransport::stop()
 {
-    cLinuxTransportBase<IHidTransport>::stop();
+    cTransportBase<IHidTransport>::stop();
     close();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "IHidTransport.h"
-#include "cLinuxTransportBase.h"
+#include "cTransportBase.h"
 
 #include <QList>
 #include <QString>
@@ -15,7 +15,7 @@ class QSocketNotifier;
 //
 // When the node fails (the headset pulled out mid-transfer, a report written only in part) the
 // transport closes it, says why on "q71.linux" and emits failed(); the bus then takes it away.
-class cHidrawTransport : public cLinuxTransportBase<IHidTransport>
+class cHidrawTransport : public cTransportBase<IHidTransport>
 {
     Q_OBJECT
 public:

@@ -1,5 +1,5 @@
 #include "cSimAudioRenderTransport.h"
 
 cSimAudioRenderTransport::cSimAudioRenderTransport(const cJsonValue &info)
-    : cSimTransportBase<IAudioRenderTransport>(info)
+    : cRenderWithoutModels<cSimTransportBase<IAudioRenderTransport>>(info)
 { }
