@@ -52,6 +52,13 @@ cScenarioRunner::cScenarioRunner(cHost &host, cSimBus &bus, cClock &clock, cTrac
 {
     watchDeviceManager();
     watchServices();
+    // Whatever the bus gains or loses, the transport input goes to is looked up again.
+    const auto busChanged = [this] {
+        m_feedTarget.reset();
+        m_feedStale = true;
+    };
+    connect(&m_bus, &ITransportBus::transportAdded, this, busChanged);
+    connect(&m_bus, &ITransportBus::transportRemoved, this, busChanged);
     m_replayTimer.setSingleShot(true);
     m_replayTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_replayTimer, &QTimer::timeout, this, &cScenarioRunner::onReplayTimer);
@@ -225,7 +232,6 @@ void cScenarioRunner::plug(const cScenarioCommand &command)
         // Watched before it is offered, so that the trace sees the transport as its device does.
         watch(transport);
         record(TraceKind::Plug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
-        m_feedStale = true;
         m_bus.plugTransport(transport);
     }
 }
@@ -241,7 +247,6 @@ void cScenarioRunner::unplug(const cScenarioCommand &command)
             continue;
         }
         record(TraceKind::Unplug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
-        m_feedStale = true;
         m_bus.unplugTransport(transport);
     }
 }
