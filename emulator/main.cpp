@@ -41,7 +41,6 @@ namespace {
 const int g_exitFailure = 2;
 // A run that went to its end but could not write all of its output.
 const int g_exitOutputFailure = 1;
-const char g_manifest[] = "Device_Manifest.xml";
 // The longest error line, so that a file name or a read error made of junk cannot flood the
 // terminal.
 const int g_longestMessage = 200;
@@ -185,7 +184,7 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(trace));
-    const QString manifest = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(g_manifest));
+    const QString manifest = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
     for (const QString &problem : ManifestCheck::problems(manifest))
         trace.record(
             TraceKind::Log,
