@@ -35,6 +35,7 @@
     X(Completions, "completions")                                                                            \
     X(Locale, "locale")                                                                                      \
     X(Replay, "replay")                                                                                      \
+    X(Expect, "expect")                                                                                      \
     X(ServiceRequire, "service.require")                                                                     \
     X(ServiceCall, "service.call")                                                                           \
     X(ServicePost, "service.post")                                                                           \

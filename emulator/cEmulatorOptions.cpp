@@ -27,7 +27,12 @@ const char g_description[]
       "  locale NAME                      the locale devices created from now on see\n"
       "  latency DURATION                 time from a HID write to its completion (default 1ms)\n"
       "  completions on|off|twice         how often each HID write completes\n"
-      "  service devmgr|profiler|audio down|up   take a host service away or bring it back";
+      "  service devmgr|profiler|audio down|up   take a host service away or bring it back\n"
+      "  expect [no|N times] WHAT [VALUES...]    what must have happened since the last expect:\n"
+      "                                   expect write 02 02 04 00 00, expect no event, expect nothing\n"
+      "\n"
+      "Exit codes: 0 everything held, 1 an expectation, --strict or --check failed (or output was\n"
+      "lost), 2 the run could not start, 130/143 stopped by SIGINT/SIGTERM.";
 
 // The plugin the program was built or installed with: beside it in the build tree, or where the
 // install rules put it relative to the program.
@@ -69,6 +74,11 @@ QList<QCommandLineOption> commandLineOptions()
         {QStringLiteral("live"),
          QStringLiteral("Host the machine's own headsets (Linux) on the wall clock; with no SCENARIO, until\n"
                         "SIGINT or SIGTERM.")},
+        {QStringLiteral("strict"),
+         QStringLiteral("Fail the run (exit code 1) on any error event or critical log line.")},
+        {QStringLiteral("check"),
+         QStringLiteral("Compare the run's JSON Lines with those of an earlier run; a difference fails it."),
+         QStringLiteral("GOLDEN.jsonl")},
         {QStringLiteral("manifest"),
          QStringLiteral("The device manifest to load the plugin with, instead of the one beside it."),
          QStringLiteral("FILE")},
@@ -154,6 +164,9 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     live = parser.isSet(QStringLiteral("live"));
     hasManifest = parser.isSet(QStringLiteral("manifest"));
     manifestFile = parser.value(QStringLiteral("manifest"));
+    strict = parser.isSet(QStringLiteral("strict"));
+    hasCheck = parser.isSet(QStringLiteral("check"));
+    checkFile = parser.value(QStringLiteral("check"));
     return checkCollisions(error);
 }
 
@@ -169,6 +182,8 @@ bool cEmulatorOptions::checkCollisions(QString *error) const
         *error = QStringLiteral("--pcap %1 would overwrite the scenario").arg(pcapFile);
     else if (hasPcap && hasReplay && QFileInfo(pcapFile) == QFileInfo(replayFile))
         *error = QStringLiteral("--pcap %1 would overwrite the capture to replay").arg(pcapFile);
+    else if (hasPcap && hasCheck && QFileInfo(pcapFile) == QFileInfo(checkFile))
+        *error = QStringLiteral("--pcap %1 would overwrite the file to --check against").arg(pcapFile);
     else if (hasPcap && QFileInfo(pcapFile) == QFileInfo(pluginFile))
         *error = QStringLiteral("--pcap %1 would overwrite the plugin").arg(pcapFile);
     return error->isEmpty();

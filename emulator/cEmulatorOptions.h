@@ -21,6 +21,9 @@ struct cEmulatorOptions
     bool live = false;
     QString manifestFile;
     bool hasManifest = false;
+    bool strict = false; // an error event or a critical log line fails the run
+    QString checkFile; // JSON Lines of an earlier run that this one must reproduce
+    bool hasCheck = false;
 
     // The event dispatcher must be chosen before the application object exists, and the parser
     // needs that object: --realtime and --live (which runs on the wall clock) alone are looked

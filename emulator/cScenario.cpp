@@ -43,6 +43,8 @@ QString cScenarioCommand::keywordOf(Kind kind)
         return QStringLiteral("latency");
     case Completions:
         return QStringLiteral("completions");
+    case Expect:
+        return QStringLiteral("expect");
     case Service:
         break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 #include "TransportKind.h"
+#include "cExpectation.h"
 #include "cHostServices.h"
 #include "cSimHidTransport.h"
 
@@ -41,6 +42,7 @@ struct cScenarioCommand
         Latency,
         Completions,
         Service,
+        Expect,
     };
 
     Kind kind = Wait;
@@ -53,6 +55,7 @@ struct cScenarioCommand
     cHostServices::Service service = cHostServices::DevMgr; // Service
     bool up = true; // Service
     cSimHidTransport::CompletionMode completions = cSimHidTransport::CompleteOnce; // Completions
+    cExpectation expectation; // Expect
 
     // The command's first word, as the scenario spells it ("mic" for the three mic forms).
     QString keyword() const { return keywordOf(kind); }

@@ -176,6 +176,11 @@ bool parseCompletions(const cLine &line)
         || line.fail(QStringLiteral("completions: expected on, off or twice"));
 }
 
+bool parseExpect(const cLine &line)
+{
+    return line.command->expectation.parse(line.args, line.why);
+}
+
 bool parseServiceSwitch(const cLine &line)
 {
     const QStringList &args = line.args;
@@ -211,6 +216,7 @@ const struct
     {cScenarioCommand::Latency, &parseDurationArgument},
     {cScenarioCommand::Completions, &parseCompletions},
     {cScenarioCommand::Service, &parseServiceSwitch},
+    {cScenarioCommand::Expect, &parseExpect},
 };
 
 bool parseWords(const QStringList &words, cScenarioCommand *command, QString *why)
@@ -337,6 +343,11 @@ bool cScenarioParser::parseDuration(const QString &text, qint64 *ms, QString *wh
         return fail(QStringLiteral("'%1' is longer than a day").arg(text));
     *ms = value;
     return true;
+}
+
+bool cScenarioParser::parseHex(const QStringList &words, QByteArray *bytes)
+{
+    return parseHexBytes(words, bytes);
 }
 
 bool cScenarioParser::parseService(const QString &text, cHostServices::Service *service)

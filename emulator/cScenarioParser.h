@@ -33,6 +33,8 @@ public:
     // "150ms", "1.5s", "0s": a whole number of milliseconds, at most a day. False for anything
     // else, with the reason (without the command's name) in `why`.
     static bool parseDuration(const QString &text, qint64 *ms, QString *why = nullptr);
+    // Whole pairs of hex digits, any number of them run together in a word: "02 10 11 00 00".
+    static bool parseHex(const QStringList &words, QByteArray *bytes);
     // "devmgr", "profiler", "audio" or a service's full name.
     static bool parseService(const QString &text, cHostServices::Service *service);
 

@@ -7,6 +7,7 @@
 #include "cAudioDeviceMgrService.h"
 #include "cClock.h"
 #include "cDeviceManager.h"
+#include "cExpectationChecker.h"
 #include "cHost.h"
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
@@ -167,6 +168,8 @@ void cScenarioRunner::run(const std::function<bool(cScenarioCommand *)> &next)
 
 void cScenarioRunner::execute(const cScenarioCommand &command)
 {
+    if (m_expectations && command.kind != cScenarioCommand::Expect)
+        m_expectations->onCommand();
     switch (command.kind) {
     case cScenarioCommand::Plug:
         plug(command);
@@ -197,6 +200,10 @@ void cScenarioRunner::execute(const cScenarioCommand &command)
         break;
     case cScenarioCommand::Exit:
         exitApplication();
+        break;
+    case cScenarioCommand::Expect:
+        if (m_expectations)
+            m_expectations->check(command.expectation, command.line);
         break;
     case cScenarioCommand::Locale:
         record(TraceKind::Locale, {{QStringLiteral("name"), command.name}}, 0);

@@ -16,6 +16,7 @@ class IAbstractDevice;
 class IAbstractTransport;
 class ITransportBus;
 class cClock;
+class cExpectationChecker;
 class cProgressLine;
 class cHost;
 class cSimBus;
@@ -56,6 +57,8 @@ public:
     void watchBus(ITransportBus *bus);
     // Asked before each command: true ends the run there (a signal asked the program to stop).
     void setStopRequested(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
+    // What checks the scenario's expect lines (not owned); without one they are passed over.
+    void setExpectations(cExpectationChecker *checker) { m_expectations = checker; }
     // Where the run tells how far it has got (not owned); none by default.
     void setProgress(cProgressLine *progress) { m_progress = progress; }
 
@@ -119,6 +122,7 @@ private:
     QString m_replaySource;
     // The report due next, when there is one, and its time after the replay's start.
     cProgressLine *m_progress = nullptr;
+    cExpectationChecker *m_expectations = nullptr;
     int m_line = 0; // of the last command run
     cReplayedReport m_replayed;
     bool m_replayPending = false;

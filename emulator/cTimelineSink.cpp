@@ -279,6 +279,14 @@ cRow replayRow(const cTraceEvent &event)
                 .arg(str(event, "file"))};
 }
 
+cRow expectRow(const cTraceEvent &event)
+{
+    const QString verdict = flag(event, "result") ? QStringLiteral("held")
+                                                  : QStringLiteral("FAILED, got %1").arg(str(event, "got"));
+    return {QStringLiteral("scenario line %1").arg(num(event, "line")), QString(),
+            QStringLiteral("expect %1: %2").arg(str(event, "expected"), verdict)};
+}
+
 cRow serviceCallRow(const cTraceEvent &event)
 {
     return {QStringLiteral("services"), QString(),
@@ -338,6 +346,7 @@ const struct
     {TraceKind::Completions, &completionsRow},
     {TraceKind::Locale, &localeRow},
     {TraceKind::Replay, &replayRow},
+    {TraceKind::Expect, &expectRow},
     {TraceKind::ServiceRequire, &serviceOperationRow},
     {TraceKind::ServiceCall, &serviceCallRow},
     {TraceKind::ServicePost, &servicePostRow},
@@ -393,6 +402,10 @@ QString cTimelineSink::summaryText(const cTraceEvent &summary)
     text += count("failures logged", "failures");
     text += count("warnings logged", "warnings");
     text += count("scenario errors", "errors");
+    if (summary.has(QStringLiteral("expectations"))) {
+        text += count("expectations", "expectations");
+        text += count("expectations unmet", "unmet");
+    }
     return text;
 }
 

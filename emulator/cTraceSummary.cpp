@@ -22,6 +22,11 @@ void cTraceSummary::count(const cTraceEvent &event)
     case TraceKind::Log:
         countLog(event.value(QStringLiteral("level")).toString());
         break;
+    case TraceKind::Expect:
+        ++m_expectations;
+        if (!event.value(QStringLiteral("result")).toBool())
+            ++m_unmet;
+        break;
     default:
         break;
     }
@@ -39,16 +44,18 @@ void cTraceSummary::countLog(const QString &level)
 
 cTraceEvent cTraceSummary::toEvent(qint64 msecs, bool virtualClock) const
 {
-    return cTraceEvent(
-        msecs, TraceKind::Summary,
-        {
-            {QStringLiteral("clock"), virtualClock ? QStringLiteral("virtual") : QStringLiteral("real")},
-            {QStringLiteral("written"), m_written},
-            {QStringLiteral("read"), m_read},
-            {QStringLiteral("completions"), m_completions},
-            {QStringLiteral("posted"), m_posted},
-            {QStringLiteral("failures"), m_failures},
-            {QStringLiteral("warnings"), m_warnings},
-            {QStringLiteral("errors"), m_errors},
-        });
+    QList<cTraceEvent::Field> fields {
+        {QStringLiteral("clock"), virtualClock ? QStringLiteral("virtual") : QStringLiteral("real")},
+        {QStringLiteral("written"), m_written},
+        {QStringLiteral("read"), m_read},
+        {QStringLiteral("completions"), m_completions},
+        {QStringLiteral("posted"), m_posted},
+        {QStringLiteral("failures"), m_failures},
+        {QStringLiteral("warnings"), m_warnings},
+        {QStringLiteral("errors"), m_errors},
+    };
+    if (m_expectations > 0)
+        fields << cTraceEvent::Field {QStringLiteral("expectations"), m_expectations}
+               << cTraceEvent::Field {QStringLiteral("unmet"), m_unmet};
+    return cTraceEvent(msecs, TraceKind::Summary, fields);
 }

@@ -14,8 +14,11 @@ public:
     int failures() const { return m_failures; }
     int warnings() const { return m_warnings; }
     int errors() const { return m_errors; }
+    int expectations() const { return m_expectations; }
+    int unmet() const { return m_unmet; }
 
-    // {"ev":"summary","clock":...,"written":...,...} at `msecs`.
+    // {"ev":"summary","clock":...,"written":...,...} at `msecs`; "expectations" and "unmet" only
+    // when the scenario checked any, so that the summary of a run without them stays as it was.
     cTraceEvent toEvent(qint64 msecs, bool virtualClock) const;
 
 private:
@@ -28,4 +31,6 @@ private:
     int m_failures = 0;
     int m_warnings = 0;
     int m_errors = 0;
+    int m_expectations = 0;
+    int m_unmet = 0;
 };

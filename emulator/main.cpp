@@ -12,6 +12,7 @@
 #include "cPcapSink.h"
 #include "cPluginStage.h"
 #include "cProgressLine.h"
+#include "cRunChecks.h"
 #include "cScenarioFile.h"
 #include "cScenarioParser.h"
 #include "cScenarioRunner.h"
@@ -41,6 +42,8 @@ namespace {
 const int g_exitFailure = 2;
 // A run that went to its end but could not write all of its output.
 const int g_exitOutputFailure = 1;
+// A run that went to its end and broke an expectation, --strict or --check.
+const int g_exitCheckFailed = 1;
 // The longest error line, so that a file name or a read error made of junk cannot flood the
 // terminal.
 const int g_longestMessage = 200;
@@ -115,7 +118,7 @@ bool readCapture(const cEmulatorOptions &options, cCaptureReader *capture, QStri
 // 0, or the exit code of a scenario that cannot be read or holds a malformed line (each one
 // reported on a line of its own, up to a limit). `title` names the run in the timeline's first
 // line. The scenario is checked to its end here and read again as it runs.
-int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QString *title)
+int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QString *title, cRunChecks *checks)
 {
     if (!options.hasScenario && options.hasReplay) {
         *title = QStringLiteral("replay of %1").arg(options.replayFile);
@@ -131,14 +134,14 @@ int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QStri
     cScenarioParser parser;
     // A live run refuses what it cannot do before anything of it happens, as a malformed line.
     QStringList refusals;
-    const auto refuseLive = [&](const cScenarioCommand &command) {
-        const QString refusal = cLiveRun::refusal(scenario->source(), command);
+    const auto inspect = [&](const cScenarioCommand &command) {
+        if (command.kind == cScenarioCommand::Expect)
+            checks->setExpectations(true);
+        const QString refusal = options.live ? cLiveRun::refusal(scenario->source(), command) : QString();
         if (!refusal.isEmpty())
             refusals << refusal;
     };
-    if (!scenario->open(options.scenario)
-        || !scenario->check(&parser,
-                            options.live ? refuseLive : std::function<void(const cScenarioCommand &)>()))
+    if (!scenario->open(options.scenario) || !scenario->check(&parser, inspect))
         return fail(cScenarioParser::printable(scenario->errorString(), g_longestMessage));
     if (parser.errorCount() > 0) {
         for (const QString &line : parser.errors())
@@ -178,13 +181,14 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
 // that of a run a signal stopped. A live run, and one a signal stopped, end as if every transport
 // were unplugged, traced.
 int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReader &capture, cHost &host,
-         cSimBus &bus, cLiveRun *live, cClock &clock, cTrace &trace)
+         cSimBus &bus, cLiveRun *live, cClock &clock, cTrace &trace, cExpectationChecker *expectations)
 {
     cLogCapture log(trace, options.verbose);
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(trace));
-    const QString manifest = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
+    const QString manifest
+        = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
     for (const QString &problem : ManifestCheck::problems(manifest))
         trace.record(
             TraceKind::Log,
@@ -198,6 +202,12 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
         live->begin(host, runner);
     cProgressLine progress(stderr);
     runner.setProgress(&progress);
+    runner.setExpectations(expectations);
+    if (expectations)
+        expectations->setReport([&progress](const QString &line) {
+            progress.clear();
+            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+        });
     if (options.hasReplay)
         runner.setReplay(&capture, QFileInfo(options.replayFile).fileName());
     if (options.hasReplay && !options.hasScenario)
@@ -221,7 +231,7 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
 // The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
 // put it.
 int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFile &scenario,
-        const QString &title, cCaptureReader &capture)
+        const QString &title, cCaptureReader &capture, cRunChecks &checks)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -244,6 +254,7 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     trace.addSink(sinks.printer.data());
     if (sinks.pcap)
         trace.addSink(sinks.pcap.data());
+    checks.attach(trace, scenario.source());
 
     // The buses outlive the host, which takes every transport back from the devices as it goes.
     // A live run's simulated bus stays empty: it refuses the commands that would use it.
@@ -253,7 +264,13 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     host.attachBus(&bus);
     cEmulatorOptions loading = options;
     loading.pluginFile = pluginFile;
-    int status = play(loading, scenario, capture, host, bus, live.data(), clock, trace);
+    int status
+        = play(loading, scenario, capture, host, bus, live.data(), clock, trace, checks.expectations());
+    const QStringList failures = status == 0 ? checks.failures(trace.summary()) : QStringList();
+    for (const QString &line : failures)
+        std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+    if (!failures.isEmpty())
+        status = g_exitCheckFailed;
     // A run a signal stopped keeps its exit code (130, 143) unless its output was lost too.
     if (status != g_exitFailure && !sinks.close(&error))
         status = failOutput(error);
@@ -289,15 +306,19 @@ int main(int argc, char *argv[])
     cCaptureReader capture;
     if (options.hasReplay && !readCapture(options, &capture, &error))
         return fail(error);
+    cRunChecks checks;
+    checks.setStrict(options.strict);
+    if (options.hasCheck && !checks.openGolden(options.checkFile, &error))
+        return fail(error);
     cScenarioFile scenario;
     QString title;
     if (options.live && !cLiveRun::isAvailable())
         return fail(
             QStringLiteral("--live needs the Linux bus, and this q71-host was built without libudev"));
-    if (const int status = loadScenario(options, &scenario, &title))
+    if (const int status = loadScenario(options, &scenario, &title, &checks))
         return status;
     cPluginStage stage;
     if (!stage.prepare(options.pluginFile, options.manifestFile, &error))
         return fail(error);
-    return run(options, stage.pluginFile(), scenario, title, capture);
+    return run(options, stage.pluginFile(), scenario, title, capture, checks);
 }

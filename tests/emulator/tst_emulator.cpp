@@ -97,6 +97,7 @@ private slots:
     void replayWithAScenario();
     void replayKeepsGapsOfWeeks();
     void unreadableScenarios();
+    void verdicts();
 
 private:
     QTemporaryDir m_dir;
@@ -200,6 +201,9 @@ void tst_Emulator::exitCodes_data()
     QTest::newRow("capture of a run that does not start")
         << QStringList {"--plugin", path("not-a-plugin/Q71Device.so"), "--pcap", path("existing.pcap")} << 2
         << QStringLiteral("q71-host: Cannot load plugin [^\n]+\n");
+    QTest::newRow("missing file to check against")
+        << QStringList {"--check", path("none.jsonl")} << 2
+        << QRegularExpression::escape("q71-host: --check " + path("none.jsonl") + ": ") + "[^\n]+\n";
     QTest::newRow("unwritable capture")
         << QStringList {"--pcap", path("nowhere/x.pcap")} << 2
         << QRegularExpression::escape("q71-host: cannot write capture " + path("nowhere/x.pcap") + ": ")
@@ -462,6 +466,55 @@ void tst_Emulator::unreadableScenarios()
                  qPrintable(run.err));
         QCOMPARE(run.out, QByteArray());
     }
+}
+
+void tst_Emulator::verdicts()
+{
+    // Failed expectations name their lines, and the run goes on to its end to report them all.
+    const QString expect = path("expect.q71");
+    QVERIFY(writeFile(expect,
+                      "plug\nexpect no validate 4\nstart\nwait 50ms\nexpect write 02 02 04 00 00\n"
+                      "expect 1 times write 02 08 00 00 00\nexpect no write 02 02 04 00 00\n"));
+    cToolRun run = runHost({"--json", expect});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err,
+             expect + ":2: expected no validate 4, got validate 2, validate 2, validate 4\n" + expect
+                 + ":5: expected write 02 02 04 00 00, got write 02 08 00 00 00\n"
+                   "q71-host: 2 of 4 expectations failed\n");
+    const QList<QJsonObject> trace = events(run.out);
+    QCOMPARE(ofKind(trace, TraceKind::Expect).value(2).value(QStringLiteral("result")).toBool(), true);
+    QCOMPARE(trace.constLast().value(QStringLiteral("unmet")).toInt(), 2);
+
+    // An error event and a critical log line fail a --strict run only.
+    const QString faulty = path("faulty.q71");
+    QVERIFY(writeFile(faulty, "start\nservice audio down\nplug\n"));
+    QCOMPARE(runHost({"--quiet", faulty}).exitCode, 0);
+    run = runHost({"--quiet", "--strict", faulty});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.err,
+             QStringLiteral("q71-host: --strict: the run failed (error events: 1, critical log lines: 1)\n"));
+
+    // A run checked against an earlier one's JSON Lines passes until a line of it differs.
+    const QByteArray earlier = runHost({"--json", faulty}).out;
+    QVERIFY(writeFile(path("earlier.jsonl"), earlier));
+    run = runHost({"--quiet", "--check", path("earlier.jsonl"), faulty});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QString());
+    const QList<QByteArray> lines = earlier.split('\n');
+    const int differing = int(earlier.left(earlier.indexOf("Q71-1-render")).count('\n')) + 1;
+    QByteArray changed = lines.at(differing - 1);
+    changed.replace("Q71-1-render", "Q71-2-render");
+    QVERIFY(writeFile(path("changed.jsonl"), QByteArray(earlier).replace(lines.at(differing - 1), changed)));
+    run = runHost({"--quiet", "--check", path("changed.jsonl"), faulty});
+    QCOMPARE(run.exitCode, 1);
+    const QStringList report = run.err.split('\n');
+    QCOMPARE(report.value(0),
+             QStringLiteral("q71-host: --check %1: line %2 differs (- expected, + this run)")
+                 .arg(path("changed.jsonl"))
+                 .arg(differing));
+    QCOMPARE(report.value(3), QStringLiteral("  %1  ").arg(differing - 1, 6) + lines.at(differing - 2));
+    QCOMPARE(report.value(4), QStringLiteral("- %1  ").arg(differing, 6) + changed);
+    QCOMPARE(report.value(5), QStringLiteral("+ %1  ").arg(differing, 6) + lines.at(differing - 1));
 }
 
 Q71_WIRESHARK_TEST_MAIN(tst_Emulator)

@@ -65,6 +65,19 @@ void tst_ScenarioParser::malformedLine_data()
         << QByteArray("service Audio up")
         << "demo.q71:1: service: unknown service 'Audio' (devmgr, profiler, audio, or a full name such as "
            "AudioDeviceManager.AudioDeviceMgr)";
+    QTest::newRow("expect no kind")
+        << QByteArray("expect keypress 1")
+        << "demo.q71:1: expect: 'keypress' is no kind of event (write, input, event, volume, dolby, mic, "
+           "validate, error, log, or another kind the JSON trace names)";
+    QTest::newRow("expect count without times")
+        << QByteArray("expect 2 write")
+        << "demo.q71:1: expect: a count is N times or N×, e.g. expect 2 times volume up";
+    QTest::newRow("expect bytes") << QByteArray("expect write 02 0")
+                                  << "demo.q71:1: expect write: '02 0' is not hex bytes";
+    QTest::newRow("expect too many values") << QByteArray("expect volume up twice")
+                                            << "demo.q71:1: expect volume: too many values; it compares op";
+    QTest::newRow("expect no nothing")
+        << QByteArray("expect no nothing") << "demo.q71:1: expect: 'nothing' takes no count";
 }
 
 void tst_ScenarioParser::malformedLine()

@@ -1,0 +1,330 @@
+#include "cExpectation.h"
+
+#include "cScenarioParser.h"
+
+#include <QJsonArray>
+
+namespace {
+
+// Each kind's fields in the order an expectation's values are compared with them. A field marked
+// ":hex" takes the rest of the line as report bytes, ":text" the rest as words the field must
+// contain, ":list" the rest as the array's first elements. The device number is left out of every
+// kind, so that an expectation holds however many headsets the run has.
+const struct
+{
+    TraceKind::TraceKind_t kind;
+    const char *fields;
+} g_fields[] = {
+    {TraceKind::Plug, "transport uid"},
+    {TraceKind::Unplug, "transport uid"},
+    {TraceKind::CreateDevice, "transport result"},
+    {TraceKind::AddTransport, "transport result"},
+    {TraceKind::RemoveTransport, "transport"},
+    {TraceKind::Validate, "result"},
+    {TraceKind::Transport, "transport op"},
+    {TraceKind::Audio, "op uid"},
+    {TraceKind::HidWrite, "report:hex"},
+    {TraceKind::HidComplete, "cookie"},
+    {TraceKind::HidInput, "report:hex"},
+    {TraceKind::Volume, "op"},
+    {TraceKind::Dolby, "enable"},
+    {TraceKind::Model, "call:text"},
+    {TraceKind::Event, "name args:list"},
+    {TraceKind::MicSet, "setting value result"},
+    {TraceKind::Mic, "caps light notify muted"},
+    {TraceKind::Info, "id"},
+    {TraceKind::Exit, "name"},
+    {TraceKind::Log, "level message:text"},
+    {TraceKind::Error, "command message:text"},
+    {TraceKind::Service, "name available"},
+    {TraceKind::Latency, "ms"},
+    {TraceKind::Completions, "mode"},
+    {TraceKind::Locale, "name"},
+    {TraceKind::Replay, "file reports"},
+    {TraceKind::ServiceRequire, "service version ok"},
+    {TraceKind::ServiceCall, "service method"},
+    {TraceKind::ServicePost, "source name"},
+    {TraceKind::ServiceSubscribe, "source prefix receiver ok"},
+    {TraceKind::ServiceUnsubscribe, "source receiver ok"},
+};
+
+// The words a scenario says for a field's value where the trace has the host's own.
+const struct
+{
+    TraceKind::TraceKind_t kind;
+    const char *word;
+    const char *value;
+} g_valueNames[] = {
+    {TraceKind::Volume, "up", "incVolume"},
+    {TraceKind::Volume, "down", "decVolume"},
+    {TraceKind::Dolby, "on", "true"},
+    {TraceKind::Dolby, "off", "false"},
+};
+
+const struct
+{
+    const char *word;
+    TraceKind::TraceKind_t kind;
+} g_kindNames[] = {
+    {"write", TraceKind::HidWrite},
+    {"input", TraceKind::HidInput},
+    {"complete", TraceKind::HidComplete},
+};
+
+// How many events "got" lists before it says how many more there were.
+const int g_listedEvents = 4;
+
+struct cField
+{
+    enum Shape { Plain, Hex, Text, List };
+    QString key;
+    Shape shape = Plain;
+};
+
+QList<cField> fieldsOf(TraceKind::TraceKind_t kind)
+{
+    QList<cField> fields;
+    for (const auto &entry : g_fields) {
+        if (entry.kind != kind)
+            continue;
+        for (const QString &word : QString::fromLatin1(entry.fields).split(QLatin1Char(' '))) {
+            const QStringList parts = word.split(QLatin1Char(':'));
+            const QString shape = parts.value(1);
+            fields.append({parts.first(),
+                           shape == QLatin1String("hex")        ? cField::Hex
+                               : shape == QLatin1String("text") ? cField::Text
+                               : shape == QLatin1String("list") ? cField::List
+                                                                : cField::Plain});
+        }
+    }
+    return fields;
+}
+
+// A field's value as a scenario writes it. A flag the trace leaves out ("dropped") is false.
+QString plainText(const QJsonValue &value)
+{
+    if (value.isUndefined())
+        return QStringLiteral("false");
+    if (value.isString())
+        return value.toString();
+    if (value.isDouble() && value.toDouble() == double(qint64(value.toDouble())))
+        return QString::number(qint64(value.toDouble()));
+    return QString::fromUtf8(cTraceEvent::jsonText(value));
+}
+
+QString valueName(TraceKind::TraceKind_t kind, const QString &value)
+{
+    for (const auto &entry : g_valueNames) {
+        if (entry.kind == kind && value == QLatin1String(entry.value))
+            return QLatin1String(entry.word);
+    }
+    return value;
+}
+
+bool expectable(TraceKind::TraceKind_t kind)
+{
+    return kind != TraceKind::Summary && kind != TraceKind::Expect;
+}
+
+} // namespace
+
+bool cExpectation::parse(const QStringList &words, QString *why)
+{
+    *this = cExpectation();
+    m_text = words.join(QLatin1Char(' '));
+    QStringList rest = words;
+    if (!parseQuantity(&rest, why))
+        return false;
+    if (rest == QStringList {QStringLiteral("nothing")}) {
+        if (m_quantity != AtLeastOne || m_count != 1) {
+            *why = QStringLiteral("expect: 'nothing' takes no count");
+            return false;
+        }
+        m_quantity = Nothing;
+        return true;
+    }
+    return parseWhat(&rest, why) && parseValues(rest, why);
+}
+
+bool cExpectation::parseQuantity(QStringList *words, QString *why)
+{
+    if (words->isEmpty()) {
+        *why = QStringLiteral("expect: what? e.g. expect write 02 02 04 00 00, expect no event");
+        return false;
+    }
+    const QString first = words->first();
+    if (first == QLatin1String("no")) {
+        words->removeFirst();
+        m_quantity = Exactly;
+        m_count = 0;
+        return true;
+    }
+    const bool times = first.endsWith(QChar(0x00D7));
+    bool whole = false;
+    const int count = (times ? first.chopped(1) : first).toInt(&whole, 10);
+    if (!whole)
+        return true;
+    if (count < 0
+        || (!times && words->value(1) != QLatin1String("times")
+            && words->value(1) != QLatin1String("time"))) {
+        *why = QStringLiteral("expect: a count is N times or N\u00D7, e.g. expect 2 times volume up");
+        return false;
+    }
+    words->erase(words->begin(), words->begin() + (times ? 1 : 2));
+    m_quantity = Exactly;
+    m_count = count;
+    return true;
+}
+
+bool cExpectation::parseWhat(QStringList *words, QString *why)
+{
+    if (words->isEmpty()) {
+        *why = QStringLiteral("expect: %1 of what?").arg(m_text);
+        return false;
+    }
+    m_what = words->takeFirst();
+    for (const auto &entry : g_kindNames) {
+        if (m_what == QLatin1String(entry.word)) {
+            m_kind = entry.kind;
+            return true;
+        }
+    }
+    // "mic light 2" and "mic notify 1" read as the setters are written in a scenario.
+    const QString next = words->value(0);
+    if (m_what == QLatin1String("mic")
+        && (next == QLatin1String("light") || next == QLatin1String("notify"))) {
+        m_what = TraceKind::name(TraceKind::MicSet);
+        m_kind = TraceKind::MicSet;
+        return true;
+    }
+    for (int kind = 0; kind <= TraceKind::Summary; ++kind) {
+        if (expectable(TraceKind::TraceKind_t(kind))
+            && m_what == TraceKind::name(TraceKind::TraceKind_t(kind))) {
+            m_kind = TraceKind::TraceKind_t(kind);
+            return true;
+        }
+    }
+    *why = QStringLiteral("expect: '%1' is no kind of event (write, input, event, volume, dolby, mic, "
+                          "validate, error, log, or another kind the JSON trace names)")
+               .arg(m_what);
+    return false;
+}
+
+bool cExpectation::parseValues(const QStringList &words, QString *why)
+{
+    const QList<cField> fields = fieldsOf(m_kind);
+    int word = 0;
+    for (const cField &field : fields) {
+        if (word >= words.size())
+            return true;
+        if (field.shape == cField::Plain) {
+            QString value = words.at(word++);
+            for (const auto &entry : g_valueNames) {
+                if (entry.kind == m_kind && value == QLatin1String(entry.word))
+                    value = QLatin1String(entry.value);
+            }
+            m_values.append(value);
+            continue;
+        }
+        const QStringList rest = words.mid(word);
+        word = words.size();
+        if (field.shape == cField::List) {
+            m_values.append(rest);
+        } else if (field.shape == cField::Text) {
+            m_values.append(rest.join(QLatin1Char(' ')));
+        } else {
+            QByteArray bytes;
+            if (!cScenarioParser::parseHex(rest, &bytes)) {
+                *why = QStringLiteral("expect %1: '%2' is not hex bytes")
+                           .arg(m_what, rest.join(QLatin1Char(' ')));
+                return false;
+            }
+            m_values.append(QString::fromLatin1(bytes.toHex(' ').toUpper()));
+        }
+    }
+    if (word >= words.size())
+        return true;
+    QStringList keys;
+    for (const cField &field : fields)
+        keys << field.key;
+    *why = QStringLiteral("expect %1: too many values; it compares %2")
+               .arg(m_what, keys.isEmpty() ? QStringLiteral("none") : keys.join(QLatin1Char(' ')));
+    return false;
+}
+
+bool cExpectation::matches(const cTraceEvent &event) const
+{
+    if (m_quantity == Nothing)
+        return true;
+    if (event.kind() != m_kind)
+        return false;
+    int value = 0;
+    for (const cField &field : fieldsOf(m_kind)) {
+        if (value >= m_values.size())
+            break;
+        const QJsonValue actual = event.value(field.key);
+        if (field.shape == cField::List) {
+            const QJsonArray array = actual.toArray();
+            for (int i = 0; value < m_values.size(); ++i, ++value) {
+                if (i >= array.size() || plainText(array.at(i)) != m_values.at(value))
+                    return false;
+            }
+        } else if (field.shape == cField::Text) {
+            if (!plainText(actual).contains(m_values.at(value++)))
+                return false;
+        } else if (plainText(actual) != m_values.at(value++)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool cExpectation::holds(const QList<cTraceEvent> &events) const
+{
+    int matching = 0;
+    for (const cTraceEvent &event : events) {
+        if (event.kind() != TraceKind::Expect && matches(event))
+            ++matching;
+    }
+    if (m_quantity == Nothing)
+        return matching == 0;
+    return m_quantity == AtLeastOne ? matching > 0 : matching == m_count;
+}
+
+QString cExpectation::got(const QList<cTraceEvent> &events) const
+{
+    QStringList seen;
+    int more = 0;
+    for (const cTraceEvent &event : events) {
+        if (event.kind() == TraceKind::Expect || (m_quantity != Nothing && event.kind() != m_kind))
+            continue;
+        if (seen.size() < g_listedEvents)
+            seen << describe(event);
+        else
+            ++more;
+    }
+    if (seen.isEmpty())
+        return QStringLiteral("nothing");
+    if (more > 0)
+        seen << QStringLiteral("and %1 more").arg(more);
+    return seen.join(QStringLiteral(", "));
+}
+
+QString cExpectation::describe(const cTraceEvent &event) const
+{
+    // As many of its fields as the expectation named, and at least the first.
+    const bool sameKind = m_quantity != Nothing;
+    QStringList words {sameKind ? m_what : QString(TraceKind::name(event.kind()))};
+    const QList<cField> fields = fieldsOf(event.kind());
+    const int shown = sameKind ? qMax(1, int(m_values.size())) : 1;
+    for (int i = 0; i < fields.size() && i < shown; ++i) {
+        const QJsonValue value = event.value(fields.at(i).key);
+        if (fields.at(i).shape == cField::List) {
+            for (const QJsonValue &element : value.toArray())
+                words << plainText(element);
+        } else if (!value.isUndefined()) {
+            words << valueName(event.kind(), plainText(value));
+        }
+    }
+    return words.join(QLatin1Char(' '));
+}

@@ -1,0 +1,50 @@
+#include "cExpectationChecker.h"
+
+#include "cScenarioParser.h"
+#include "cTrace.h"
+
+#include <cstdio>
+
+namespace {
+
+// As long as the scenario's own error lines may be, so that a run of long reports cannot flood
+// the terminal.
+const int g_longestLine = 200;
+
+} // namespace
+
+cExpectationChecker::cExpectationChecker(cTrace &trace, const QString &source)
+    : m_trace(trace)
+    , m_source(source)
+    , m_report([](const QString &line) { std::fprintf(stderr, "%s\n", qUtf8Printable(line)); })
+{ }
+
+void cExpectationChecker::write(const cTraceEvent &event)
+{
+    if (event.kind() != TraceKind::Expect)
+        m_events.append(event);
+}
+
+void cExpectationChecker::onCommand()
+{
+    m_events.erase(m_events.begin(), m_events.begin() + m_checked);
+    m_checked = 0;
+}
+
+void cExpectationChecker::check(const cExpectation &expectation, int line)
+{
+    const bool held = expectation.holds(m_events);
+    const QString got = expectation.got(m_events);
+    m_checked = int(m_events.size());
+    m_trace.record(TraceKind::Expect,
+                   {{QStringLiteral("line"), line},
+                    {QStringLiteral("expected"), expectation.text()},
+                    {QStringLiteral("got"), got},
+                    {QStringLiteral("result"), held}});
+    if (held)
+        return;
+    ++m_failures;
+    m_report(cScenarioParser::printable(
+        QStringLiteral("%1:%2: expected %3, got %4").arg(m_source).arg(line).arg(expectation.text(), got),
+        g_longestLine));
+}

@@ -1,0 +1,123 @@
+#include "cExpectation.h"
+#include "cGoldenCheck.h"
+
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// A short run's events: the setup start, a key, a volume step, a dropped report, a failure.
+QList<cTraceEvent> run()
+{
+    return {
+        cTraceEvent(0, TraceKind::HidWrite, {{"report", "02 08 00 00 00"}, {"cookie", -1}, {"device", 1}}),
+        cTraceEvent(1, TraceKind::HidInput, {{"report", "01 00 01 00 00"}, {"dropped", true}, {"device", 2}}),
+        cTraceEvent(2, TraceKind::Event,
+                    {{"source", "Profiler_Events"},
+                     {"name", "GKeyPressed"},
+                     {"args", QJsonArray {3, "Q71", "Headset"}}}),
+        cTraceEvent(3, TraceKind::Volume, {{"op", "incVolume"}, {"device", 1}}),
+        cTraceEvent(3, TraceKind::Volume, {{"op", "incVolume"}, {"device", 2}}),
+        cTraceEvent(4, TraceKind::Dolby, {{"enable", true}, {"device", 1}}),
+        cTraceEvent(5, TraceKind::Log,
+                    {{"level", "critical"}, {"message", "Failed to call 'createAudioDevice'"}}),
+        cTraceEvent(6, TraceKind::Mic,
+                    {{"caps", 3}, {"light", 2}, {"notify", 2}, {"muted", false}, {"device", 1}}),
+    };
+}
+
+} // namespace
+
+// The expect lines' words against the events they check, and --check's report of a difference.
+class tst_Expectation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void holds_data();
+    void holds();
+    void goldenCheckReportsTheFirstDifference();
+};
+
+void tst_Expectation::holds_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<QString>("got");
+
+    QTest::newRow("bytes run together") << "write 0208 0000 00" << true << "write 02 08 00 00 00";
+    QTest::newRow("other bytes") << "hid.write 02 02 04 00 00" << false << "hid.write 02 08 00 00 00";
+    QTest::newRow("dropped input") << "input 01 00 01 00 00" << true << "input 01 00 01 00 00";
+    QTest::newRow("args compared as far as given")
+        << "event GKeyPressed 3 Q71" << true << "event GKeyPressed 3 Q71 Headset";
+    QTest::newRow("args beyond the event's")
+        << "event GKeyPressed 3 Q71 Headset x" << false << "event GKeyPressed 3 Q71 Headset";
+    QTest::newRow("count, any device") << "2 times volume up" << true << "volume up, volume up";
+    QTest::newRow("count too low") << "1\u00D7 volume" << false << "volume up, volume up";
+    QTest::newRow("negated, other value") << "no volume down" << true << "volume up, volume up";
+    QTest::newRow("negated, matching") << "no dolby on" << false << "dolby on";
+    QTest::newRow("message contains")
+        << "log critical createAudioDevice" << true << "log critical Failed to call 'createAudioDevice'";
+    QTest::newRow("no such kind happened") << "error" << false << "nothing";
+    QTest::newRow("microphone reading") << "mic 3 2 2 true" << false << "mic 3 2 2 false";
+    QTest::newRow("nothing") << "nothing" << false
+                             << "hid.write 02 08 00 00 00, hid.input 01 00 01 00 00, event GKeyPressed, "
+                                "volume up, and 4 more";
+}
+
+void tst_Expectation::holds()
+{
+    QFETCH(QString, words);
+    QFETCH(bool, held);
+    QFETCH(QString, got);
+    cExpectation expectation;
+    QString why;
+    QVERIFY2(expectation.parse(words.split(' '), &why), qPrintable(why));
+    QCOMPARE(expectation.holds(run()), held);
+    QCOMPARE(expectation.got(run()), got);
+    // What none of the events matched holds where nothing happened, and only `nothing` then.
+    QCOMPARE(expectation.holds({}), words.startsWith("no"));
+}
+
+void tst_Expectation::goldenCheckReportsTheFirstDifference()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("golden.jsonl");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QList<cTraceEvent> events;
+    for (int i = 0; i < 6; ++i)
+        events << cTraceEvent(i, TraceKind::Latency, {{"ms", i}});
+    for (const cTraceEvent &event : std::as_const(events))
+        file.write(event.toJson() + '\n');
+    file.close();
+
+    // The same events match to the end; one that differs is reported with the three before it.
+    for (const int differing : {-1, 4}) {
+        cGoldenCheck check;
+        QVERIFY(check.open(path));
+        for (int i = 0; i < 5; ++i)
+            check.write(i == differing ? cTraceEvent(i, TraceKind::Latency, {{"ms", 99}}) : events.at(i));
+        check.finish(events.at(5));
+        QCOMPARE(check.differs(), differing >= 0);
+        if (differing < 0)
+            continue;
+        QCOMPARE(check.report(),
+                 QStringList({"--check " + path + ": line 5 differs (- expected, + this run)",
+                              "       2  {\"t\":1,\"ev\":\"latency\",\"ms\":1}",
+                              "       3  {\"t\":2,\"ev\":\"latency\",\"ms\":2}",
+                              "       4  {\"t\":3,\"ev\":\"latency\",\"ms\":3}",
+                              "-      5  {\"t\":4,\"ev\":\"latency\",\"ms\":4}",
+                              "+      5  {\"t\":4,\"ev\":\"latency\",\"ms\":99}"}));
+    }
+    // A run that ends before the earlier one did differs at the first line it lacks.
+    cGoldenCheck shorter;
+    QVERIFY(shorter.open(path));
+    shorter.finish(events.at(0));
+    QCOMPARE(shorter.report().value(0), "--check " + path + ": line 2 differs (- expected, + this run)");
+    QCOMPARE(shorter.report().value(3), "+      2  (the run ended here)");
+    QVERIFY(!cGoldenCheck().open(dir.filePath("missing.jsonl")));
+}
+
+QTEST_GUILESS_MAIN(tst_Expectation)
+#include "tst_expectation.moc"
