@@ -17,17 +17,41 @@ constexpr quint32 g_urbDirIn = 0x0200;
 constexpr qint32 g_pollInterval = 1;
 constexpr int g_snapLength = 262144;
 // URB ids are kernel addresses of the URB structure; only their equality matters to a reader,
-// which pairs a completion with its submission by id.
-constexpr quint64 g_inUrbId = 0xffff888004a21c00ULL;
-constexpr quint64 g_outUrbBase = 0xffff888004a3e000ULL;
+// which pairs a completion with its submission by id. Each device keeps its own interrupt IN and
+// control URBs; output URBs are numbered across the capture.
+constexpr quint64 g_deviceUrbBase = 0xffff888004a00000ULL;
+constexpr quint64 g_deviceUrbStride = 0x1000;
+constexpr quint64 g_controlUrbOffset = 0x800;
+constexpr quint64 g_outUrbBase = 0xffff888005000000ULL;
 constexpr quint64 g_outUrbStride = 0x100;
 constexpr qint64 g_usecPerSec = 1000000;
 
+// The standard requests and descriptor types with which a host reads a device, its configuration
+// and a HID interface's report descriptor, and sets the configuration.
+constexpr quint8 g_requestInStandardDevice = 0x80;
+constexpr quint8 g_requestInStandardInterface = 0x81;
+constexpr quint8 g_requestOutStandardDevice = 0x00;
+constexpr quint8 g_getDescriptor = 6;
+constexpr quint8 g_setConfiguration = 9;
+constexpr quint16 g_deviceDescriptor = 0x0100;
+constexpr quint16 g_configurationDescriptor = 0x0200;
+constexpr quint16 g_hidReportDescriptor = 0x2200;
+constexpr quint8 g_setupLength = 8;
+
+quint64 inUrbId(quint8 address)
+{
+    return g_deviceUrbBase + address * g_deviceUrbStride;
+}
+
+quint64 controlUrbId(quint8 address)
+{
+    return inUrbId(address) + g_controlUrbOffset;
+}
+
 } // namespace
 
-cPcapWriter::cPcapWriter(quint16 bus, quint8 address, quint8 inEndpoint, quint8 outEndpoint)
+cPcapWriter::cPcapWriter(quint16 bus, quint8 inEndpoint, quint8 outEndpoint)
     : m_bus(bus)
-    , m_address(address)
     , m_inEndpoint(inEndpoint | g_usbEndpointIn)
     , m_outEndpoint(outEndpoint & ~g_usbEndpointIn)
 { }
@@ -41,10 +65,8 @@ bool cPcapWriter::open(const QString &fileName)
 {
     close();
     m_error.clear();
-    m_pendingOut.clear();
+    m_devices.clear();
     m_nextOutUrb = 0;
-    m_inSubmitted = false;
-    m_inBufferLength = 0;
     m_fileName = fileName;
 
     m_pcap = pcap_open_dead_with_tstamp_precision(DLT_USB_LINUX_MMAPPED, g_snapLength,
@@ -102,28 +124,31 @@ bool cPcapWriter::checkWritable(qint64 usec)
     return true;
 }
 
-void cPcapWriter::writePacket(quint64 urbId, char type, quint8 endpoint, qint64 usec, int status,
-                              quint32 urbLength, const QByteArray &data)
+void cPcapWriter::writePacket(const cUrb &urb, qint64 usec, const QByteArray &data)
 {
     cUsbmonHeader header;
     std::memset(&header, 0, sizeof header);
-    header.id = urbId;
-    header.type = type;
-    header.xferType = g_usbXferInterrupt;
-    header.epnum = endpoint;
-    header.devnum = m_address;
+    header.id = urb.id;
+    header.type = urb.type;
+    const bool control = (urb.endpoint & ~g_usbEndpointIn) == 0;
+    header.xferType = control ? g_usbXferControl : g_usbXferInterrupt;
+    header.epnum = urb.endpoint;
+    header.devnum = urb.address;
     header.busnum = m_bus;
-    header.flagSetup = '-';
+    // 0 marks a setup packet that was captured: a control transfer's submission carries one.
+    header.flagSetup = urb.setup ? 0 : '-';
+    if (urb.setup)
+        std::memcpy(header.setup, urb.setup, g_setupLength);
     // As the kernel does: '<' and '>' mark the events whose direction carries no data (an IN
     // submission, an OUT completion), 0 the others, even when their data is empty.
-    const bool in = endpoint & g_usbEndpointIn;
-    header.flagData = (in && type == 'S') ? '<' : (!in && type == 'C') ? '>' : 0;
+    const bool in = urb.endpoint & g_usbEndpointIn;
+    header.flagData = (in && urb.type == 'S') ? '<' : (!in && urb.type == 'C') ? '>' : 0;
     header.tsSec = usec / g_usecPerSec;
     header.tsUsec = static_cast<qint32>(usec % g_usecPerSec);
-    header.status = status;
-    header.length = urbLength;
+    header.status = urb.status;
+    header.length = urb.length;
     header.lenCap = static_cast<quint32>(data.size());
-    header.interval = g_pollInterval;
+    header.interval = control ? 0 : g_pollInterval;
     header.xferFlags = in ? g_urbDirIn : 0;
 
     QByteArray packet(reinterpret_cast<const char *>(&header), sizeof header);
@@ -139,44 +164,93 @@ void cPcapWriter::writePacket(quint64 urbId, char type, quint8 endpoint, qint64 
               reinterpret_cast<const u_char *>(packet.constData()));
 }
 
-bool cPcapWriter::writeOutput(qint64 usec, const QByteArray &report)
+void cPcapWriter::writeControlIn(qint64 usec, quint8 address, quint8 requestType, quint16 value,
+                                 quint16 index, const QByteArray &data)
 {
-    return submitOutput(usec, report) && completeOutput(usec);
+    const quint16 length = quint16(data.size());
+    const quint8 setup[g_setupLength]
+        = {requestType,   g_getDescriptor,    quint8(value),  quint8(value >> 8),
+           quint8(index), quint8(index >> 8), quint8(length), quint8(length >> 8)};
+    const quint64 id = controlUrbId(address);
+    writePacket({id, 'S', address, g_usbEndpointIn, g_statusInProgress, length, setup}, usec, QByteArray());
+    writePacket({id, 'C', address, g_usbEndpointIn, 0, length, nullptr}, usec, data);
 }
 
-bool cPcapWriter::submitOutput(qint64 usec, const QByteArray &report)
+void cPcapWriter::writeControlOut(qint64 usec, quint8 address, quint8 request, quint16 value)
+{
+    const quint8 setup[g_setupLength]
+        = {g_requestOutStandardDevice, request, quint8(value), quint8(value >> 8), 0, 0, 0, 0};
+    const quint64 id = controlUrbId(address);
+    writePacket({id, 'S', address, 0, g_statusInProgress, 0, setup}, usec, QByteArray());
+    writePacket({id, 'C', address, 0, 0, 0, nullptr}, usec, QByteArray());
+}
+
+bool cPcapWriter::writeEnumeration(qint64 usec, quint8 address, const cUsbDeviceDescriptors &descriptors)
+{
+    if (!checkWritable(usec))
+        return false;
+    m_devices.remove(address);
+    // bConfigurationValue of the (first and only) configuration, byte 5 of its descriptor.
+    const QByteArray &all = descriptors.configuration;
+    const quint8 configuration = all.size() > 5 ? quint8(all.at(5)) : 1;
+    writeControlIn(usec, address, g_requestInStandardDevice, g_deviceDescriptor, 0, descriptors.device);
+    writeControlIn(usec, address, g_requestInStandardDevice, g_configurationDescriptor, 0,
+                   descriptors.configuration);
+    writeControlOut(usec, address, g_setConfiguration, configuration);
+    writeControlIn(usec, address, g_requestInStandardInterface, g_hidReportDescriptor,
+                   descriptors.hidInterface, descriptors.hidReport);
+    return true;
+}
+
+bool cPcapWriter::writeOutput(qint64 usec, quint8 address, const QByteArray &report)
+{
+    return submitOutput(usec, address, report) && completeOutput(usec, address);
+}
+
+bool cPcapWriter::submitOutput(qint64 usec, quint8 address, const QByteArray &report)
 {
     if (!checkWritable(usec))
         return false;
     const quint64 urbId = g_outUrbBase + m_nextOutUrb++ * g_outUrbStride;
-    m_pendingOut.enqueue({urbId, quint32(report.size())});
-    writePacket(urbId, 'S', m_outEndpoint, usec, g_statusInProgress, quint32(report.size()), report);
+    m_devices[address].pendingOut.enqueue({urbId, quint32(report.size())});
+    writePacket({urbId, 'S', address, m_outEndpoint, g_statusInProgress, quint32(report.size()), nullptr},
+                usec, report);
     return true;
 }
 
-bool cPcapWriter::completeOutput(qint64 usec)
+bool cPcapWriter::completeOutput(qint64 usec, quint8 address)
 {
     if (!checkWritable(usec))
         return false;
-    if (m_pendingOut.isEmpty()) {
-        m_error = QStringLiteral("no output transfer waits for a completion");
+    if (pendingOutputs(address) == 0) {
+        m_error = QStringLiteral("no output transfer of device %1 waits for a completion").arg(address);
         return false;
     }
-    const cPendingOutput output = m_pendingOut.dequeue();
-    writePacket(output.urbId, 'C', m_outEndpoint, usec, 0, output.length, QByteArray());
+    const cDeviceState::cPendingOutput output = m_devices[address].pendingOut.dequeue();
+    writePacket({output.urbId, 'C', address, m_outEndpoint, 0, output.length, nullptr}, usec, QByteArray());
     return true;
 }
 
-bool cPcapWriter::writeInput(qint64 usec, const QByteArray &report)
+int cPcapWriter::pendingOutputs(quint8 address) const
+{
+    const auto device = m_devices.constFind(address);
+    return device == m_devices.cend() ? 0 : int(device->pendingOut.size());
+}
+
+bool cPcapWriter::writeInput(qint64 usec, quint8 address, const QByteArray &report)
 {
     if (!checkWritable(usec))
         return false;
-    m_inBufferLength = qMax(m_inBufferLength, quint32(report.size()));
-    if (!m_inSubmitted) {
-        writePacket(g_inUrbId, 'S', m_inEndpoint, usec, g_statusInProgress, m_inBufferLength, QByteArray());
-        m_inSubmitted = true;
+    cDeviceState &device = m_devices[address];
+    device.inBufferLength = qMax(device.inBufferLength, quint32(report.size()));
+    const cUrb submission {inUrbId(address),      'S',    address, m_inEndpoint, g_statusInProgress,
+                           device.inBufferLength, nullptr};
+    if (!device.inSubmitted) {
+        writePacket(submission, usec, QByteArray());
+        device.inSubmitted = true;
     }
-    writePacket(g_inUrbId, 'C', m_inEndpoint, usec, 0, quint32(report.size()), report);
-    writePacket(g_inUrbId, 'S', m_inEndpoint, usec, g_statusInProgress, m_inBufferLength, QByteArray());
+    writePacket({inUrbId(address), 'C', address, m_inEndpoint, 0, quint32(report.size()), nullptr}, usec,
+                report);
+    writePacket(submission, usec, QByteArray());
     return true;
 }

@@ -1,28 +1,41 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
 #include <QQueue>
 #include <QString>
 
 struct pcap;
 struct pcap_dumper;
 
-// Records a run's HID traffic as a Linux usbmon capture (LINKTYPE_USB_LINUX_MMAPPED) of one
-// device's two interrupt endpoints, so that Wireshark and tshark show the emulated headset's
-// reports the way they show a real headset's.
+// What a host reads of a HID device as it is plugged, for a capture to begin with.
+struct cUsbDeviceDescriptors
+{
+    QByteArray device; // 18 bytes
+    QByteArray configuration; // wTotalLength bytes, interfaces and endpoints included
+    QByteArray hidReport; // the report descriptor of interface hidInterface
+    quint8 hidInterface = 0;
+};
+
+// Records HID traffic as a Linux usbmon capture (LINKTYPE_USB_LINUX_MMAPPED) of devices on one bus,
+// each with its own address and its two interrupt endpoints, so that Wireshark and tshark show the
+// emulated headsets' reports the way they show real ones.
+//
+// A device's traffic starts with writeEnumeration(): the control transfers on endpoint 0 with which
+// a host reads its descriptors and configures it. Without them Wireshark knows neither the
+// interface's class nor the reports' layout and shows the reports as bare data.
 //
 // Each output report is an interrupt OUT URB: a submission 'S' that carries the report, then a
-// completion 'C' without data. Input reports arrive on one interrupt IN URB that is always
-// pending, as a HID driver keeps it: the completion 'C' carries the report and the driver's
+// completion 'C' without data. Input reports arrive on one interrupt IN URB per device that is
+// always pending, as a HID driver keeps it: the completion 'C' carries the report and the driver's
 // resubmission 'S' follows at the same instant. The URB's first submission is written with the
-// first input report.
+// device's first input report.
 //
 // Times are microseconds, since the epoch or since the start of a virtual clock; the caller
 // passes them in the order the events happened.
 class cPcapWriter
 {
 public:
-    explicit cPcapWriter(quint16 bus = 1, quint8 address = 5, quint8 inEndpoint = 0x81,
-                         quint8 outEndpoint = 0x02);
+    explicit cPcapWriter(quint16 bus = 1, quint8 inEndpoint = 0x81, quint8 outEndpoint = 0x02);
     ~cPcapWriter();
     cPcapWriter(const cPcapWriter &) = delete;
     cPcapWriter &operator=(const cPcapWriter &) = delete;
@@ -35,41 +48,63 @@ public:
     bool flush();
     QString errorString() const { return m_error; }
 
-    // One output report whose transfer completes at once.
-    bool writeOutput(qint64 usec, const QByteArray &report);
-    // The two halves of an output transfer, for callers that see the completion later. Completions
-    // pair with submissions in order; a completion with no submission waiting is refused.
-    bool submitOutput(qint64 usec, const QByteArray &report);
-    bool completeOutput(qint64 usec);
-    int pendingOutputs() const { return m_pendingOut.size(); }
+    // A device plugged at `address`: GET_DESCRIPTOR of its device and configuration descriptors,
+    // SET_CONFIGURATION 1 and GET_DESCRIPTOR of the HID report descriptor, each transfer complete at
+    // once. Whatever the address carried before (transfers in flight of a device unplugged since)
+    // is forgotten, as a bus forgets it.
+    bool writeEnumeration(qint64 usec, quint8 address, const cUsbDeviceDescriptors &descriptors);
 
-    bool writeInput(qint64 usec, const QByteArray &report);
+    // One output report whose transfer completes at once.
+    bool writeOutput(qint64 usec, quint8 address, const QByteArray &report);
+    // The two halves of an output transfer, for callers that see the completion later. Completions
+    // pair with the device's submissions in order; a completion with no submission waiting is
+    // refused.
+    bool submitOutput(qint64 usec, quint8 address, const QByteArray &report);
+    bool completeOutput(qint64 usec, quint8 address);
+    int pendingOutputs(quint8 address) const;
+
+    bool writeInput(qint64 usec, quint8 address, const QByteArray &report);
 
     quint16 bus() const { return m_bus; }
-    quint8 address() const { return m_address; }
     quint8 inEndpoint() const { return m_inEndpoint; }
     quint8 outEndpoint() const { return m_outEndpoint; }
 
 private:
-    void writePacket(quint64 urbId, char type, quint8 endpoint, qint64 usec, int status, quint32 urbLength,
-                     const QByteArray &data);
+    struct cUrb
+    {
+        quint64 id;
+        char type;
+        quint8 address;
+        quint8 endpoint;
+        int status;
+        quint32 length;
+        const quint8 *setup;
+    };
+    struct cDeviceState
+    {
+        struct cPendingOutput
+        {
+            quint64 urbId;
+            quint32 length;
+        };
+        QQueue<cPendingOutput> pendingOut;
+        bool inSubmitted = false;
+        quint32 inBufferLength = 0;
+    };
+
+    void writePacket(const cUrb &urb, qint64 usec, const QByteArray &data);
+    void writeControlIn(qint64 usec, quint8 address, quint8 requestType, quint16 value, quint16 index,
+                        const QByteArray &data);
+    void writeControlOut(qint64 usec, quint8 address, quint8 request, quint16 value);
     bool checkWritable(qint64 usec);
 
     quint16 m_bus;
-    quint8 m_address;
     quint8 m_inEndpoint;
     quint8 m_outEndpoint;
     pcap *m_pcap = nullptr;
     pcap_dumper *m_dumper = nullptr;
     QString m_fileName;
     QString m_error;
-    struct cPendingOutput
-    {
-        quint64 urbId;
-        quint32 length;
-    };
-    QQueue<cPendingOutput> m_pendingOut;
+    QHash<quint8, cDeviceState> m_devices;
     quint64 m_nextOutUrb = 0;
-    bool m_inSubmitted = false;
-    quint32 m_inBufferLength = 0;
 };

@@ -38,5 +38,6 @@ constexpr quint32 g_usbmonLength = offsetof(cUsbmonHeader, interval);
 constexpr quint32 g_usbmonMmappedLength = sizeof(cUsbmonHeader);
 
 // usbmon and USBPcap number the transfer types alike, and keep the endpoint's direction bit.
+constexpr quint8 g_usbXferControl = 2;
 constexpr quint8 g_usbXferInterrupt = 1;
 constexpr quint8 g_usbEndpointIn = 0x80;

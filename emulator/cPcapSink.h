@@ -2,14 +2,16 @@
 #include "ITraceSink.h"
 #include "cPcapWriter.h"
 
+#include <QHash>
 #include <QScopedPointer>
 #include <QString>
 #include <QTemporaryFile>
 
 // Writes the run's HID traffic to a usbmon capture as it is traced: each write an interrupt OUT
 // transfer submitted at its time and completed at its completion, each input report an
-// interrupt IN completion. The traffic of every headset HID transport goes in as the one device
-// the writer describes.
+// interrupt IN completion. Each time a device takes a HID transport, the headset has been plugged:
+// it gets the bus's next address, and the capture shows the host reading its descriptors there
+// before any of the traffic that the device's number marks in the trace.
 class cPcapSink : public ITraceSink
 {
 public:
@@ -30,8 +32,14 @@ public:
 
 private:
     void fail(const QString &error);
+    void enumerate(qint64 usec, const cTraceEvent &event);
+    // The address of the device the event belongs to; 0 when it belongs to none that was plugged.
+    quint8 addressOf(const cTraceEvent &event) const;
 
     cPcapWriter m_writer;
+    cUsbDeviceDescriptors m_descriptors;
+    QHash<int, quint8> m_addresses; // device number -> USB address
+    quint8 m_nextAddress;
     QScopedPointer<QTemporaryFile> m_temporary;
     QString m_fileName;
     qint64 m_epochUsec;

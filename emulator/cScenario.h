@@ -51,6 +51,7 @@ struct cScenarioCommand
     QByteArray report; // Input
     qint64 ms = 0; // Wait, Latency
     int value = 0; // MicLight, MicNotify
+    int device = 0; // Input, MicLight, MicNotify, MicRead, Info: the device's number; 0 as before
     QString name; // Locale
     cHostServices::Service service = cHostServices::DevMgr; // Service
     bool up = true; // Service

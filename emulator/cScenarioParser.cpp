@@ -122,13 +122,35 @@ bool parseNoArguments(const cLine &line)
     return line.args.isEmpty() || line.fail(QStringLiteral("'%1' takes no arguments").arg(line.name));
 }
 
+// A device number: a whole number from 1 on, in decimal.
+bool parseDeviceNumber(const QString &word, int *device)
+{
+    return std::all_of(word.begin(), word.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; })
+        && parseWhole(word, device) && *device > 0;
+}
+
 bool parseInput(const cLine &line)
 {
-    if (line.args.isEmpty())
+    // Report bytes come in pairs of digits, so a first word of an odd number of decimal digits is
+    // the device's number: 2 or 012, never 12, which is a byte.
+    QStringList bytes = line.args;
+    if (!bytes.isEmpty() && bytes.first().size() % 2 != 0
+        && parseDeviceNumber(bytes.first(), &line.command->device))
+        bytes.removeFirst();
+    if (bytes.isEmpty())
         return line.fail(QStringLiteral("input: no report bytes, e.g. input 02 10 11 00 00"));
-    return parseHexBytes(line.args, &line.command->report)
+    return parseHexBytes(bytes, &line.command->report)
         || line.fail(QStringLiteral("input: '%1' is not hex bytes, e.g. input 02 10 11 00 00")
-                         .arg(line.args.join(QLatin1Char(' '))));
+                         .arg(bytes.join(QLatin1Char(' '))));
+}
+
+// An optional device number first: "info", "info 2".
+bool parseInfo(const cLine &line)
+{
+    if (line.args.isEmpty())
+        return true;
+    return (line.args.size() == 1 && parseDeviceNumber(line.args.first(), &line.command->device))
+        || line.fail(QStringLiteral("info: expected 'info' or 'info N' with N a device number from 1 on"));
 }
 
 bool parseDurationArgument(const cLine &line)
@@ -142,12 +164,15 @@ bool parseDurationArgument(const cLine &line)
 
 bool parseMic(const cLine &line)
 {
-    const QStringList &args = line.args;
+    // An optional device number first: "mic 2", "mic 2 light 3"; settings are words, never numbers.
+    QStringList args = line.args;
+    if (!args.isEmpty() && parseDeviceNumber(args.first(), &line.command->device))
+        args.removeFirst();
     if (args.isEmpty())
         return true;
     if (args.size() != 2
         || (args.first() != QLatin1String("light") && args.first() != QLatin1String("notify")))
-        return line.fail(QStringLiteral("mic: expected 'mic', 'mic light N' or 'mic notify N'"));
+        return line.fail(QStringLiteral("mic: expected 'mic [N]', 'mic [N] light V' or 'mic [N] notify V'"));
     line.command->kind
         = args.first() == QLatin1String("light") ? cScenarioCommand::MicLight : cScenarioCommand::MicNotify;
     if (parseWhole(args.at(1), &line.command->value))
@@ -210,7 +235,7 @@ const struct
     {cScenarioCommand::Input, &parseInput},
     {cScenarioCommand::Wait, &parseDurationArgument},
     {cScenarioCommand::MicRead, &parseMic},
-    {cScenarioCommand::Info, &parseNoArguments},
+    {cScenarioCommand::Info, &parseInfo},
     {cScenarioCommand::Exit, &parseNoArguments},
     {cScenarioCommand::Locale, &parseLocale},
     {cScenarioCommand::Latency, &parseDurationArgument},

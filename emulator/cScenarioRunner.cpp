@@ -184,8 +184,7 @@ void cScenarioRunner::execute(const cScenarioCommand &command)
         stop(command);
         break;
     case cScenarioCommand::Input:
-        if (!feed(command.report))
-            error(command, QStringLiteral("no headset HID transport is plugged"));
+        input(command);
         break;
     case cScenarioCommand::Wait:
         m_clock.wait(command.ms);
@@ -292,11 +291,9 @@ void cScenarioRunner::stop(const cScenarioCommand &command)
 
 void cScenarioRunner::microphone(const cScenarioCommand &command)
 {
-    const cAbstractDevicePtr device = oldestDevice();
-    if (!device) {
-        error(command, QStringLiteral("no device"));
+    const cAbstractDevicePtr device = addressed(command);
+    if (!device)
         return;
-    }
     const int deviceNumber = number(device.data());
     const cMicrophoneClient mic = cHost::microphone(device);
     if (!mic.isValid()) {
@@ -337,11 +334,9 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
 
 void cScenarioRunner::info(const cScenarioCommand &command)
 {
-    const cAbstractDevicePtr device = oldestDevice();
-    if (!device) {
-        error(command, QStringLiteral("no device"));
+    const cAbstractDevicePtr device = addressed(command);
+    if (!device)
         return;
-    }
     const QString id = device->id();
     const QJsonValue deviceInfo = device->deviceInfo().toJsonValue();
     record(TraceKind::Info, {{QStringLiteral("id"), id}, {QStringLiteral("deviceInfo"), deviceInfo}},
@@ -398,6 +393,25 @@ void cScenarioRunner::error(int line, const QString &command, const QString &mes
            0);
 }
 
+void cScenarioRunner::input(const cScenarioCommand &command)
+{
+    if (command.device == 0) {
+        if (!feed(command.report))
+            error(command, QStringLiteral("no headset HID transport is plugged"));
+        return;
+    }
+    const cAbstractDevicePtr device = addressed(command);
+    if (!device)
+        return;
+    for (const cAbstractTransportPtr &transport : m_host.deviceManager()->transportsOf(device)) {
+        if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport)) {
+            feed(hid, command.report);
+            return;
+        }
+    }
+    error(command, QStringLiteral("device %1 holds no HID transport").arg(command.device));
+}
+
 bool cScenarioRunner::feed(const QByteArray &report)
 {
     // The headset talks through its own HID transport: unit 1's, or the second unit's when the
@@ -412,9 +426,16 @@ bool cScenarioRunner::feed(const QByteArray &report)
         }
         m_feedStale = false;
     }
+    // A copy: what the report sets off may plug or unplug, which resets the target.
     const QSharedPointer<cSimHidTransport> hid = m_feedTarget;
     if (!hid)
         return false;
+    feed(hid, report);
+    return true;
+}
+
+void cScenarioRunner::feed(const QSharedPointer<cSimHidTransport> &hid, const QByteArray &report)
+{
     // Traced before it happens, like everything the headset sets off; a transport that is not
     // started will drop it, and the trace says so.
     QList<cTraceEvent::Field> fields {{QStringLiteral("report"), ReportMeaning::hex(report)}};
@@ -422,7 +443,6 @@ bool cScenarioRunner::feed(const QByteArray &report)
         fields.append({QStringLiteral("dropped"), true});
     record(TraceKind::HidInput, fields, numberHolding(hid.data()));
     hid->feedInput(report);
-    return true;
 }
 
 void cScenarioRunner::beginReplay()
@@ -552,6 +572,22 @@ cAbstractDevicePtr cScenarioRunner::oldestDevice() const
     return oldest;
 }
 
+cAbstractDevicePtr cScenarioRunner::addressed(const cScenarioCommand &command)
+{
+    if (command.device == 0) {
+        const cAbstractDevicePtr oldest = oldestDevice();
+        if (!oldest)
+            error(command, QStringLiteral("no device"));
+        return oldest;
+    }
+    for (const cAbstractDevicePtr &device : m_host.deviceManager()->devices()) {
+        if (number(device.data()) == command.device)
+            return device;
+    }
+    error(command, QStringLiteral("no device %1").arg(command.device));
+    return cAbstractDevicePtr();
+}
+
 int cScenarioRunner::number(const IAbstractDevice *device) const
 {
     return m_devices.value(device, 0);
@@ -582,6 +618,8 @@ void cScenarioRunner::record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Fie
     // belongs to one.
     if (device > 0)
         fields.append({QStringLiteral("device"), device});
+    if (kind == TraceKind::HidInput)
+        m_inputDevice = device;
     m_trace.record(kind, fields);
 }
 
@@ -642,5 +680,5 @@ void cScenarioRunner::onGKey(bool pressed, int key, const QString &model, const 
         {{QStringLiteral("source"), QStringLiteral("Profiler_Events")},
          {QStringLiteral("name"), pressed ? QStringLiteral("GKeyPressed") : QStringLiteral("GKeyReleased")},
          {QStringLiteral("args"), QJsonArray {key, model, category}}},
-        0);
+        m_inputDevice);
 }

@@ -33,8 +33,12 @@ class cTrace;
 // - what the host sets off without waiting for a result (start, stop, an input report, the
 //   application's exit, a transport appearing) is recorded before it happens;
 // - devices are numbered from 1 in the order they appear and get the id "device-N", as the
-//   host application names the devices it keeps. Commands that address one device (mic, info)
-//   address the oldest one still present.
+//   host application names the devices it keeps. Commands that address one device (mic, info,
+//   input) address the one whose number they give, or without one, the oldest one still present
+//   (input: the headset's HID transport, whichever device holds it);
+// - a key event belongs to the device whose HID transport took the last input report: the
+//   profiler hears the key with the model's name only, and the report that set it off is the one
+//   being decoded.
 //
 // A command that makes no sense in the state (start with no device, input with no headset) is
 // recorded as an "error" event and the run goes on.
@@ -81,7 +85,9 @@ private:
 
     void error(const cScenarioCommand &command, const QString &message);
     void error(int line, const QString &command, const QString &message);
+    void input(const cScenarioCommand &command);
     bool feed(const QByteArray &report);
+    void feed(const QSharedPointer<cSimHidTransport> &hid, const QByteArray &report);
     void beginReplay();
     void onReplayTimer();
     void scheduleReplay();
@@ -93,6 +99,8 @@ private:
     void watch(const cAbstractTransportPtr &transport);
     cAbstractTransportPtr plugged(const cTransportChoice &choice) const;
     cAbstractDevicePtr oldestDevice() const;
+    // The device a command names, or the oldest; null, with an "error" event, when there is none.
+    cAbstractDevicePtr addressed(const cScenarioCommand &command);
     int number(const IAbstractDevice *device) const;
     int numberHolding(const IAbstractTransport *transport) const;
     int numberOfAudioDevice(const QString &uid) const;
@@ -112,6 +120,7 @@ private:
     QHash<const IAbstractDevice *, int> m_devices;
     int m_nextDevice = 1;
     QHash<QString, int> m_audioDevices; // audio device uid -> device number
+    int m_inputDevice = 0; // the device whose HID transport took the last input report
     int m_latencyMs = 1;
     // The HID transport input reports go to, while no plug or unplug changed it.
     QSharedPointer<cSimHidTransport> m_feedTarget;

@@ -194,7 +194,7 @@ cRow profilerEventRow(const cTraceEvent &event)
                    .arg(name == QLatin1String("GKeyPressed") ? QStringLiteral("pressed")
                                                              : QStringLiteral("released"),
                         args.at(1).toString(), args.at(2).toString());
-    return {between(QStringLiteral("device"), QStringLiteral("profiler")), QString(), text};
+    return {between(device(event), QStringLiteral("profiler")), QString(), text};
 }
 
 cRow micSetRow(const cTraceEvent &event)

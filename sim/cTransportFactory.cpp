@@ -1,15 +1,16 @@
 #include "cTransportFactory.h"
 
+#include "HeadsetDescriptors.h"
 #include "cSimAudioCaptureTransport.h"
 #include "cSimAudioRenderTransport.h"
 #include "cSimHidTransport.h"
 #include "cSimPlainTransport.h"
 
 namespace {
-const int g_vendorId = 0x1209;
-const int g_headsetProductId = 0x0001;
+using HeadsetDescriptors::g_hidInterface;
+using HeadsetDescriptors::g_vendorId;
+const int g_headsetProductId = HeadsetDescriptors::g_productId;
 const int g_foreignProductId = 0x0002;
-const int g_hidInterface = 3;
 const int g_vendorUsagePage = 0xFF00;
 
 cJsonValue makeInfo(TransportKind::TransportKind_t kind, int unit, int productId, const QString &uidPrefix)

@@ -144,20 +144,26 @@ private:
 void tst_Capture::writerRefusesImpossibleEvents()
 {
     cPcapWriter writer;
-    QVERIFY(!writer.writeInput(0, QByteArray(5, '\0')));
+    QVERIFY(!writer.writeInput(0, 5, QByteArray(5, '\0')));
     QCOMPARE(writer.errorString(), QStringLiteral("capture is not open"));
     QVERIFY(!writer.open(path("no/such/dir/x.pcap")));
     QVERIFY2(writer.errorString().startsWith("cannot write capture " + path("no")),
              qPrintable(writer.errorString()));
 
     QVERIFY(writer.open(path("x.pcap")));
-    QVERIFY(!writer.completeOutput(10));
-    QCOMPARE(writer.errorString(), QStringLiteral("no output transfer waits for a completion"));
-    QVERIFY(!writer.writeOutput(-1, QByteArray(5, '\0')));
-    QCOMPARE(writer.pendingOutputs(), 0);
-    QVERIFY(writer.submitOutput(10, QByteArray(5, '\0')) && writer.submitOutput(20, QByteArray(5, '\1'))
-            && writer.completeOutput(30));
-    QCOMPARE(writer.pendingOutputs(), 1);
+    QVERIFY(!writer.completeOutput(10, 5));
+    QCOMPARE(writer.errorString(), QStringLiteral("no output transfer of device 5 waits for a completion"));
+    QVERIFY(!writer.writeOutput(-1, 5, QByteArray(5, '\0')));
+    QCOMPARE(writer.pendingOutputs(5), 0);
+    // Each device's completions pair with its own submissions; a new enumeration of an address
+    // forgets what the device unplugged from it left in flight.
+    QVERIFY(writer.submitOutput(10, 5, QByteArray(5, '\0')) && writer.submitOutput(20, 5, QByteArray(5, '\1'))
+            && writer.submitOutput(20, 6, QByteArray(5, '\2')) && writer.completeOutput(30, 5));
+    QCOMPARE(writer.pendingOutputs(5), 1);
+    QVERIFY(!writer.completeOutput(40, 7));
+    QVERIFY(writer.writeEnumeration(50, 6, cUsbDeviceDescriptors()));
+    QCOMPARE(writer.pendingOutputs(6), 0);
+    QCOMPARE(writer.pendingOutputs(5), 1);
     QVERIFY(writer.close());
     QVERIFY(!writer.isOpen());
 }
@@ -251,8 +257,8 @@ void tst_Capture::unusableCaptures()
 }
 
 // Wireshark reads every usbmon header field the writer fills in, and the USBPcap layout the reader
-// assumes, as expected here. Of the writer's packets, first the fields they all share (interrupt
-// transfers of device 9 on bus 2, no setup packet, polled every frame, nothing isochronous).
+// assumes, as expected here. Of the writer's interrupt packets, first the fields they all share
+// (device 9 on bus 2, no setup packet, polled every frame, nothing isochronous).
 void tst_Capture::wiresharkReadsOurCaptures()
 {
     const QString tshark = wiresharkTool("tshark");
@@ -260,13 +266,13 @@ void tst_Capture::wiresharkReadsOurCaptures()
         QSKIP("tshark is not installed (Debian package tshark): the capture layouts are not cross-checked");
     // Two writes in flight at once, the first of which completes after an input report; endpoint
     // numbers given without their direction bit, or with the wrong one, get the right one.
-    cPcapWriter writer(2, 9, 0x03, 0x84);
+    cPcapWriter writer(2, 0x03, 0x84);
     QVERIFY2(writer.open(path("session.pcap"))
-                 && writer.submitOutput(g_epochUsec, QByteArray::fromHex("0403000100"))
-                 && writer.submitOutput(g_epochUsec, QByteArray::fromHex("0404000000"))
-                 && writer.writeInput(g_epochUsec + 180000, QByteArray::fromHex("0210110000"))
-                 && writer.completeOutput(g_epochUsec + 201000)
-                 && writer.writeInput(g_epochUsec + 1500000, QByteArray::fromHex("0101000000"))
+                 && writer.submitOutput(g_epochUsec, 9, QByteArray::fromHex("0403000100"))
+                 && writer.submitOutput(g_epochUsec, 9, QByteArray::fromHex("0404000000"))
+                 && writer.writeInput(g_epochUsec + 180000, 9, QByteArray::fromHex("0210110000"))
+                 && writer.completeOutput(g_epochUsec + 201000, 9)
+                 && writer.writeInput(g_epochUsec + 1500000, 9, QByteArray::fromHex("0101000000"))
                  && writer.close(),
              qPrintable(writer.errorString()));
     QStringList shared;
@@ -284,16 +290,45 @@ void tst_Capture::wiresharkReadsOurCaptures()
     QCOMPARE(shared, QStringList {"0x01 9 2 '-' 1 0 0"});
     QCOMPARE(own,
              QStringList({
-                 "0xffff888004a3e000 'S' 0x04 '\\0' 1700000000 0 -115 5 5 0x00000000 0403000100",
-                 "0xffff888004a3e100 'S' 0x04 '\\0' 1700000000 0 -115 5 5 0x00000000 0404000000",
-                 "0xffff888004a21c00 'S' 0x83 '<' 1700000000 180000 -115 5 0 0x00000200 ",
-                 "0xffff888004a21c00 'C' 0x83 '\\0' 1700000000 180000 0 5 5 0x00000200 0210110000",
-                 "0xffff888004a21c00 'S' 0x83 '<' 1700000000 180000 -115 5 0 0x00000200 ",
-                 "0xffff888004a3e000 'C' 0x04 '>' 1700000000 201000 0 5 0 0x00000000 ",
-                 "0xffff888004a21c00 'C' 0x83 '\\0' 1700000001 500000 0 5 5 0x00000200 0101000000",
-                 "0xffff888004a21c00 'S' 0x83 '<' 1700000001 500000 -115 5 0 0x00000200 ",
+                 "0xffff888005000000 'S' 0x04 '\\0' 1700000000 0 -115 5 5 0x00000000 0403000100",
+                 "0xffff888005000100 'S' 0x04 '\\0' 1700000000 0 -115 5 5 0x00000000 0404000000",
+                 "0xffff888004a09000 'S' 0x83 '<' 1700000000 180000 -115 5 0 0x00000200 ",
+                 "0xffff888004a09000 'C' 0x83 '\\0' 1700000000 180000 0 5 5 0x00000200 0210110000",
+                 "0xffff888004a09000 'S' 0x83 '<' 1700000000 180000 -115 5 0 0x00000200 ",
+                 "0xffff888005000000 'C' 0x04 '>' 1700000000 201000 0 5 0 0x00000000 ",
+                 "0xffff888004a09000 'C' 0x83 '\\0' 1700000001 500000 0 5 5 0x00000200 0101000000",
+                 "0xffff888004a09000 'S' 0x83 '<' 1700000001 500000 -115 5 0 0x00000200 ",
              }));
 
+    // A device plugged at address 10: its descriptors read over endpoint 0, then its input
+    // decoded with the report descriptor it gave (two bytes, vendor page, no report id).
+    cUsbDeviceDescriptors descriptors;
+    descriptors.device = QByteArray::fromHex("120100020000004034120100000100000001");
+    descriptors.configuration
+        = QByteArray::fromHex("09022200010100803209040000010300000009211101000122130007058303080001");
+    descriptors.hidReport = QByteArray::fromHex("0600ff0901a101150026ff00750895028102c0");
+    QVERIFY2(writer.open(path("plugged.pcap")) && writer.writeEnumeration(g_epochUsec, 10, descriptors)
+                 && writer.writeInput(g_epochUsec + 1000, 10, QByteArray::fromHex("0a0b")) && writer.close(),
+             qPrintable(writer.errorString()));
+    const QStringList plugged = tsharkFields(
+        tshark, path("plugged.pcap"),
+        {"usb.transfer_type", "usb.urb_id", "usb.urb_type", "usb.endpoint_address", "usb.setup_flag",
+         "usb.data_flag", "usb.interval", "usb.bmRequestType", "usb.setup.bRequest", "usb.bDescriptorType",
+         "usb.urb_len", "usb.data_len", "usb.bInterfaceClass", "usbhid.data"});
+    QCOMPARE(plugged,
+             QStringList({
+                 "0x02 0xffff888004a0a800 'S' 0x80 '\\0' '<' 0 0x80 6 0x01 18 0  ",
+                 "0x02 0xffff888004a0a800 'C' 0x80 '-' '\\0' 0   0x01 18 18  ",
+                 "0x02 0xffff888004a0a800 'S' 0x80 '\\0' '<' 0 0x80 6 0x02 34 0  ",
+                 "0x02 0xffff888004a0a800 'C' 0x80 '-' '\\0' 0   0x02,0x04,0x21,0x05 34 34 0x03 ",
+                 "0x02 0xffff888004a0a800 'S' 0x00 '\\0' '\\0' 0 0x00 9  0 0  ",
+                 "0x02 0xffff888004a0a800 'C' 0x00 '-' '>' 0    0 0  ",
+                 "0x02 0xffff888004a0a800 'S' 0x80 '\\0' '<' 0 0x81   19 0 0x03 ",
+                 "0x02 0xffff888004a0a800 'C' 0x80 '-' '\\0' 0    19 19 0x03 ",
+                 "0x01 0xffff888004a0a000 'S' 0x83 '-' '<' 1    2 0 0x03 ",
+                 "0x01 0xffff888004a0a000 'C' 0x83 '-' '\\0' 1    2 2 0x03 0a0b",
+                 "0x01 0xffff888004a0a000 'S' 0x83 '-' '<' 1    2 0 0x03 ",
+             }));
     QVERIFY(save(path("two.pcap"), twoDevices(DLT_USBPCAP)));
     QCOMPARE(
         tsharkFields(tshark, path("two.pcap"),

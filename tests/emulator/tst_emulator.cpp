@@ -92,6 +92,7 @@ private slots:
     void localeSpellings();
     void realtimeClock();
     void wiresharkReadsTheCapture();
+    void wiresharkDecodesEveryHeadsetAsHid();
     void ownCaptureReplays();
     void wiresharkUsbmonCaptureReplays();
     void replayWithAScenario();
@@ -341,7 +342,7 @@ void tst_Emulator::wiresharkReadsTheCapture()
     // host wrote, at the trace's own times.
     const cToolRun read = runTool(tshark,
                                   {"-r", path("demo.pcap"), "-Y", "usb.urb_type == 'S'", "-T", "fields", "-e",
-                                   "frame.time_epoch", "-e", "usb.capdata"});
+                                   "frame.time_epoch", "-e", "usbhid.data"});
     QCOMPARE(read.err, QString());
     QCOMPARE(read.exitCode, 0);
     QStringList outputs;
@@ -349,7 +350,7 @@ void tst_Emulator::wiresharkReadsTheCapture()
     for (const QString &line : QString::fromUtf8(read.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.value(1).isEmpty())
-            continue; // a submission for the next input report
+            continue; // a submission for the next input report, or a control transfer's
         outputs << QString::fromLatin1(QByteArray::fromHex(fields.at(1).toLatin1()).toHex(' ').toUpper());
         outputTimes << qRound64(fields.at(0).toDouble() * 1000);
     }
@@ -360,6 +361,63 @@ void tst_Emulator::wiresharkReadsTheCapture()
     QCOMPARE(expert.err, QString());
     QCOMPARE(expert.exitCode, 0);
     QCOMPARE(QString::fromUtf8(expert.out).trimmed(), QString());
+}
+
+// Two headsets and one plugged again: each plugging gets an address of its own and begins with the
+// descriptors, so that Wireshark decodes every report written and read as HID data, on the address
+// of the device the trace says it went through. A capture of several devices replays one of them.
+void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
+{
+    const QString tshark = wiresharkTool("tshark");
+    if (tshark.isEmpty())
+        QSKIP("tshark is not installed (Debian package tshark): the capture cannot be checked by Wireshark");
+    const cToolRun run = runHost({"--json", "--pcap", path("two.pcap"), "-"},
+                                 "plug\nplug hid:second render:second capture:second\nstart\nwait 500ms\n"
+                                 "input 02 10 11 00 00\ninput 2 02 10 00 22 00\nwait 100ms\n"
+                                 "unplug hid\nplug hid\nstart\nwait 500ms\ninput 1 01 00 01 00 00\n");
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    const QList<QJsonObject> trace = events(run.out);
+    // A bus gives each device it sees plugged the next address, from 5 on here.
+    QHash<int, int> addresses;
+    int nextAddress = 5;
+    QStringList traced;
+    for (const QJsonObject &event : trace) {
+        const QString kind = event.value(QStringLiteral("ev")).toString();
+        const int device = event.value(QStringLiteral("device")).toInt();
+        if ((kind == QLatin1String("createDevice") || kind == QLatin1String("addTransport"))
+            && event.value(QStringLiteral("result")).toBool()
+            && event.value(QStringLiteral("transport")).toString() == QLatin1String("hid"))
+            addresses[device] = nextAddress++;
+        if (kind == QLatin1String("hid.write") || kind == QLatin1String("hid.input"))
+            traced << QString::number(addresses.value(device)) + ' '
+                    + event.value(QStringLiteral("report")).toString().remove(' ').toLower();
+    }
+    QCOMPARE(nextAddress, 8);
+    const QJsonObject summary = trace.constLast();
+    QCOMPARE(traced.size(),
+             summary.value(QStringLiteral("written")).toInt()
+                 + summary.value(QStringLiteral("read")).toInt());
+
+    const cToolRun decoded = runTool(tshark,
+                                     {"-r", path("two.pcap"), "-Y", "usbhid.data", "-T", "fields", "-e",
+                                      "usb.device_address", "-e", "usbhid.data"});
+    QCOMPARE(decoded.err, QString());
+    QCOMPARE(QString::fromUtf8(decoded.out).replace('\t', ' ').split('\n', Qt::SkipEmptyParts), traced);
+    // Every interrupt transfer of each address is known to belong to a HID interface.
+    const cToolRun classes = runTool(tshark,
+                                     {"-r", path("two.pcap"), "-Y", "usb.transfer_type == 0x01", "-T",
+                                      "fields", "-e", "usb.device_address", "-e", "usb.bInterfaceClass"});
+    QStringList interrupts = QString::fromUtf8(classes.out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(interrupts.size(),
+             2 * summary.value(QStringLiteral("written")).toInt()
+                 + 2 * summary.value(QStringLiteral("read")).toInt() + 3);
+    interrupts.removeDuplicates();
+    QCOMPARE(interrupts, QStringList({"5\t0x03", "6\t0x03", "7\t0x03"}));
+
+    const cToolRun second = runHost({"--json", "--replay", path("two.pcap"), "--replay-device", "1.6"});
+    QCOMPARE(second.err, QString());
+    QCOMPARE(reportsOf(events(second.out), TraceKind::HidInput), QStringList({"02 10 00 22 00"}));
 }
 
 void tst_Emulator::ownCaptureReplays()
@@ -430,7 +488,7 @@ void tst_Emulator::replayKeepsGapsOfWeeks()
     cPcapWriter writer;
     QVERIFY(writer.open(path("weeks.pcap")));
     for (const qint64 ms : times)
-        QVERIFY(writer.writeInput(ms * 1000, QByteArray::fromHex("0210110000")));
+        QVERIFY(writer.writeInput(ms * 1000, 5, QByteArray::fromHex("0210110000")));
     QVERIFY(writer.close());
 
     const cToolRun run = runHost({"--json", "--replay", path("weeks.pcap")});

@@ -46,7 +46,15 @@ void tst_ScenarioParser::malformedLine_data()
     QTest::newRow("wait huge") << QByteArray("wait 99999999999999999999ms")
                                << "demo.q71:1: wait: '99999999999999999999ms' is longer than a day";
     QTest::newRow("mic unknown setting")
-        << QByteArray("mic volume 2") << "demo.q71:1: mic: expected 'mic', 'mic light N' or 'mic notify N'";
+        << QByteArray("mic volume 2")
+        << "demo.q71:1: mic: expected 'mic [N]', 'mic [N] light V' or 'mic [N] notify V'";
+    QTest::newRow("mic device 0") << QByteArray(
+        "mic 0 light 2") << "demo.q71:1: mic: expected 'mic [N]', 'mic [N] light V' or 'mic [N] notify V'";
+    QTest::newRow("info device not a number")
+        << QByteArray("info x")
+        << "demo.q71:1: info: expected 'info' or 'info N' with N a device number from 1 on";
+    QTest::newRow("input device without bytes")
+        << QByteArray("input 3") << "demo.q71:1: input: no report bytes, e.g. input 02 10 11 00 00";
     QTest::newRow("mic light not a number")
         << QByteArray("mic light two") << "demo.q71:1: mic light: 'two' is not a whole number";
     QTest::newRow("mic notify past 32 bits")
@@ -113,13 +121,21 @@ void tst_ScenarioParser::everyBadLineIsReportedWithItsLine()
 void tst_ScenarioParser::spellings()
 {
     cScenarioParser parser;
-    QVERIFY2(parser.parse(QStringLiteral("x"), "input 0210 1a0000\nservice devmgr down\n"),
+    QVERIFY2(parser.parse(QStringLiteral("x"),
+                          "input 0210 1a0000\nservice devmgr down\ninput 2 02 10\n"
+                          "input 012 12 34\ninput 12 34\n"),
              qPrintable(parser.errors().join('\n')));
     const QList<cScenarioCommand> commands = parser.scenario().commands;
-    QCOMPARE(commands.size(), 2);
-    // Pairs may run together and be written in either case.
-    QCOMPARE(commands.at(0).report, QByteArray::fromHex("02101a0000"));
+    QCOMPARE(commands.size(), 5);
     QCOMPARE(commands.at(1).service, cHostServices::DevMgr);
+    // Pairs may run together and be written in either case; a device number is an odd number of
+    // digits before them, for a pair is a byte.
+    QStringList inputs;
+    for (int i : {0, 2, 3, 4})
+        inputs << QStringLiteral("%1:%2")
+                      .arg(commands.at(i).device)
+                      .arg(QString::fromLatin1(commands.at(i).report.toHex()));
+    QCOMPARE(inputs, QStringList({"0:02101a0000", "2:0210", "12:1234", "0:1234"}));
 }
 
 void tst_ScenarioParser::errorLinesAreSafeForATerminal()

@@ -1,3 +1,4 @@
+#include "HeadsetDescriptors.h"
 #include "cSimHidTransport.h"
 #include "cTransportFactory.h"
 
@@ -11,6 +12,7 @@ class tst_SimHidTransport : public QObject
     Q_OBJECT
 private slots:
     void deliversInArrivalOrderOnceStarted();
+    void descriptorsDescribeTheTransports();
 };
 
 void tst_SimHidTransport::deliversInArrivalOrderOnceStarted()
@@ -28,6 +30,48 @@ void tst_SimHidTransport::deliversInArrivalOrderOnceStarted()
     QCOMPARE(hid->read(), first);
     QCOMPARE(hid->read(), second);
     QCOMPARE(hid->read(), QByteArray());
+}
+
+// What a capture tells Wireshark of the headset agrees with itself and with the transports' probes:
+// the configuration's descriptors fill wTotalLength exactly, the HID interface is the probe's, of
+// class 3, with the report descriptor's length and the endpoints captures use.
+void tst_SimHidTransport::descriptorsDescribeTheTransports()
+{
+    const auto word
+        = [](const QByteArray &bytes, int at) { return quint8(bytes[at]) | quint8(bytes[at + 1]) << 8; };
+    const QByteArray device = HeadsetDescriptors::deviceDescriptor();
+    const cJsonValue probe = cTransportFactory::headsetInfo(TransportKind::Hid)["hid_probe"];
+    QCOMPARE(device.size(), int(quint8(device[0])));
+    QCOMPARE(word(device, 8), int(probe["vendor_id"].toNumber()));
+    QCOMPARE(word(device, 10), int(probe["product_id"].toNumber()));
+
+    const QByteArray configuration = HeadsetDescriptors::configurationDescriptor();
+    QCOMPARE(word(configuration, 2), configuration.size());
+    QStringList hid; // what a capture relies on of the HID interface's descriptors
+    QList<int> interfaces;
+    int current = -1;
+    for (int at = 0, length = 0; at < configuration.size(); at += length) {
+        length = quint8(configuration[at]);
+        QVERIFY2(length >= 2 && at + length <= configuration.size(), qPrintable(QString::number(at)));
+        const QByteArray descriptor = configuration.mid(at, length);
+        if (descriptor[1] == 0x04 && descriptor[3] == 0) // an interface's first alternate setting
+            interfaces << (current = descriptor[2]);
+        if (current != int(probe["interface"].toNumber()))
+            continue;
+        if (descriptor[1] == 0x04)
+            hid << QStringLiteral("interface class %1").arg(int(descriptor[5]));
+        else if (descriptor[1] == 0x21)
+            hid << QStringLiteral("report descriptor of %1 bytes").arg(word(descriptor, 7));
+        else if (descriptor[1] == 0x05)
+            hid << QStringLiteral("endpoint %1").arg(quint8(descriptor[2]), 2, 16, QLatin1Char('0'));
+    }
+    QCOMPARE(interfaces, QList<int>({0, 1, 2, 3}));
+    QCOMPARE(int(configuration[4]), interfaces.size());
+    QCOMPARE(hid,
+             QStringList({"interface class 3",
+                          QStringLiteral("report descriptor of %1 bytes")
+                              .arg(HeadsetDescriptors::reportDescriptor().size()),
+                          "endpoint 81", "endpoint 02"}));
 }
 
 QTEST_GUILESS_MAIN(tst_SimHidTransport)
