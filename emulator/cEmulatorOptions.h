@@ -21,6 +21,7 @@ struct cEmulatorOptions
     bool live = false;
     QString manifestFile;
     bool hasManifest = false;
+    int volumeStep = 0; // percent of the full volume; 0 when not given
 
     // The event dispatcher must be chosen before the application object exists, and the parser
     // needs that object: --realtime and --live (which runs on the wall clock) alone are looked
@@ -32,6 +33,7 @@ struct cEmulatorOptions
     bool parse(const QStringList &arguments, QString *error);
 
 private:
+    bool parseVolumeStep(const QString &value, QString *error);
     // Inputs and outputs that would step on each other: two readers of standard input, a capture
     // written over a file the run reads, or into the trace on standard output.
     bool checkCollisions(QString *error) const;
