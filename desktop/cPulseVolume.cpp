@@ -101,7 +101,7 @@ void cPulseVolume::sinkCallback(pa_context *, const pa_sink_info *sink, int eol,
     if (eol < 0)
         return volume->failStep();
     if (eol > 0) {
-        // Found, the step ends once the server has set the volume.
+        // The listing ended: a step whose sink was found ends once the server has set its volume.
         if (volume->m_sinkFound)
             return;
         const QString cardPath = QString::fromUtf8(volume->m_steps.front().cardPath);
