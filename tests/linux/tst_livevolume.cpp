@@ -118,11 +118,11 @@ void tst_LiveVolume::startServer()
     m_server.setProcessEnvironment(soundServerEnvironment());
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // Run as root (CI), the server only warns that it should not be; no pid file, no default
-    // script, no exit while the test still wants it.
+    // script, no exit while the test still wants it, no scheduling asked of the system bus.
     m_server.start(QStringLiteral("pulseaudio"),
                    {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
-                    "--log-target=stderr", "--log-level=error", "-L",
-                    "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
+                    "--realtime=false", "--high-priority=false", "--log-target=stderr", "--log-level=error",
+                    "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
                     QStringLiteral("module-null-sink sink_name=other sink_properties=sysfs.path=%1")
                         .arg(QLatin1String(g_otherCard))});
     QVERIFY(m_server.waitForStarted(60000));
