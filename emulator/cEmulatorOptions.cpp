@@ -82,6 +82,10 @@ QList<QCommandLineOption> commandLineOptions()
         {QStringLiteral("manifest"),
          QStringLiteral("The device manifest to load the plugin with, instead of the one beside it."),
          QStringLiteral("FILE")},
+        {QStringLiteral("volume-step"),
+         QStringLiteral("With --live: how far one step of a headset's volume wheel moves its sink on the\n"
+                        "sound server, in percent of the full volume (default 5)."),
+         QStringLiteral("PERCENT")},
     };
 }
 
@@ -167,7 +171,21 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     strict = parser.isSet(QStringLiteral("strict"));
     hasCheck = parser.isSet(QStringLiteral("check"));
     checkFile = parser.value(QStringLiteral("check"));
+    if (parser.isSet(QStringLiteral("volume-step"))
+        && !parseVolumeStep(parser.value(QStringLiteral("volume-step")), error))
+        return false;
     return checkCollisions(error);
+}
+
+bool cEmulatorOptions::parseVolumeStep(const QString &value, QString *error)
+{
+    bool isNumber = false;
+    volumeStep = value.toInt(&isNumber);
+    if (!live)
+        *error = QStringLiteral("--volume-step needs --live");
+    else if (!isNumber || volumeStep < 1 || volumeStep > 100)
+        *error = QStringLiteral("--volume-step %1: a whole percentage from 1 to 100").arg(value);
+    return error->isEmpty();
 }
 
 bool cEmulatorOptions::checkCollisions(QString *error) const

@@ -24,6 +24,7 @@ struct cEmulatorOptions
     bool strict = false; // an error event or a critical log line fails the run
     QString checkFile; // JSON Lines of an earlier run that this one must reproduce
     bool hasCheck = false;
+    int volumeStep = 0; // percent of the full volume; 0 when not given
 
     // The event dispatcher must be chosen before the application object exists, and the parser
     // needs that object: --realtime and --live (which runs on the wall clock) alone are looked
@@ -35,6 +36,7 @@ struct cEmulatorOptions
     bool parse(const QStringList &arguments, QString *error);
 
 private:
+    bool parseVolumeStep(const QString &value, QString *error);
     // Inputs and outputs that would step on each other: two readers of standard input, a capture
     // written over a file the run reads, or into the trace on standard output.
     bool checkCollisions(QString *error) const;

@@ -5,6 +5,9 @@
 #ifdef Q71_HAVE_LINUX_BUS
 #include "cLinuxBus.h"
 #endif
+#ifdef Q71_HAVE_PULSE
+#include "cHeadsetVolume.h"
+#endif
 
 cLiveRun::cLiveRun() = default;
 
@@ -44,6 +47,11 @@ bool cLiveRun::begin(cHost &host, cScenarioRunner &runner)
     m_bus.reset(bus);
     runner.watchBus(bus);
     host.deviceManager()->setAutoStart(true);
+#ifdef Q71_HAVE_PULSE
+    auto *volume = new cHeadsetVolume(host.services().audioDeviceMgr());
+    volume->setStep(m_volumeStep);
+    m_volume.reset(volume);
+#endif
     host.attachBus(bus);
     return bus->start();
 #else

@@ -30,6 +30,13 @@ public:
     // sees it. False when udev cannot be listened to (what is plugged now is there all the same).
     bool begin(cHost &host, cScenarioRunner &runner);
 
+    // How far one step of a headset's volume wheel moves its sink on the sound server, in percent
+    // of the full volume; set before begin().
+    void setVolumeStep(int percent) { m_volumeStep = percent; }
+
 private:
     QScopedPointer<ITransportBus> m_bus;
+    // The headsets' volume on the sound server, where the program was built with libpulse.
+    QScopedPointer<QObject> m_volume;
+    int m_volumeStep = 5;
 };

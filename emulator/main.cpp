@@ -260,6 +260,8 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     // A live run's simulated bus stays empty: it refuses the commands that would use it.
     cSimBus bus;
     QScopedPointer<cLiveRun> live(options.live ? new cLiveRun : nullptr);
+    if (live && options.volumeStep > 0)
+        live->setVolumeStep(options.volumeStep);
     cHost host;
     host.attachBus(&bus);
     cEmulatorOptions loading = options;

@@ -38,6 +38,7 @@ public:
     cAudioPlayerPtr getAudioPlayer() override { return cAudioPlayerPtr(); }
 
     QWeakPointer<IAbstractDevice> device() const { return m_device; }
+    cAudioRenderTransportPtr renderTransport() const { return m_render; }
     cAudioCaptureTransportPtr captureTransport() const { return m_capture; }
     QSharedPointer<cHostVolumeModel> volumeModel() const { return m_volume; }
 

@@ -189,6 +189,11 @@ void tst_Emulator::exitCodes_data()
                                           "of them\n";
     QTest::newRow("not a locale") << QStringList {"--locale", "garbage!!"} << 2
                                   << "q71-host: --locale garbage!!: not a locale name, e.g. ja-JP or en-US\n";
+    QTest::newRow("volume step of no live run")
+        << QStringList {"--volume-step", "10"} << 2 << "q71-host: --volume-step needs --live\n";
+    QTest::newRow("volume step past the full volume")
+        << QStringList {"--live", "--volume-step", "101"} << 2
+        << "q71-host: --volume-step 101: a whole percentage from 1 to 100\n";
     QTest::newRow("capture into the trace")
         << QStringList {"--quiet", "--pcap", "-"} << 2
         << "q71-host: --pcap -: standard output carries the trace; give the capture a file name\n";

@@ -1,0 +1,72 @@
+#include "cHeadsetVolume.h"
+
+#include "DesktopLog.h"
+#include "IAudioRenderTransport.h"
+#include "cAudioDeviceMgrService.h"
+#include "cHostAudioDevice.h"
+
+#include <QRegularExpression>
+
+cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, QObject *parent)
+    : QObject(parent)
+    , m_audio(audio)
+{
+    connect(audio, &cAudioDeviceMgrService::modelCalled, this, &cHeadsetVolume::onModelCalled);
+    connect(&m_pulse, &cPulseVolume::stepped, this, &cHeadsetVolume::onStepped);
+    connect(&m_pulse, &cPulseVolume::noSink, this, &cHeadsetVolume::onNoSink);
+    connect(&m_pulse, &cPulseVolume::serverFailed, this, &cHeadsetVolume::onServerFailed);
+}
+
+QString cHeadsetVolume::cardPath(const QString &pcmSysfsPath)
+{
+    // The whole card component, so that card1 is never taken for card10.
+    static const QRegularExpression pcm(
+        QStringLiteral("^/sys(/devices/.+/sound/card\\d+)/pcmC\\d+D\\d+[pc]$"));
+    return pcm.match(pcmSysfsPath).captured(1);
+}
+
+void cHeadsetVolume::onModelCalled(const QString &uid, const cModelCall &call)
+{
+    if (call.model != cModelCall::Volume)
+        return;
+    int percent = 0;
+    if (call.operation == QLatin1String("incVolume"))
+        percent = m_step;
+    else if (call.operation == QLatin1String("decVolume"))
+        percent = -m_step;
+    const QSharedPointer<cHostAudioDevice> device
+        = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
+    if (percent == 0 || !device || !device->renderTransport())
+        return;
+    const QString card = cardPath(device->renderTransport()->info()["uid"].toString());
+    if (!card.isEmpty())
+        m_pulse.step(card, percent);
+}
+
+void cHeadsetVolume::onStepped(const QString &cardPath, const QString &sinkName, int percent)
+{
+    qCInfo(lcQ71Desktop, "volume of %s (sound card %s): %d %%", qPrintable(sinkName), qPrintable(cardPath),
+           percent);
+}
+
+void cHeadsetVolume::onNoSink(const QString &cardPath)
+{
+    if (m_cardsWarned.contains(cardPath))
+        return;
+    m_cardsWarned.insert(cardPath);
+    qCWarning(lcQ71Desktop,
+              "no sink of the sound server plays through sound card %s: the headset's volume wheel changes "
+              "nothing there",
+              qPrintable(cardPath));
+}
+
+void cHeadsetVolume::onServerFailed(const QString &reason)
+{
+    if (m_serverWarned)
+        return;
+    m_serverWarned = true;
+    qCWarning(
+        lcQ71Desktop,
+        "the sound server cannot be reached (%s): the headsets' volume wheels change nothing on the desktop",
+        qPrintable(reason));
+}
