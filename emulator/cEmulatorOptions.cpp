@@ -1,5 +1,7 @@
 #include "cEmulatorOptions.h"
 
+#include "cDesktopConfig.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -71,6 +73,11 @@ QList<QCommandLineOption> commandLineOptions()
                         "SIGINT or SIGTERM.")},
         {QStringLiteral("manifest"),
          QStringLiteral("The device manifest to load the plugin with, instead of the one beside it."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("config"),
+         QStringLiteral("The configuration file: commands for the keys and switches, the microphone\n"
+                        "settings (default with --live: %1).")
+             .arg(cDesktopConfig::defaultPath()),
          QStringLiteral("FILE")},
     };
 }
@@ -154,6 +161,8 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     live = parser.isSet(QStringLiteral("live"));
     hasManifest = parser.isSet(QStringLiteral("manifest"));
     manifestFile = parser.value(QStringLiteral("manifest"));
+    hasConfig = parser.isSet(QStringLiteral("config"));
+    configFile = parser.value(QStringLiteral("config"));
     return checkCollisions(error);
 }
 

@@ -21,6 +21,8 @@ struct cEmulatorOptions
     bool live = false;
     QString manifestFile;
     bool hasManifest = false;
+    QString configFile;
+    bool hasConfig = false;
 
     // The event dispatcher must be chosen before the application object exists, and the parser
     // needs that object: --realtime and --live (which runs on the wall clock) alone are looked

@@ -63,6 +63,13 @@ public:
     void run(const std::function<bool(cScenarioCommand *)> &next);
     void run(const cScenario &scenario);
 
+    // The number the run gave `device` (from 1, in the order devices appeared); 0 for none.
+    int number(const IAbstractDevice *device) const;
+
+signals:
+    // A scenario's "mic light" or "mic notify" that the microphone model accepted.
+    void microphoneSet(bool light, int value);
+
 private:
     void execute(const cScenarioCommand &command);
     void plug(const cScenarioCommand &command);
@@ -90,7 +97,6 @@ private:
     void watch(const cAbstractTransportPtr &transport);
     cAbstractTransportPtr plugged(const cTransportChoice &choice) const;
     cAbstractDevicePtr oldestDevice() const;
-    int number(const IAbstractDevice *device) const;
     int numberHolding(const IAbstractTransport *transport) const;
     int numberOfAudioDevice(const QString &uid) const;
     void record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device);

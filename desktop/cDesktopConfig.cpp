@@ -1,0 +1,32 @@
+#include "cDesktopConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+cDesktopConfig::cDesktopConfig() = default;
+
+cDesktopConfig::~cDesktopConfig() = default;
+
+QString cDesktopConfig::defaultPath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("q71/q71.conf"));
+}
+
+bool cDesktopConfig::open(const QString &path, bool required, QString *error)
+{
+    // QSettings reads a file it cannot open as an empty one, and says so only by AccessError on
+    // Qt 6; the file is opened here first so that the reason reaches the user on both.
+    QFile file(path);
+    if ((required || file.exists()) && !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read config %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    m_settings.reset(new QSettings(path, QSettings::IniFormat));
+    if (m_settings->status() != QSettings::FormatError)
+        return true;
+    *error = QStringLiteral("cannot read config %1: not in the INI format").arg(path);
+    m_settings.reset();
+    return false;
+}
