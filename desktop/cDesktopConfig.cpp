@@ -24,6 +24,10 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
         return false;
     }
     m_settings.reset(new QSettings(path, QSettings::IniFormat));
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 reads and writes INI files as UTF-8; Qt 5 would take a command's UTF-8 as Latin-1.
+    m_settings->setIniCodec("UTF-8");
+#endif
     if (m_settings->status() != QSettings::FormatError)
         return true;
     *error = QStringLiteral("cannot read config %1: not in the INI format").arg(path);

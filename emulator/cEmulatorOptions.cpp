@@ -75,7 +75,7 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("The device manifest to load the plugin with, instead of the one beside it."),
          QStringLiteral("FILE")},
         {QStringLiteral("config"),
-         QStringLiteral("The configuration file: commands for the keys and switches, the microphone\n"
+         QStringLiteral("The configuration file: commands for the keys and switches, the microphone "
                         "settings (default with --live: %1).")
              .arg(cDesktopConfig::defaultPath()),
          QStringLiteral("FILE")},

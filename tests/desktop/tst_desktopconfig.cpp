@@ -37,8 +37,10 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
     const QString missing = m_dir.filePath(QStringLiteral("missing.conf"));
     const cToolRun absent = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", missing, "-"}, "plug\n");
     QCOMPARE(absent.exitCode, 2);
-    QCOMPARE(absent.err,
-             QStringLiteral("q71-host: cannot read config %1: No such file or directory\n").arg(missing));
+    // The reason is the system's, in its language.
+    QVERIFY2(absent.err.startsWith(QStringLiteral("q71-host: cannot read config %1: ").arg(missing)),
+             qPrintable(absent.err));
+    QCOMPARE(absent.err.count(QLatin1Char('\n')), 1);
     QCOMPARE(absent.out, QByteArray());
 
     const QString malformed = m_dir.filePath(QStringLiteral("malformed.conf"));
