@@ -188,8 +188,7 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(trace));
-    const QString manifest
-        = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
+    const QString manifest = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
     for (const QString &problem : ManifestCheck::problems(manifest))
         trace.record(
             TraceKind::Log,

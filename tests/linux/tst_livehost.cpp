@@ -203,7 +203,7 @@ void tst_LiveHost::runsTheUsersConfiguration()
     const QString pressed = dir.filePath(QStringLiteral("pressed"));
     QFile file(config);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QStringLiteral("[actions]\nG1.pressed=echo \"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\" > '%1'\n"
+    file.write(QStringLiteral("[actions]\nG1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" > '%1'\"\n"
                               "G1.released=q71-no-such-command\n[microphone]\nlight=3\nnotification=1\n")
                    .arg(pressed)
                    .toUtf8());
