@@ -1,5 +1,7 @@
 #include "cEmulatorOptions.h"
 
+#include "cDesktopConfig.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -86,6 +88,11 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("With --live: how far one step of a headset's volume wheel moves its sink on the\n"
                         "sound server, in percent of the full volume (default 5)."),
          QStringLiteral("PERCENT")},
+        {QStringLiteral("config"),
+         QStringLiteral("The configuration file: commands for the keys and switches, the microphone "
+                        "settings (default with --live: %1).")
+             .arg(cDesktopConfig::defaultPath()),
+         QStringLiteral("FILE")},
     };
 }
 
@@ -174,6 +181,8 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     if (parser.isSet(QStringLiteral("volume-step"))
         && !parseVolumeStep(parser.value(QStringLiteral("volume-step")), error))
         return false;
+    hasConfig = parser.isSet(QStringLiteral("config"));
+    configFile = parser.value(QStringLiteral("config"));
     return checkCollisions(error);
 }
 

@@ -25,6 +25,8 @@ struct cEmulatorOptions
     QString checkFile; // JSON Lines of an earlier run that this one must reproduce
     bool hasCheck = false;
     int volumeStep = 0; // percent of the full volume; 0 when not given
+    QString configFile;
+    bool hasConfig = false;
 
     // The event dispatcher must be chosen before the application object exists, and the parser
     // needs that object: --realtime and --live (which runs on the wall clock) alone are looked

@@ -330,6 +330,8 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
             {QStringLiteral("value"), command.value},
             {QStringLiteral("result"), result}},
            deviceNumber);
+    if (result)
+        emit microphoneSet(light, command.value);
 }
 
 void cScenarioRunner::info(const cScenarioCommand &command)

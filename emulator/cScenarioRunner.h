@@ -70,6 +70,13 @@ public:
     void run(const std::function<bool(cScenarioCommand *)> &next);
     void run(const cScenario &scenario);
 
+    // The number the run gave `device` (from 1, in the order devices appeared); 0 for none.
+    int number(const IAbstractDevice *device) const;
+
+signals:
+    // A scenario's "mic light" or "mic notify" that the microphone model accepted.
+    void microphoneSet(bool light, int value);
+
 private:
     void execute(const cScenarioCommand &command);
     void plug(const cScenarioCommand &command);
@@ -101,7 +108,6 @@ private:
     cAbstractDevicePtr oldestDevice() const;
     // The device a command names, or the oldest; null, with an "error" event, when there is none.
     cAbstractDevicePtr addressed(const cScenarioCommand &command);
-    int number(const IAbstractDevice *device) const;
     int numberHolding(const IAbstractTransport *transport) const;
     int numberOfAudioDevice(const QString &uid) const;
     void record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device);

@@ -4,6 +4,8 @@
 #include "NexaroHost.h"
 #include "cCaptureReader.h"
 #include "cClock.h"
+#include "cDesktopConfig.h"
+#include "cDesktopHooks.h"
 #include "cEmulatorOptions.h"
 #include "cHost.h"
 #include "cJsonLinesSink.h"
@@ -53,6 +55,8 @@ bool g_stdinClosed = false;
 // started, the capture plays out, and some time is left for what its last report sets off (a
 // new setup takes four paced writes).
 const qint64 g_replayTailMs = 500;
+// How long a run that ends waits for the user's commands it started, in all.
+const int g_commandGraceMs = 3000;
 
 int fail(const QString &message)
 {
@@ -181,7 +185,8 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
 // that of a run a signal stopped. A live run, and one a signal stopped, end as if every transport
 // were unplugged, traced.
 int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReader &capture, cHost &host,
-         cSimBus &bus, cLiveRun *live, cClock &clock, cTrace &trace, cExpectationChecker *expectations)
+         cSimBus &bus, cLiveRun *live, QSettings *config, cClock &clock, cTrace &trace,
+         cExpectationChecker *expectations)
 {
     cLogCapture log(trace, options.verbose);
     QScopedPointer<cServiceCallTracer> serviceTracer;
@@ -198,6 +203,8 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
 
     cScenarioRunner runner(host, bus, clock, trace);
     runner.setStopRequested([] { return cSignalStop::caughtSignal() != 0; });
+    QScopedPointer<cDesktopHooks> desktop(
+        config ? new cDesktopHooks(host, runner, *config, !clock.isVirtual()) : nullptr);
     if (live)
         live->begin(host, runner);
     cProgressLine progress(stderr);
@@ -224,6 +231,8 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
     const int signal = cSignalStop::caughtSignal();
     if (live || signal != 0)
         host.deviceManager()->clear();
+    if (desktop)
+        desktop->finish(g_commandGraceMs);
     trace.finish();
     return signal != 0 ? cSignalStop::exitCode(signal) : 0;
 }
@@ -231,7 +240,7 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
 // The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
 // put it.
 int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFile &scenario,
-        const QString &title, cCaptureReader &capture, cRunChecks &checks)
+        const QString &title, cCaptureReader &capture, cRunChecks &checks, QSettings *config)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -266,8 +275,8 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     host.attachBus(&bus);
     cEmulatorOptions loading = options;
     loading.pluginFile = pluginFile;
-    int status
-        = play(loading, scenario, capture, host, bus, live.data(), clock, trace, checks.expectations());
+    int status = play(loading, scenario, capture, host, bus, live.data(), config, clock, trace,
+                      checks.expectations());
     const QStringList failures = status == 0 ? checks.failures(trace.summary()) : QStringList();
     for (const QString &line : failures)
         std::fprintf(stderr, "%s\n", qUtf8Printable(line));
@@ -319,8 +328,18 @@ int main(int argc, char *argv[])
             QStringLiteral("--live needs the Linux bus, and this q71-host was built without libudev"));
     if (const int status = loadScenario(options, &scenario, &title, &checks))
         return status;
+    // A simulated run reads a configuration only when --config names one, so that what a scenario
+    // does never depends on the user's own file.
+    cDesktopConfig config;
+    if ((options.hasConfig || options.live)
+        && !config.open(options.hasConfig ? options.configFile : cDesktopConfig::defaultPath(),
+                        options.hasConfig, &error))
+        return fail(error);
+    // --volume-step given on the command line wins over the file's.
+    if (options.volumeStep == 0)
+        options.volumeStep = config.volumeStep();
     cPluginStage stage;
     if (!stage.prepare(options.pluginFile, options.manifestFile, &error))
         return fail(error);
-    return run(options, stage.pluginFile(), scenario, title, capture, checks);
+    return run(options, stage.pluginFile(), scenario, title, capture, checks, config.settings());
 }

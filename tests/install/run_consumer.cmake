@@ -19,6 +19,15 @@ set(prefix ${WORK_DIR}/prefix)
 file(REMOVE_RECURSE ${WORK_DIR})
 step("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
+# The user service (UNIT, relative to the prefix, where the Linux bus is built) runs the program
+# the build installs.
+if(UNIT)
+    file(STRINGS ${prefix}/${UNIT} exec REGEX "^ExecStart=")
+    if(NOT exec MATCHES "^ExecStart=/.*/q71-host --live --quiet$")
+        message(FATAL_ERROR "${UNIT} is not installed, or does not run q71-host --live: '${exec}'")
+    endif()
+endif()
+
 # Nothing from the build tree may be needed: the plugin's own run path must find the framework.
 step("ldd" ldd ${prefix}/${PLUGIN})
 if(step_output MATCHES "not found" OR NOT step_output MATCHES "libNexaro[^\n]*=> ${prefix}/")

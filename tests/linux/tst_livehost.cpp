@@ -46,11 +46,13 @@ class tst_LiveHost : public QObject
 private slots:
     void refusesWhatOnlyTheSimulationCanDo();
     void hostsTheMachinesHeadsets();
+    void runsTheUsersConfiguration();
 
 private:
     void plug(const QByteArray &description);
     void unplug(const QByteArray &description);
-    void loadScript(const char *node);
+    void loadScript(const char *node, const char *script = "q71-setup.script");
+    void replug(cRunningHost &host, const QByteArray &first, int number, const char *script);
     void input(cRunningHost &host, const char *node, const char *hex, const cRunningHost::Match &heard);
 
     UMockdevTestbed *m_testbed = nullptr;
@@ -84,11 +86,22 @@ void tst_LiveHost::input(cRunningHost &host, const char *node, const char *hex,
     QVERIFY2(host.waitFor(heard), hex);
 }
 
-void tst_LiveHost::loadScript(const char *node)
+void tst_LiveHost::loadScript(const char *node, const char *script)
 {
     GError *error = nullptr;
-    QVERIFY2(umockdev_testbed_load_script(m_testbed, node, Q71_LINUX_TEST_DATA "/q71-setup.script", &error),
+    const QByteArray path = QByteArray(Q71_LINUX_TEST_DATA "/") + script;
+    QVERIFY2(umockdev_testbed_load_script(m_testbed, node, path.constData(), &error),
              error ? error->message : "");
+}
+
+// Pulled out and plugged in again: a new device, set up again.
+void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int number, const char *script)
+{
+    unplug(first);
+    QVERIFY(host.waitFor(cRunningHost::kind("deviceRemoved")));
+    plug(description("q71-headset.umockdev", number));
+    loadScript(QByteArray("/dev/hidraw" + QByteArray::number(number)).constData(), script);
+    QVERIFY(host.waitFor(matching("dolby", "device", 2)));
 }
 
 void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
@@ -113,6 +126,8 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     QVERIFY(dir.isValid());
     // The volume step below must not reach the sound server of whoever runs the test.
     qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-server")).toUtf8());
+    // No configuration of the user's: the default one is missing, silently.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     const QString capture = dir.filePath(QStringLiteral("live.pcap"));
     plug(description("foreign-device.umockdev"));
     const QByteArray first = description("q71-headset.umockdev");
@@ -128,12 +143,7 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     input(host, "/dev/hidraw0", "0210000000", matching("event", "name", QStringLiteral("GKeyReleased")));
     input(host, "/dev/hidraw0", "0100010000", matching("volume", "op", QStringLiteral("incVolume")));
 
-    // Pulled out and plugged in again: a new device, set up again.
-    unplug(first);
-    QVERIFY(host.waitFor(cRunningHost::kind("deviceRemoved")));
-    plug(description("q71-headset.umockdev", 3));
-    loadScript("/dev/hidraw3");
-    QVERIFY(host.waitFor(matching("dolby", "device", 2)));
+    replug(host, first, 3, "q71-setup.script");
 
     // The node fails under the device (the PTY's far side closed, as a hidraw node ends once its
     // device is gone): a warning, and the HID transport leaves the bus.
@@ -179,6 +189,62 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     QCOMPARE(captured,
              QStringList(
                  {"02 01 0B 00 00", "02 10 11 00 00", "02 10 00 00 00", "01 00 01 00 00", "02 01 0B 00 00"}));
+    g_object_unref(m_testbed);
+}
+
+// The user's configuration with a live headset: a key runs its command, with the headset's model
+// and number; a command that cannot run is a warning and the traffic goes on; the saved
+// microphone settings reach the headset after its setup (the script checks the bytes), and again
+// once it is plugged in again. The testbed's nodes are new ones: hidraw0 and hidraw3 are used.
+void tst_LiveHost::runsTheUsersConfiguration()
+{
+    m_testbed = umockdev_testbed_new();
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("q71.conf"));
+    const QString pressed = dir.filePath(QStringLiteral("pressed"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        QStringLiteral("[actions]\nG1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" > '%1'\"\n"
+                       "G1.released=q71-no-such-command\n[microphone]\nlight=3\nnotification=1\n")
+            .arg(pressed)
+            .toUtf8());
+    file.close();
+    const QByteArray first = description("q71-headset.umockdev", 5);
+    plug(first);
+    loadScript("/dev/hidraw5", "q71-setup-saved.script");
+
+    cRunningHost host;
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       {"--live", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY2(host.waitFor(matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
+    input(host, "/dev/hidraw5", "0210110000", matching("event", "name", QStringLiteral("GKeyPressed")));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pressed).size() > 0, 60000);
+    QFile ran(pressed);
+    QVERIFY(ran.open(QIODevice::ReadOnly));
+    QCOMPARE(ran.readAll(), QByteArray("G1.pressed Q71 1\n"));
+    input(
+        host, "/dev/hidraw5", "0210000000",
+        matching("log", "message", QStringLiteral("action G1.released: the command exited with status 127")));
+    input(host, "/dev/hidraw5", "0100010000", matching("volume", "op", QStringLiteral("incVolume")));
+
+    const auto lastSetting = [](int device) {
+        return [device](const QJsonObject &event) {
+            return matching("hid.write", "device", device)(event)
+                && event.value(QStringLiteral("report")) == QLatin1String("02 04 01 00 00");
+        };
+    };
+    QVERIFY(host.waitFor(lastSetting(1)));
+    replug(host, first, 6, "q71-setup-saved.script");
+    QVERIFY(host.waitFor(lastSetting(2)));
+    QCOMPARE(host.stop(SIGTERM), 143);
+    for (int device : {1, 2}) {
+        QStringList reports;
+        for (const QJsonObject &write : host.events(matching("hid.write", "device", device)))
+            reports << write.value(QStringLiteral("report")).toString();
+        QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 04 01 00 00"}));
+    }
     g_object_unref(m_testbed);
 }
 

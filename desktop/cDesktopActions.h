@@ -1,0 +1,50 @@
+#pragma once
+#include <QHash>
+#include <QObject>
+#include <QProcess>
+#include <QString>
+
+class QSettings;
+
+// The user's commands for what happens on a headset, from the [actions] section of the
+// configuration file: "G1.pressed", "G1.released" (G2, G3 alike), "dolby.on", "dolby.off". Each
+// runs through /bin/sh -c without anything waiting for it, with Q71_EVENT, Q71_MODEL and
+// Q71_DEVICE in its environment; its standard input and output are null (standard output carries
+// the trace), its standard error is the program's own.
+//
+// A command that cannot start, exits with another status than 0 or is killed is one warning line
+// naming its event. At most MaxRunning commands run at once: a key held down and let go in a
+// burst must not fill the machine with processes, so an event beyond that is a warning and runs
+// nothing.
+class cDesktopActions : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int MaxRunning = 8;
+
+    explicit cDesktopActions(QObject *parent = nullptr);
+    // Ends the commands still running (finish() first gives them time).
+    ~cDesktopActions() override;
+
+    // Takes the commands of `settings`' [actions]; a key this class has no event for is one
+    // warning, as a misspelt one would otherwise be silently ignored.
+    void load(QSettings &settings);
+
+    // Starts the command of `event`, when one is configured.
+    void run(const QString &event, const QString &model, int device);
+    int runningCount() const { return m_running.size(); }
+
+    // Waits up to `timeoutMs` in all for the commands still running, so that a short run does
+    // not kill what it started and their failures are still reported.
+    void finish(int timeoutMs);
+
+    static QString keyEvent(int key, bool pressed);
+    static QString dolbyEvent(bool on);
+
+private:
+    void onFinished(QProcess *process, const QString &event, int exitCode, QProcess::ExitStatus status);
+    void release(QProcess *process);
+
+    QHash<QString, QString> m_commands;
+    QList<QProcess *> m_running;
+};

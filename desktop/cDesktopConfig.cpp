@@ -1,0 +1,53 @@
+#include "cDesktopConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+namespace {
+const QString g_volumeStepKey = QStringLiteral("volume/step");
+} // namespace
+
+cDesktopConfig::cDesktopConfig() = default;
+
+cDesktopConfig::~cDesktopConfig() = default;
+
+QString cDesktopConfig::defaultPath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
+        .filePath(QStringLiteral("q71/q71.conf"));
+}
+
+bool cDesktopConfig::open(const QString &path, bool required, QString *error)
+{
+    // QSettings reads a file it cannot open as an empty one, and says so only by AccessError on
+    // Qt 6; the file is opened here first so that the reason reaches the user on both.
+    QFile file(path);
+    if ((required || file.exists()) && !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read config %1: %2").arg(path, file.errorString());
+        return false;
+    }
+    m_settings.reset(new QSettings(path, QSettings::IniFormat));
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    // Qt 6 reads and writes INI files as UTF-8; Qt 5 would take a command's UTF-8 as Latin-1.
+    m_settings->setIniCodec("UTF-8");
+#endif
+    QString problem;
+    if (m_settings->status() == QSettings::FormatError)
+        problem = QStringLiteral("cannot read config %1: not in the INI format").arg(path);
+    else if (m_settings->contains(g_volumeStepKey) && volumeStep() == 0)
+        problem = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100")
+                      .arg(path, m_settings->value(g_volumeStepKey).toString());
+    if (problem.isEmpty())
+        return true;
+    *error = problem;
+    m_settings.reset();
+    return false;
+}
+
+int cDesktopConfig::volumeStep() const
+{
+    bool isNumber = false;
+    const int step = m_settings ? m_settings->value(g_volumeStepKey).toString().toInt(&isNumber) : 0;
+    return isNumber && step >= 1 && step <= 100 ? step : 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+#include <QScopedPointer>
+#include <QSettings>
+#include <QString>
+
+// The user's configuration file, in the INI format QSettings reads: [actions] holds the commands
+// the headset's keys and switches run, [microphone] the settings kept from one plug to the next,
+// [volume] step= how far one step of the volume wheel moves the headset's sink.
+class cDesktopConfig
+{
+public:
+    cDesktopConfig();
+    ~cDesktopConfig();
+
+    // $XDG_CONFIG_HOME/q71/q71.conf, ~/.config/q71/q71.conf when XDG_CONFIG_HOME is not set.
+    static QString defaultPath();
+
+    // A file that is not there is an empty configuration unless `required`; it is made when a
+    // setting is written back. One that is there must be readable and in the INI format. False,
+    // with the line to tell the user in `error`, otherwise.
+    bool open(const QString &path, bool required, QString *error);
+
+    // The file's volume step in percent, 0 when it gives none (open() refuses one outside 1..100).
+    int volumeStep() const;
+
+    // Null until open() succeeded.
+    QSettings *settings() const { return m_settings.data(); }
+
+private:
+    QScopedPointer<QSettings> m_settings;
+};

@@ -1,0 +1,34 @@
+#pragma once
+#include "Types.h"
+
+class QSettings;
+
+// The microphone settings kept from one plug to the next, in [microphone] of the configuration
+// file: light= and notification=, the numbers the microphone model takes. They are given to a
+// headset each time it is set up, and a setting the model accepted from the user is written back.
+//
+// A saved value that is no number, or that the model refuses, is one warning and is not given
+// again in this run.
+class cSavedMicrophone
+{
+public:
+    // Nothing is kept without settings.
+    explicit cSavedMicrophone(QSettings *settings);
+
+    void applyTo(const cAbstractDevicePtr &device);
+    void remember(bool light, int value);
+
+private:
+    struct cSaved
+    {
+        const char *name; // in [microphone]
+        int value = 0; // 0: none
+    };
+
+    void read(cSaved *saved);
+    static QString keyOf(const cSaved &saved);
+
+    QSettings *m_settings;
+    cSaved m_light {"light"};
+    cSaved m_notification {"notification"};
+};

@@ -1,0 +1,112 @@
+#include "cToolRun.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QStringList jsonValues(const QByteArray &out, const char *kind, const char *field)
+{
+    QStringList values;
+    for (const QByteArray &line : out.split('\n')) {
+        const QJsonObject event = QJsonDocument::fromJson(line).object();
+        if (event.value(QStringLiteral("ev")).toString() == QLatin1String(kind))
+            values << event.value(QLatin1String(field)).toVariant().toString();
+    }
+    return values;
+}
+
+} // namespace
+
+class tst_DesktopConfig : public QObject
+{
+    Q_OBJECT
+private slots:
+    void refusesAConfigItCannotRead();
+    void runsActionsAndKeepsSettings();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void tst_DesktopConfig::refusesAConfigItCannotRead()
+{
+    const QString missing = m_dir.filePath(QStringLiteral("missing.conf"));
+    const cToolRun absent = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", missing, "-"}, "plug\n");
+    QCOMPARE(absent.exitCode, 2);
+    // The reason is the system's, in its language.
+    QVERIFY2(absent.err.startsWith(QStringLiteral("q71-host: cannot read config %1: ").arg(missing)),
+             qPrintable(absent.err));
+    QCOMPARE(absent.err.count(QLatin1Char('\n')), 1);
+    QCOMPARE(absent.out, QByteArray());
+
+    const QString malformed = m_dir.filePath(QStringLiteral("malformed.conf"));
+    QFile file(malformed);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[actions\nG1.pressed=true\n");
+    file.close();
+    const cToolRun broken = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
+    QCOMPARE(broken.exitCode, 2);
+    QCOMPARE(broken.err,
+             QStringLiteral("q71-host: cannot read config %1: not in the INI format\n").arg(malformed));
+
+    // A volume step the sound server could not take is refused before anything runs.
+    for (const QByteArray &step : {QByteArray("0"), QByteArray("101"), QByteArray("5%")}) {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[volume]\nstep=" + step + "\n");
+        file.close();
+        const cToolRun refused
+            = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.err,
+                 QStringLiteral("q71-host: config %1: [volume] step=%2: a whole percentage from 1 to 100\n")
+                     .arg(malformed, QString::fromLatin1(step)));
+    }
+}
+
+// The configuration of a simulated run on the wall clock acts as a live one's does: the Dolby switch runs its
+// commands, the saved microphone settings follow each setup, and what the model accepted from
+// the scenario is written back, what it refused is not.
+void tst_DesktopConfig::runsActionsAndKeepsSettings()
+{
+    const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
+    const QString dolby = m_dir.filePath(QStringLiteral("dolby"));
+    {
+        QSettings settings(config, QSettings::IniFormat);
+        settings.setValue(QStringLiteral("actions/dolby.on"),
+                          QStringLiteral("echo \"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\" >> '%1'").arg(dolby));
+        settings.setValue(QStringLiteral("actions/dolby.off"), QStringLiteral("exit 3"));
+        settings.setValue(QStringLiteral("actions/G4.pressed"), QStringLiteral("true"));
+        settings.setValue(QStringLiteral("microphone/light"), 3);
+        settings.setValue(QStringLiteral("microphone/notification"), QStringLiteral("loud"));
+    }
+    const cToolRun run
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM),
+                  {"--json", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, "-"},
+                  "plug\nstart\nwait 1s\ninput 02 01 0B 00 00\ninput 02 01 0A 00 00\nwait 1s\n"
+                  "mic light 2\nmic notify 7\nwait 1s\n");
+    QCOMPARE(run.exitCode, 0);
+
+    QFile written(dolby);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), QByteArray("dolby.on Q71 1\n"));
+    const QStringList warnings = jsonValues(run.out, "log", "message");
+    QVERIFY2(warnings.contains(QStringLiteral("action dolby.off: the command exited with status 3")),
+             qPrintable(warnings.join('\n')));
+    QVERIFY(warnings.contains(QStringLiteral("[microphone] notification=loud: not a setting, left out")));
+    QVERIFY(warnings.filter(QStringLiteral("G4.pressed: no such event")).size() == 1);
+
+    // The saved light after the five setup reports, before the scenario's own settings.
+    const QStringList reports = jsonValues(run.out, "hid.write", "report");
+    QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 02 02 00 00"}));
+
+    const QSettings kept(config, QSettings::IniFormat);
+    QCOMPARE(kept.value(QStringLiteral("microphone/light")).toString(), QStringLiteral("2"));
+    QCOMPARE(kept.value(QStringLiteral("microphone/notification")).toString(), QStringLiteral("loud"));
+}
+
+QTEST_GUILESS_MAIN(tst_DesktopConfig)
+#include "tst_desktopconfig.moc"
