@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds q71-host in Release and measures long runs of it:
 # - a --json --replay of a 100,000-report capture against tshark reading the same capture
-#   (-T fields -e usb.capdata, and -T json), with hyperfine, and the ratios from that one run;
+#   (-T fields -e usbhid.data, and -T json), with hyperfine, and the ratios from that one run;
 # - the peak resident memory (/usr/bin/time -v) of a million-line scenario and of a
 #   million-report replay.
 # The captures are q71-host's own (--pcap of a scenario of input reports), so nothing else is
@@ -38,7 +38,7 @@ scenario 500000 >"$work/1m.q71"  # a million lines
 echo "=== --json --replay of 100,000 reports against tshark on the same capture"
 hyperfine --warmup 1 --runs 5 --export-csv "$work/times.csv" \
     -n q71-host "$host --json --replay $work/100k.pcap > /dev/null" \
-    -n tshark-fields "tshark -r $work/100k.pcap -T fields -e usb.capdata > /dev/null 2>&1" \
+    -n tshark-fields "tshark -r $work/100k.pcap -T fields -e usbhid.data > /dev/null 2>&1" \
     -n tshark-json "tshark -r $work/100k.pcap -T json > /dev/null 2>&1"
 # Columns: command,mean,stddev,median,user,system,min,max.
 awk -F, 'NR > 1 { median[$1] = $4 }
