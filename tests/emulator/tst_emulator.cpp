@@ -444,17 +444,18 @@ void tst_Emulator::wiresharkUsbmonCaptureReplays()
 
 void tst_Emulator::replayWithAScenario()
 {
-    const cToolRun recorded
-        = runHost({"--json", "--pcap", path("keys.pcap"), "-"},
-                  "plug\nstart\nwait 10ms\ninput 02 10 00 22 00\nwait 40ms\ninput 02 10 00 00 00\n");
+    const cToolRun recorded = runHost(
+        {"--json", "--pcap", path("keys.pcap"), "--record", path("keys.hid"), "-"},
+        "plug\nwait 300ms\nstart\nwait 10ms\ninput 02 10 00 22 00\nwait 40ms\ninput 02 10 00 00 00\n");
     QCOMPARE(recorded.exitCode, 0);
 
     // Timed from the scenario's first start, wherever that is, as they were from the recorded one.
-    const cToolRun run
-        = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
-    QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
-    QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({1010, 1050}));
+    for (const char *file : {"keys.pcap", "keys.hid"}) {
+        const cToolRun run
+            = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(timesOf(events(run.out), TraceKind::HidInput), QList<qint64>({1010, 1050}));
+    }
 
     // A scenario that never starts a device plays nothing, and says so.
     const cToolRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");
