@@ -1,12 +1,12 @@
 #pragma once
+#include "cCaptureSpool.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include <memory>
-
-class cCaptureSpool;
 
 // One input report taken from a capture: the data a device delivered.
 struct cReplayedReport
@@ -35,6 +35,14 @@ public:
     // the reports of every device count. False, with errorString(), for a file that is not of the
     // reader's format, is cut short or cannot be read.
     virtual bool read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter) = 0;
+    // The same for a file name ("-": standard input, kept in a temporary file for the second
+    // reading); the readers take a file that could not be opened as one that could not be read.
+    bool read(const QString &fileName, const QString &deviceFilter = QString())
+    {
+        auto file = std::make_shared<cCaptureSpool>();
+        file->open(fileName);
+        return read(std::move(file), deviceFilter);
+    }
     virtual QString errorString() const = 0;
 
     // The devices that delivered input, as the filter names them, whatever the filter.

@@ -177,19 +177,13 @@ bool cCaptureReader::isPcap(const QByteArray &head)
     return std::find(std::begin(magics), std::end(magics), magic) != std::end(magics);
 }
 
-bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
-{
-    auto file = std::make_shared<cCaptureSpool>();
-    if (file->open(fileName))
-        return read(std::move(file), deviceFilter);
-    clear();
-    m_error = file->errorString();
-    return false;
-}
-
 bool cCaptureReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
 {
     clear();
+    if (!file->errorString().isEmpty()) {
+        m_error = file->errorString();
+        return false;
+    }
     if (!deviceFilter.isEmpty() && !parseDevice(deviceFilter, &m_filterBus, &m_filterAddress)) {
         m_error = QStringLiteral("invalid device filter \"%1\": expected BUS.ADDRESS, e.g. 1.5")
                       .arg(deviceFilter);

@@ -1,6 +1,5 @@
 #pragma once
 #include "ICaptureReader.h"
-#include "cCaptureSpool.h"
 
 #include <memory>
 
@@ -18,8 +17,7 @@ struct pcap;
 class cCaptureReader : public ICaptureReader
 {
 public:
-    // Reads the whole file ("-": standard input, kept in a temporary file for the second reading).
-    bool read(const QString &fileName, const QString &deviceFilter = QString());
+    using ICaptureReader::read;
     bool read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter) override;
     QString errorString() const override { return m_error; }
 

@@ -65,19 +65,13 @@ void cHidRecorderReader::clear()
     m_lengthUsec = 0;
 }
 
-bool cHidRecorderReader::read(const QString &fileName, const QString &deviceFilter)
-{
-    auto file = std::make_shared<cCaptureSpool>();
-    if (file->open(fileName))
-        return read(std::move(file), deviceFilter);
-    clear();
-    m_error = file->errorString();
-    return false;
-}
-
 bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
 {
     clear();
+    if (!file->errorString().isEmpty()) {
+        m_error = file->errorString();
+        return false;
+    }
     static const QRegularExpression number(QStringLiteral("^\\d{1,5}$"));
     if (!deviceFilter.isEmpty() && !number.match(deviceFilter).hasMatch()) {
         m_error = QStringLiteral("invalid device filter \"%1\": expected the number of a D: line, e.g. 0")

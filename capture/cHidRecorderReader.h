@@ -1,6 +1,5 @@
 #pragma once
 #include "ICaptureReader.h"
-#include "cCaptureSpool.h"
 
 #include <QFile>
 #include <QMap>
@@ -22,8 +21,7 @@
 class cHidRecorderReader : public ICaptureReader
 {
 public:
-    // Reads the whole file ("-": standard input, kept in a temporary file for the second reading).
-    bool read(const QString &fileName, const QString &deviceFilter = QString());
+    using ICaptureReader::read;
     bool read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter) override;
     // "FILE:LINE: what is wrong" for a malformed line.
     QString errorString() const override { return m_error; }

@@ -14,11 +14,9 @@
 class cHidRecordSink : public ITraceSink
 {
 public:
-    // The recording is written under a temporary name beside `fileName` and takes that name only
-    // when it is closed whole: a run that stops early leaves an existing file as it was.
+    // Through QSaveFile: an existing file is replaced only by a whole recording.
     bool open(const QString &fileName);
-    // False, with errorString(), when anything could not be written.
-    bool close();
+    bool close(); // false, with errorString(), when anything could not be written
     QString errorString() const { return m_error; }
 
     void write(const cTraceEvent &event) override;
