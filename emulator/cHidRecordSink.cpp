@@ -83,8 +83,9 @@ void cHidRecordSink::write(const cTraceEvent &event)
     const qint64 usec = (event.msecs() - std::max<qint64>(m_startMs, 0)) * 1000;
     const QByteArray report
         = QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
+    // Seconds in six digits, as hid-recorder writes them.
     m_file.write(QStringLiteral("E: %1.%2 ")
-                     .arg(usec / 1000000)
+                     .arg(usec / 1000000, 6, 10, QLatin1Char('0'))
                      .arg(usec % 1000000, 6, 10, QLatin1Char('0'))
                      .toLatin1()
                  + lengthAndBytes(report) + '\n');
