@@ -27,9 +27,11 @@ constexpr int g_usbpcapDataLength = 23;
 // Set on what travels from the device's physical object up to its driver: a completion.
 constexpr quint8 g_usbpcapInfoPdoToFdo = 0x01;
 
-// What one packet holds for replay: nothing, an input report, or a reason the file is unusable.
+// What one packet holds for replay: nothing, an interrupt transfer that may be an input report, or
+// a reason the file is unusable.
 struct cPacketResult
 {
+    bool interrupt = false;
     bool report = false;
     QString problem;
     QByteArray data;
@@ -55,8 +57,12 @@ cPacketResult parseUsbmon(const u_char *bytes, quint32 captured, quint32 headerL
     }
     cUsbmonHeader header {};
     std::memcpy(&header, bytes, headerLength);
-    if (header.type != 'C' || header.xferType != g_usbXferInterrupt || !(header.epnum & g_usbEndpointIn)
-        || header.lenCap == 0)
+    if (header.xferType != g_usbXferInterrupt)
+        return result;
+    result.interrupt = true;
+    result.bus = header.busnum;
+    result.address = header.devnum;
+    if (header.type != 'C' || !(header.epnum & g_usbEndpointIn) || header.lenCap == 0)
         return result;
     // Isochronous descriptors, which len_cap would count too, come only with isochronous
     // transfers, so an interrupt completion's captured length is all data.
@@ -66,8 +72,6 @@ cPacketResult parseUsbmon(const u_char *bytes, quint32 captured, quint32 headerL
     }
     result.report = true;
     result.data = QByteArray(reinterpret_cast<const char *>(bytes + headerLength), int(header.lenCap));
-    result.bus = header.busnum;
-    result.address = header.devnum;
     return result;
 }
 
@@ -91,8 +95,13 @@ cPacketResult parseUsbpcap(const u_char *bytes, quint32 captured)
         return result;
     }
     const quint32 dataLength = qFromLittleEndian<quint32>(bytes + g_usbpcapDataLength);
-    if (bytes[g_usbpcapTransfer] != g_usbXferInterrupt || !(bytes[g_usbpcapEndpoint] & g_usbEndpointIn)
-        || !(bytes[g_usbpcapInfo] & g_usbpcapInfoPdoToFdo) || dataLength == 0)
+    if (bytes[g_usbpcapTransfer] != g_usbXferInterrupt)
+        return result;
+    result.interrupt = true;
+    result.bus = qFromLittleEndian<quint16>(bytes + g_usbpcapBus);
+    result.address = qFromLittleEndian<quint16>(bytes + g_usbpcapDevice);
+    if (!(bytes[g_usbpcapEndpoint] & g_usbEndpointIn) || !(bytes[g_usbpcapInfo] & g_usbpcapInfoPdoToFdo)
+        || dataLength == 0)
         return result;
     if (captured - headerLength < dataLength) {
         result.problem = cutShort(captured, headerLength + dataLength);
@@ -100,8 +109,6 @@ cPacketResult parseUsbpcap(const u_char *bytes, quint32 captured)
     }
     result.report = true;
     result.data = QByteArray(reinterpret_cast<const char *>(bytes + headerLength), int(dataLength));
-    result.bus = qFromLittleEndian<quint16>(bytes + g_usbpcapBus);
-    result.address = qFromLittleEndian<quint16>(bytes + g_usbpcapDevice);
     return result;
 }
 
@@ -123,7 +130,7 @@ quint32 usbmonHeaderLength(int linkType)
 void cCaptureReader::clear()
 {
     m_error.clear();
-    m_fileName.clear();
+    m_file.reset();
     m_linkType = -1;
     m_devices.clear();
     m_filterBus = -1;
@@ -132,7 +139,6 @@ void cCaptureReader::clear()
     m_firstUsec = 0;
     m_lengthUsec = 0;
     m_stream.reset();
-    m_spool.reset();
 }
 
 bool cCaptureReader::parseDevice(const QString &text, int *bus, int *address)
@@ -160,18 +166,31 @@ void cCaptureReader::cPcapClose::operator()(pcap *capture) const
     pcap_close(capture);
 }
 
-bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
+bool cCaptureReader::isPcap(const QByteArray &head)
+{
+    // pcap's magic numbers for microsecond and nanosecond times in either byte order, and the
+    // pcapng section header's block type, which reads the same in both.
+    static const quint32 magics[] = {0xa1b2c3d4, 0xd4c3b2a1, 0xa1b23c4d, 0x4d3cb2a1, 0x0a0d0d0a};
+    if (head.size() < 4)
+        return false;
+    const quint32 magic = qFromBigEndian<quint32>(head.constData());
+    return std::find(std::begin(magics), std::end(magics), magic) != std::end(magics);
+}
+
+bool cCaptureReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
 {
     clear();
+    if (!file->errorString().isEmpty()) {
+        m_error = file->errorString();
+        return false;
+    }
     if (!deviceFilter.isEmpty() && !parseDevice(deviceFilter, &m_filterBus, &m_filterAddress)) {
         m_error = QStringLiteral("invalid device filter \"%1\": expected BUS.ADDRESS, e.g. 1.5")
                       .arg(deviceFilter);
         return false;
     }
-    m_fileName = fileName;
-    if (fileName == QLatin1String("-") && !spoolStandardInput())
-        return false;
-    const cPcapHandle capture = open(fileName);
+    m_file = std::move(file);
+    const cPcapHandle capture = open();
     if (capture && collect(capture.get()))
         return true;
     const QString error = m_error;
@@ -183,19 +202,20 @@ bool cCaptureReader::read(const QString &fileName, const QString &deviceFilter)
 bool cCaptureReader::rewind()
 {
     m_stream.reset();
-    if (m_fileName.isEmpty())
+    if (!m_file)
         return false;
-    m_stream = open(m_fileName);
+    m_stream = open();
     return m_stream != nullptr;
 }
 
 bool cCaptureReader::next(cReplayedReport *report)
 {
+    bool isReport = false;
     while (m_stream) {
-        const int status = readReport(m_stream.get(), report);
+        const int status = readPacket(m_stream.get(), report, &isReport);
         if (status <= 0)
             m_stream.reset();
-        else if (counts(*report)) {
+        else if (isReport && counts(*report)) {
             report->usecFromFirst = report->usec - m_firstUsec;
             return true;
         }
@@ -203,23 +223,13 @@ bool cCaptureReader::next(cReplayedReport *report)
     return false;
 }
 
-QVector<cReplayedReport> cCaptureReader::reports()
-{
-    QVector<cReplayedReport> all;
-    cReplayedReport report;
-    if (rewind()) {
-        while (next(&report))
-            all.append(report);
-    }
-    return all;
-}
-
-cCaptureReader::cPcapHandle cCaptureReader::open(const QString &fileName)
+cCaptureReader::cPcapHandle cCaptureReader::open()
 {
     m_packetNumber = 0;
+    const QString fileName = m_file->name();
     char message[PCAP_ERRBUF_SIZE] = {};
-    cPcapHandle capture(pcap_open_offline_with_tstamp_precision(
-        QFile::encodeName(pathOf(fileName)).constData(), PCAP_TSTAMP_PRECISION_MICRO, message));
+    cPcapHandle capture(pcap_open_offline_with_tstamp_precision(QFile::encodeName(m_file->path()).constData(),
+                                                                PCAP_TSTAMP_PRECISION_MICRO, message));
     if (!capture) {
         m_error = QStringLiteral("cannot read capture %1: %2").arg(fileName, QString::fromLocal8Bit(message));
         return capture;
@@ -241,13 +251,20 @@ bool cCaptureReader::collect(pcap *capture)
 {
     QMap<QPair<int, int>, bool> devices;
     cReplayedReport report;
+    bool isReport = false;
+    bool anyPacket = false;
     int status = 0;
-    while ((status = readReport(capture, &report)) > 0) {
-        devices.insert(qMakePair(report.bus, report.address), true);
+    while ((status = readPacket(capture, &report, &isReport)) > 0) {
+        if (isReport)
+            devices.insert(qMakePair(report.bus, report.address), true);
         if (!counts(report))
             continue;
-        if (m_reportCount++ == 0)
+        if (!anyPacket)
             m_firstUsec = report.usec;
+        anyPacket = true;
+        if (!isReport)
+            continue;
+        ++m_reportCount;
         m_lengthUsec = std::max(m_lengthUsec, report.usec - m_firstUsec);
     }
     if (status < 0)
@@ -258,13 +275,13 @@ bool cCaptureReader::collect(pcap *capture)
         return true;
     m_error
         = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
-              .arg(m_fileName, deviceName(m_filterBus, m_filterAddress),
+              .arg(m_file->name(), deviceName(m_filterBus, m_filterAddress),
                    m_devices.isEmpty() ? QStringLiteral("it holds none from any device")
                                        : QStringLiteral("devices: ") + m_devices.join(QStringLiteral(", ")));
     return false;
 }
 
-int cCaptureReader::readReport(pcap *capture, cReplayedReport *report)
+int cCaptureReader::readPacket(pcap *capture, cReplayedReport *report, bool *isReport)
 {
     const quint32 headerLength = usbmonHeaderLength(m_linkType);
     for (;;) {
@@ -275,7 +292,7 @@ int cCaptureReader::readReport(pcap *capture, cReplayedReport *report)
             return 0;
         if (status != 1) {
             m_error = QStringLiteral("cannot read capture %1 after packet %2: %3")
-                          .arg(m_fileName)
+                          .arg(m_file->name())
                           .arg(m_packetNumber)
                           .arg(QString::fromLocal8Bit(pcap_geterr(capture)));
             return -1;
@@ -285,43 +302,20 @@ int cCaptureReader::readReport(pcap *capture, cReplayedReport *report)
                                             : parseUsbpcap(bytes, record->caplen);
         if (!packet.problem.isEmpty()) {
             m_error = QStringLiteral("cannot read capture %1 at packet %2: %3")
-                          .arg(m_fileName)
+                          .arg(m_file->name())
                           .arg(m_packetNumber)
                           .arg(packet.problem);
             return -1;
         }
-        if (!packet.report)
+        if (!packet.interrupt)
             continue;
+        *isReport = packet.report;
         report->usec = qint64(record->ts.tv_sec) * 1000000 + record->ts.tv_usec;
         report->data = std::move(packet.data);
         report->bus = packet.bus;
         report->address = packet.address;
         return 1;
     }
-}
-
-bool cCaptureReader::spoolStandardInput()
-{
-    // Standard input cannot be read twice; its copy can.
-    QFile in;
-    m_spool.reset(new QTemporaryFile);
-    bool copied = in.open(stdin, QIODevice::ReadOnly) && m_spool->open();
-    while (copied) {
-        const QByteArray chunk = in.read(64 * 1024);
-        copied = in.error() == QFileDevice::NoError && m_spool->write(chunk) == chunk.size();
-        if (chunk.isEmpty())
-            break;
-    }
-    if (copied && m_spool->flush())
-        return true;
-    m_error = QStringLiteral("cannot read capture -: %1")
-                  .arg(in.error() != QFileDevice::NoError ? in.errorString() : m_spool->errorString());
-    return false;
-}
-
-QString cCaptureReader::pathOf(const QString &fileName) const
-{
-    return fileName == QLatin1String("-") && m_spool ? m_spool->fileName() : fileName;
 }
 
 bool cCaptureReader::counts(const cReplayedReport &report) const

@@ -1,6 +1,7 @@
 #include "cEmulatorOptions.h"
 
 #include "cDesktopConfig.h"
+#include "cScenarioParser.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -68,11 +69,20 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("FILE")},
         {QStringLiteral("replay"),
          QStringLiteral(
-             "Play the interrupt IN data of a USB capture (pcap or pcapng; usbmon or USBPcap) as input\n"
-             "reports from the first start on; with no SCENARIO: plug, start, play, unplug."),
+             "Play the input reports of a USB capture (pcap or pcapng; usbmon or USBPcap) or of a\n"
+             "hid-recorder file at their times from the first start; with no SCENARIO: plug, start,\n"
+             "play, unplug."),
          QStringLiteral("FILE")},
-        {QStringLiteral("replay-device"), QStringLiteral("The device of the capture to replay."),
-         QStringLiteral("BUS.ADDRESS")},
+        {QStringLiteral("replay-device"),
+         QStringLiteral("The device of the capture to replay (BUS.ADDRESS; a hid-recorder D: number)."),
+         QStringLiteral("DEVICE")},
+        {QStringLiteral("replay-offset"),
+         QStringLiteral("Shift every replayed report by DURATION (250ms, -1.5s); reports shifted\n"
+                        "before the first start play at it."),
+         QStringLiteral("DURATION")},
+        {QStringLiteral("record"),
+         QStringLiteral("Record the headset's input reports as a hid-recorder text file (hid-tools)."),
+         QStringLiteral("FILE")},
         {QStringLiteral("live"),
          QStringLiteral("Host the machine's own headsets (Linux) on the wall clock; with no SCENARIO, until\n"
                         "SIGINT or SIGTERM.")},
@@ -111,6 +121,30 @@ bool checkLocale(QString *name, QString *error)
     return true;
 }
 
+// QFileInfo takes two files that do not exist for the same one.
+bool sameFile(const QString &first, const QString &second)
+{
+    const QFileInfo one(first);
+    const QFileInfo other(second);
+    if (one.exists() && other.exists())
+        return one == other;
+    return QDir::cleanPath(one.absoluteFilePath()) == QDir::cleanPath(other.absoluteFilePath());
+}
+
+// A duration as the scenario spells one, with a sign: reports may be moved earlier.
+bool parseOffset(const QString &text, qint64 *ms, QString *error)
+{
+    const bool negative = text.startsWith(QLatin1Char('-'));
+    QString why;
+    if (!cScenarioParser::parseDuration(negative ? text.mid(1) : text, ms, &why)) {
+        *error = QStringLiteral("--replay-offset %1: %2").arg(text, why);
+        return false;
+    }
+    if (negative)
+        *ms = -*ms;
+    return true;
+}
+
 } // namespace
 
 bool cEmulatorOptions::realtimeIn(int argc, char *argv[])
@@ -146,8 +180,10 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return refuse(QStringLiteral("one scenario at most, not %1").arg(positional.size()));
-    if (parser.isSet(QStringLiteral("replay-device")) && !parser.isSet(QStringLiteral("replay")))
-        return refuse(QStringLiteral("--replay-device needs --replay"));
+    for (const char *option : {"replay-device", "replay-offset"}) {
+        if (parser.isSet(QLatin1String(option)) && !parser.isSet(QStringLiteral("replay")))
+            return refuse(QStringLiteral("--%1 needs --replay").arg(QLatin1String(option)));
+    }
     if (!positional.isEmpty() && positional.first().isEmpty())
         return refuse(QStringLiteral("the scenario path is empty (no SCENARIO runs the built-in demo)"));
     if (parser.isSet(QStringLiteral("quiet")) && parser.isSet(QStringLiteral("verbose")))
@@ -172,6 +208,11 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     hasReplay = parser.isSet(QStringLiteral("replay"));
     replayFile = parser.value(QStringLiteral("replay"));
     replayDevice = parser.value(QStringLiteral("replay-device"));
+    if (parser.isSet(QStringLiteral("replay-offset"))
+        && !parseOffset(parser.value(QStringLiteral("replay-offset")), &replayOffsetMs, error))
+        return false;
+    hasRecord = parser.isSet(QStringLiteral("record"));
+    recordFile = parser.value(QStringLiteral("record"));
     live = parser.isSet(QStringLiteral("live"));
     hasManifest = parser.isSet(QStringLiteral("manifest"));
     manifestFile = parser.value(QStringLiteral("manifest"));
@@ -200,18 +241,26 @@ bool cEmulatorOptions::parseVolumeStep(const QString &value, QString *error)
 bool cEmulatorOptions::checkCollisions(QString *error) const
 {
     const QString stdinName = QStringLiteral("-");
-    if (hasPcap && pcapFile == stdinName)
-        *error = QStringLiteral("--pcap -: standard output carries the trace; give the capture a file name");
-    else if (hasReplay && replayFile == stdinName && scenario == stdinName)
+    if (hasReplay && replayFile == stdinName && scenario == stdinName)
         *error
             = QStringLiteral("--replay - and the scenario - would both read standard input: give one a file");
-    else if (hasPcap && hasScenario && scenario != stdinName && QFileInfo(pcapFile) == QFileInfo(scenario))
-        *error = QStringLiteral("--pcap %1 would overwrite the scenario").arg(pcapFile);
-    else if (hasPcap && hasReplay && QFileInfo(pcapFile) == QFileInfo(replayFile))
-        *error = QStringLiteral("--pcap %1 would overwrite the capture to replay").arg(pcapFile);
-    else if (hasPcap && hasCheck && QFileInfo(pcapFile) == QFileInfo(checkFile))
-        *error = QStringLiteral("--pcap %1 would overwrite the file to --check against").arg(pcapFile);
-    else if (hasPcap && QFileInfo(pcapFile) == QFileInfo(pluginFile))
-        *error = QStringLiteral("--pcap %1 would overwrite the plugin").arg(pcapFile);
+    else if (hasPcap && hasRecord && sameFile(pcapFile, recordFile))
+        *error = QStringLiteral("--pcap and --record would both write %1").arg(pcapFile);
+    return error->isEmpty() && (!hasPcap || checkOutput(QStringLiteral("--pcap"), pcapFile, error))
+        && (!hasRecord || checkOutput(QStringLiteral("--record"), recordFile, error));
+}
+
+bool cEmulatorOptions::checkOutput(const QString &option, const QString &file, QString *error) const
+{
+    if (file == QLatin1String("-"))
+        *error = QStringLiteral("%1 -: standard output carries the trace; give the file a name").arg(option);
+    else if (hasScenario && scenario != QLatin1String("-") && sameFile(file, scenario))
+        *error = QStringLiteral("%1 %2 would overwrite the scenario").arg(option, file);
+    else if (hasReplay && sameFile(file, replayFile))
+        *error = QStringLiteral("%1 %2 would overwrite the capture to replay").arg(option, file);
+    else if (hasCheck && sameFile(file, checkFile))
+        *error = QStringLiteral("%1 %2 would overwrite the file to --check against").arg(option, file);
+    else if (sameFile(file, pluginFile))
+        *error = QStringLiteral("%1 %2 would overwrite the plugin").arg(option, file);
     return error->isEmpty();
 }

@@ -18,6 +18,9 @@ struct cEmulatorOptions
     QString replayFile;
     bool hasReplay = false;
     QString replayDevice;
+    qint64 replayOffsetMs = 0;
+    QString recordFile; // hid-recorder text
+    bool hasRecord = false;
     bool live = false;
     QString manifestFile;
     bool hasManifest = false;
@@ -42,4 +45,6 @@ private:
     // Inputs and outputs that would step on each other: two readers of standard input, a capture
     // written over a file the run reads, or into the trace on standard output.
     bool checkCollisions(QString *error) const;
+    // The same for one output file, named by its option.
+    bool checkOutput(const QString &option, const QString &file, QString *error) const;
 };

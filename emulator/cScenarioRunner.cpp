@@ -121,15 +121,16 @@ void cScenarioRunner::watchServices()
             });
 }
 
-void cScenarioRunner::setReplay(cCaptureReader *capture, const QString &source)
+void cScenarioRunner::setReplay(ICaptureReader *capture, const QString &source, qint64 offsetMs)
 {
     m_replay = capture;
     m_replaySource = source;
+    m_replayOffsetMs = offsetMs;
 }
 
 qint64 cScenarioRunner::replayLengthMs() const
 {
-    return m_replay ? m_replay->lengthUsec() / 1000 : 0;
+    return m_replay ? std::max<qint64>(0, m_replay->lengthUsec() / 1000 + m_replayOffsetMs) : 0;
 }
 
 void cScenarioRunner::run(const cScenario &scenario)
@@ -153,7 +154,7 @@ void cScenarioRunner::run(const std::function<bool(cScenarioCommand *)> &next)
 
     if (!m_replay)
         return;
-    if (m_replayBaseMs < 0)
+    if (!m_replayBegun)
         error(g_replayLine, QLatin1String(g_replayCommand),
               QStringLiteral("no device was started, so no report of %1 was played").arg(m_replaySource));
     else if (m_replayPending)
@@ -449,11 +450,18 @@ void cScenarioRunner::feed(const QSharedPointer<cSimHidTransport> &hid, const QB
 
 void cScenarioRunner::beginReplay()
 {
-    if (!m_replay || m_replayBaseMs >= 0)
+    if (!m_replay || m_replayBegun)
         return;
-    m_replayBaseMs = m_clock.nowMs();
+    m_replayBegun = true;
+    m_replayBaseMs = m_clock.nowMs() + m_replayOffsetMs;
+    // The capture's own time of its first packet, as tshark shows a packet's epoch time.
+    const qint64 first = m_replay->firstPacketUsec();
     record(TraceKind::Replay,
-           {{QStringLiteral("file"), m_replaySource}, {QStringLiteral("reports"), m_replay->reportCount()}},
+           {{QStringLiteral("file"), m_replaySource},
+            {QStringLiteral("reports"), m_replay->reportCount()},
+            {QStringLiteral("first"),
+             QStringLiteral("%1.%2").arg(first / 1000000).arg(first % 1000000, 6, 10, QLatin1Char('0'))},
+            {QStringLiteral("offset"), m_replayOffsetMs}},
            0);
     if (m_replay->rewind())
         takeNextReplayed();

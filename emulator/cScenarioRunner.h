@@ -1,6 +1,6 @@
 #pragma once
+#include "ICaptureReader.h"
 #include "Types.h"
-#include "cCaptureReader.h"
 #include "cModelCall.h"
 #include "cScenario.h"
 #include "cTraceEvent.h"
@@ -50,10 +50,12 @@ public:
     ~cScenarioRunner() override;
 
     // The input reports of a capture (read() already, not owned) to play to the headset's HID
-    // transport from the scenario's first start on, keeping their spacing; they are taken from
-    // the file one at a time as they fall due. `source` names them in the trace.
-    void setReplay(cCaptureReader *capture, const QString &source);
-    // The last of the replayed reports, in milliseconds after the first one.
+    // transport, each at its time after the capture's first packet counted from the scenario's
+    // first start, shifted by `offsetMs`, so that the replayed run lines up with the recorded one.
+    // Reports that an offset puts before that start play at it, in order. They are taken from the
+    // file one at a time as they fall due. `source` names them in the trace.
+    void setReplay(ICaptureReader *capture, const QString &source, qint64 offsetMs = 0);
+    // When the last of the replayed reports is due, in milliseconds after the first start.
     qint64 replayLengthMs() const;
 
     // Transports that appear on `bus` and go from it are traced and watched as plugged ones are.
@@ -133,8 +135,9 @@ private:
     bool m_feedStale = true;
     cSimHidTransport::CompletionMode m_completionMode = cSimHidTransport::CompleteOnce;
 
-    cCaptureReader *m_replay = nullptr;
+    ICaptureReader *m_replay = nullptr;
     QString m_replaySource;
+    qint64 m_replayOffsetMs = 0;
     // The report due next, when there is one, and its time after the replay's start.
     cProgressLine *m_progress = nullptr;
     cExpectationChecker *m_expectations = nullptr;
@@ -143,7 +146,9 @@ private:
     bool m_replayPending = false;
     qint64 m_replayedMs = 0;
     qint64 m_replayedCount = 0;
-    qint64 m_replayBaseMs = -1;
+    // When the capture's first packet falls on the run's clock, once the replay has begun.
+    qint64 m_replayBaseMs = 0;
+    bool m_replayBegun = false;
     QTimer m_replayTimer;
     std::function<bool()> m_stopRequested;
 };

@@ -274,9 +274,12 @@ cRow localeRow(const cTraceEvent &event)
 cRow replayRow(const cTraceEvent &event)
 {
     return {QStringLiteral("emulator"), QString(),
-            QStringLiteral("replays %1 input reports from %2")
+            QStringLiteral("replays %1 input reports from %2, timed from its packet at %3%4")
                 .arg(num(event, "reports"))
-                .arg(str(event, "file"))};
+                .arg(str(event, "file"), str(event, "first"),
+                     num(event, "offset") == 0
+                         ? QString()
+                         : QStringLiteral(" shifted by %1 ms").arg(num(event, "offset")))};
 }
 
 cRow expectRow(const cTraceEvent &event)

@@ -1,12 +1,13 @@
 // q71-host: loads the Q71Device plugin as the host application does and puts a simulated
 // headset through a scenario, printing what happens as a timeline or as JSON Lines.
+#include "CaptureFormat.h"
 #include "ManifestCheck.h"
 #include "NexaroHost.h"
-#include "cCaptureReader.h"
 #include "cClock.h"
 #include "cDesktopConfig.h"
 #include "cDesktopHooks.h"
 #include "cEmulatorOptions.h"
+#include "cHidRecordSink.h"
 #include "cHost.h"
 #include "cJsonLinesSink.h"
 #include "cLiveRun.h"
@@ -76,13 +77,15 @@ struct cSinks
 {
     QScopedPointer<ITraceSink> printer;
     QScopedPointer<cPcapSink> pcap;
+    QScopedPointer<cHidRecordSink> record;
 
     bool close(QString *error)
     {
-        if (!pcap || pcap->close())
-            return true;
-        *error = pcap->errorString();
-        return false;
+        if (pcap && !pcap->close())
+            *error = pcap->errorString();
+        else if (record && !record->close())
+            *error = record->errorString();
+        return error->isEmpty();
     }
 };
 
@@ -107,15 +110,17 @@ cScenario replayScenario(qint64 lengthMs)
     return scenario;
 }
 
-bool readCapture(const cEmulatorOptions &options, cCaptureReader *capture, QString *error)
+bool readCapture(const cEmulatorOptions &options, std::unique_ptr<ICaptureReader> *reader, QString *error)
 {
-    if (!capture->read(options.replayFile, options.replayDevice))
-        *error = capture->errorString();
-    else if (options.replayDevice.isEmpty() && capture->devices().size() > 1)
+    *reader = CaptureFormat::read(options.replayFile, options.replayDevice, error);
+    const ICaptureReader *capture = reader->get();
+    if (!capture)
+        return false;
+    if (options.replayDevice.isEmpty() && capture->devices().size() > 1)
         *error = QStringLiteral("%1 holds the input of several devices (%2): choose one with --replay-device")
                      .arg(options.replayFile, capture->devices().join(QStringLiteral(", ")));
     else if (capture->reportCount() == 0)
-        *error = QStringLiteral("%1 holds no interrupt IN data to replay").arg(options.replayFile);
+        *error = QStringLiteral("%1 holds no input reports to replay").arg(options.replayFile);
     return error->isEmpty();
 }
 
@@ -171,20 +176,24 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
                                        clock.isVirtual() ? QStringLiteral("virtual") : QStringLiteral("real"),
                                        QDir::cleanPath(QFileInfo(options.pluginFile).absoluteFilePath())),
                               options.quiet));
-    if (!options.hasPcap)
-        return true;
-    sinks->pcap.reset(new cPcapSink(clock.isVirtual() ? 0 : QDateTime::currentMSecsSinceEpoch() * 1000));
-    if (sinks->pcap->open(options.pcapFile))
-        return true;
-    *error = sinks->pcap->errorString();
-    return false;
+    if (options.hasPcap) {
+        sinks->pcap.reset(new cPcapSink(clock.isVirtual() ? 0 : QDateTime::currentMSecsSinceEpoch() * 1000));
+        if (!sinks->pcap->open(options.pcapFile))
+            *error = sinks->pcap->errorString();
+    }
+    if (options.hasRecord && error->isEmpty()) {
+        sinks->record.reset(new cHidRecordSink);
+        if (!sinks->record->open(options.recordFile))
+            *error = sinks->record->errorString();
+    }
+    return error->isEmpty();
 }
 
 // Loads the plugin and plays the scenario, every Qt message of the time going into the trace.
 // 0, the exit code of a plugin that did not load or of a scenario that could not be read again, or
 // that of a run a signal stopped. A live run, and one a signal stopped, end as if every transport
 // were unplugged, traced.
-int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReader &capture, cHost &host,
+int play(const cEmulatorOptions &options, cScenarioFile &scenario, ICaptureReader *capture, cHost &host,
          cSimBus &bus, cLiveRun *live, QSettings *config, cClock &clock, cTrace &trace,
          cExpectationChecker *expectations)
 {
@@ -216,7 +225,7 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
             std::fprintf(stderr, "%s\n", qUtf8Printable(line));
         });
     if (options.hasReplay)
-        runner.setReplay(&capture, QFileInfo(options.replayFile).fileName());
+        runner.setReplay(capture, QFileInfo(options.replayFile).fileName(), options.replayOffsetMs);
     if (options.hasReplay && !options.hasScenario)
         runner.run(replayScenario(runner.replayLengthMs()));
     else if (options.hasScenario || !live)
@@ -240,7 +249,7 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, cCaptureReade
 // The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
 // put it.
 int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFile &scenario,
-        const QString &title, cCaptureReader &capture, cRunChecks &checks, QSettings *config)
+        const QString &title, ICaptureReader *capture, cRunChecks &checks, QSettings *config)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -263,6 +272,8 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     trace.addSink(sinks.printer.data());
     if (sinks.pcap)
         trace.addSink(sinks.pcap.data());
+    if (sinks.record)
+        trace.addSink(sinks.record.data());
     checks.attach(trace, scenario.source());
 
     // The buses outlive the host, which takes every transport back from the devices as it goes.
@@ -314,7 +325,7 @@ int main(int argc, char *argv[])
     QString error;
     if (!options.parse(QCoreApplication::arguments(), &error))
         return fail(error);
-    cCaptureReader capture;
+    std::unique_ptr<ICaptureReader> capture;
     if (options.hasReplay && !readCapture(options, &capture, &error))
         return fail(error);
     cRunChecks checks;
@@ -341,5 +352,5 @@ int main(int argc, char *argv[])
     cPluginStage stage;
     if (!stage.prepare(options.pluginFile, options.manifestFile, &error))
         return fail(error);
-    return run(options, stage.pluginFile(), scenario, title, capture, checks, config.settings());
+    return run(options, stage.pluginFile(), scenario, title, capture.get(), checks, config.settings());
 }

@@ -1,7 +1,8 @@
-// The capture reader behind the emulator's --replay: the input is the capture file, read with and
+// The capture readers behind the emulator's --replay, chosen by the file's content as the emulator
+// chooses them (pcap, pcapng, hid-recorder text): the input is the capture file, read with and
 // without a device filter.
+#include "CaptureFormat.h"
 #include "FuzzApplication.h"
-#include "cCaptureReader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -28,15 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         abort();
     file.close();
 
-    cCaptureReader reader;
-    if (reader.read(fileName)) {
+    QString error;
+    const std::unique_ptr<ICaptureReader> reader = CaptureFormat::read(fileName, QString(), &error);
+    if (reader) {
         // Every device the capture names can be asked for on its own, and holds reports.
-        for (const QString &device : reader.devices()) {
-            cCaptureReader filtered;
-            if (!filtered.read(fileName, device) || filtered.reports().isEmpty())
+        for (const QString &device : reader->devices()) {
+            const std::unique_ptr<ICaptureReader> filtered = CaptureFormat::read(fileName, device, &error);
+            if (!filtered || filtered->reports().isEmpty())
                 abort();
         }
     }
-    reader.read(fileName, QStringLiteral("1.5"));
+    CaptureFormat::read(fileName, QStringLiteral("1.5"), &error);
     return 0;
 }

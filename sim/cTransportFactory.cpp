@@ -47,6 +47,21 @@ cJsonValue cTransportFactory::headsetInfo(TransportKind::TransportKind_t kind, i
     return makeInfo(kind, unit, g_headsetProductId, QStringLiteral("Q71"));
 }
 
+int cTransportFactory::vendorId()
+{
+    return g_vendorId;
+}
+
+int cTransportFactory::headsetProductId()
+{
+    return g_headsetProductId;
+}
+
+int cTransportFactory::hidInterface()
+{
+    return g_hidInterface;
+}
+
 cJsonValue cTransportFactory::foreignInfo(TransportKind::TransportKind_t kind, int unit)
 {
     return makeInfo(kind, unit, g_foreignProductId, QStringLiteral("Foreign"));

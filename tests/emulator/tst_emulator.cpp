@@ -1,5 +1,7 @@
+#include "HeadsetDescriptors.h"
 #include "TraceKind.h"
 #include "WiresharkTestMain.h"
+#include "cHidRecorderReader.h"
 #include "cPcapWriter.h"
 #include "cToolRun.h"
 
@@ -11,6 +13,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,12 +61,19 @@ QList<qint64> timesOf(const QList<QJsonObject> &trace, TraceKind::TraceKind_t ki
     return times;
 }
 
-QList<qint64> fromFirst(QList<qint64> times)
+// The lines of a run's JSON that show the headset's input and what it set off, times included.
+QList<QByteArray> inputSide(const QByteArray &jsonLines)
 {
-    const qint64 first = times.value(0);
-    for (qint64 &time : times)
-        time -= first;
-    return times;
+    QList<QByteArray> lines;
+    for (const QByteArray &line : jsonLines.split('\n')) {
+        const QString kind = QJsonDocument::fromJson(line).object().value(QStringLiteral("ev")).toString();
+        for (TraceKind::TraceKind_t input :
+             {TraceKind::HidInput, TraceKind::Dolby, TraceKind::Volume, TraceKind::Event, TraceKind::Model}) {
+            if (kind == TraceKind::name(input))
+                lines << line;
+        }
+    }
+    return lines;
 }
 
 bool writeFile(const QString &path, const QByteArray &data)
@@ -93,7 +104,7 @@ private slots:
     void realtimeClock();
     void wiresharkReadsTheCapture();
     void wiresharkDecodesEveryHeadsetAsHid();
-    void ownCaptureReplays();
+    void ownRecordingsReplay();
     void wiresharkUsbmonCaptureReplays();
     void replayWithAScenario();
     void replayKeepsGapsOfWeeks();
@@ -179,8 +190,15 @@ void tst_Emulator::exitCodes_data()
                                    << "q71-host: one scenario at most, not 2\n";
     QTest::newRow("device without capture")
         << QStringList {"--replay-device", "1.5"} << 2 << "q71-host: --replay-device needs --replay\n";
+    // Neither pcap nor pcapng, so read as a hid-recorder recording, which names the line.
     QTest::newRow("capture that is none")
-        << QStringList {"--replay", path("bad.q71")} << 2 << QStringLiteral("q71-host: [^\n]+\n");
+        << QStringList {"--replay", path("bad.q71")} << 2
+        << QRegularExpression::escape("q71-host: " + path("bad.q71")
+                                      + ":1: not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: "
+                                        "or #), nor is the file a pcap or pcapng capture\n");
+    QTest::newRow("offset that is no duration")
+        << QStringList {"--replay", path("bad.q71"), "--replay-offset", "-1.5"} << 2
+        << "q71-host: --replay-offset -1.5: '1.5' is not a duration, e.g. 150ms or 1.5s\n";
     QTest::newRow("empty scenario path")
         << QStringList {""} << 2
         << "q71-host: the scenario path is empty \\(no SCENARIO runs the built-in demo\\)\n";
@@ -194,9 +212,14 @@ void tst_Emulator::exitCodes_data()
     QTest::newRow("volume step past the full volume")
         << QStringList {"--live", "--volume-step", "101"} << 2
         << "q71-host: --volume-step 101: a whole percentage from 1 to 100\n";
-    QTest::newRow("capture into the trace")
-        << QStringList {"--quiet", "--pcap", "-"} << 2
-        << "q71-host: --pcap -: standard output carries the trace; give the capture a file name\n";
+    QTest::newRow("recording into the trace")
+        << QStringList {"--quiet", "--record", "-"} << 2
+        << "q71-host: --record -: standard output carries the trace; give the file a name\n";
+    QTest::newRow("recording over the capture")
+        << QStringList {"--pcap", path("existing.pcap"), "--record", path("existing.pcap")} << 2
+        << QRegularExpression::escape("q71-host: --pcap and --record would both write "
+                                      + path("existing.pcap"))
+            + "\n";
     QTest::newRow("standard input read twice")
         << QStringList {"--replay", "-", "-"} << 2
         << "q71-host: --replay - and the scenario - would both read standard input: give one a file\n";
@@ -425,22 +448,43 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
     QCOMPARE(reportsOf(events(second.out), TraceKind::HidInput), QStringList({"02 10 00 22 00"}));
 }
 
-void tst_Emulator::ownCaptureReplays()
+void tst_Emulator::ownRecordingsReplay()
 {
-    const cToolRun recorded = runHost({"--json", "--pcap", path("replay.pcap")});
+    const cToolRun recorded = runHost({"--json", "--pcap", path("demo.pcap"), "--record", path("demo.hid")});
     QCOMPARE(recorded.exitCode, 0);
-    const QList<QJsonObject> original = events(recorded.out);
+    const QList<QByteArray> original = inputSide(recorded.out);
+    cHidRecorderReader recording;
+    QVERIFY2(recording.read(path("demo.hid")), qPrintable(recording.errorString()));
+    QCOMPARE(recording.reportDescriptor(), HeadsetDescriptors::reportDescriptor());
 
-    const cToolRun replayed = runHost({"--json", "--replay", path("replay.pcap")});
-    QCOMPARE(replayed.err, QString());
-    QCOMPARE(replayed.exitCode, 0);
-    const QList<QJsonObject> trace = events(replayed.out);
-    QCOMPARE(reportsOf(trace, TraceKind::HidInput), reportsOf(original, TraceKind::HidInput));
-    // With no scenario: plugged, started, played from the start, unplugged after the last report.
-    QCOMPARE(timesOf(trace, TraceKind::HidInput), fromFirst(timesOf(original, TraceKind::HidInput)));
-    QCOMPARE(timesOf(trace, TraceKind::Replay), QList<qint64>({0}));
-    QCOMPARE(timesOf(trace, TraceKind::Unplug).value(0),
-             timesOf(trace, TraceKind::HidInput).constLast() + 500);
+    // With no scenario: plugged and started as the demo is, each report at its time after the
+    // capture's first packet (the first setup write; a recording's start), unplugged 500 ms after
+    // the last one. What the reports set off happens as it did.
+    for (const char *file : {"demo.pcap", "demo.hid"}) {
+        const cToolRun replayed = runHost({"--json", "--replay", path(file)});
+        QCOMPARE(replayed.err, QString());
+        QCOMPARE(replayed.exitCode, 0);
+        QCOMPARE(inputSide(replayed.out), original);
+        const QList<QJsonObject> trace = events(replayed.out);
+        QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("first").toString(),
+                 QStringLiteral("0.000000"));
+        QCOMPARE(timesOf(trace, TraceKind::Unplug).value(0),
+                 timesOf(trace, TraceKind::HidInput).constLast() + 500);
+    }
+
+    // Shifted, earlier or later; a report shifted before the start plays at it, in order.
+    const QList<qint64> times = timesOf(events(recorded.out), TraceKind::HidInput);
+    for (const qint64 offset : {-460, 250}) {
+        const cToolRun shifted = runHost(
+            {"--json", "--replay", path("demo.hid"), "--replay-offset", QStringLiteral("%1ms").arg(offset)});
+        const QList<QJsonObject> trace = events(shifted.out);
+        QList<qint64> expected;
+        for (const qint64 time : times)
+            expected << std::max<qint64>(0, time + offset);
+        QCOMPARE(timesOf(trace, TraceKind::HidInput), expected);
+        QCOMPARE(reportsOf(trace, TraceKind::HidInput), reportsOf(events(recorded.out), TraceKind::HidInput));
+        QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("offset").toInt(), int(offset));
+    }
 }
 
 void tst_Emulator::wiresharkUsbmonCaptureReplays()
@@ -454,29 +498,31 @@ void tst_Emulator::wiresharkUsbmonCaptureReplays()
                    QStringLiteral(Q71_CAPTURE_DATA_DIR "/usbmon-220.txt"), path("usbmon.pcapng")});
     QCOMPARE(made.exitCode, 0);
 
-    // The capture's headset at 3.7 pressed and released key 1, 27.25 ms apart.
+    // The capture's headset at 3.7 was polled, then pressed key 1 4 ms later and released it
+    // 27.25 ms after that.
     const cToolRun run = runHost({"--json", "--replay", path("usbmon.pcapng"), "--replay-device", "3.7"});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> trace = events(run.out);
     QCOMPARE(reportsOf(trace, TraceKind::HidInput), QStringList({"02 10 11 00 00", "02 10 00 00 00"}));
-    QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({0, 27}));
-    QCOMPARE(timesOf(trace, TraceKind::Event), QList<qint64>({0, 27}));
+    QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({4, 31}));
+    QCOMPARE(timesOf(trace, TraceKind::Event), QList<qint64>({4, 31}));
 }
 
 void tst_Emulator::replayWithAScenario()
 {
-    const cToolRun recorded
-        = runHost({"--json", "--pcap", path("keys.pcap"), "-"},
-                  "plug\nstart\nwait 10ms\ninput 02 10 00 22 00\nwait 40ms\ninput 02 10 00 00 00\n");
+    const cToolRun recorded = runHost(
+        {"--json", "--pcap", path("keys.pcap"), "--record", path("keys.hid"), "-"},
+        "plug\nwait 300ms\nstart\nwait 10ms\ninput 02 10 00 22 00\nwait 40ms\ninput 02 10 00 00 00\n");
     QCOMPARE(recorded.exitCode, 0);
 
-    // Played from the scenario's first start, wherever that is, keeping the 40 ms between them.
-    const cToolRun run
-        = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
-    QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
-    QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({1000, 1040}));
+    // Timed from the scenario's first start, wherever that is, as they were from the recorded one.
+    for (const char *file : {"keys.pcap", "keys.hid"}) {
+        const cToolRun run
+            = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(timesOf(events(run.out), TraceKind::HidInput), QList<qint64>({1010, 1050}));
+    }
 
     // A scenario that never starts a device plays nothing, and says so.
     const cToolRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");

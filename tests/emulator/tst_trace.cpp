@@ -58,8 +58,12 @@ void tst_Trace::timelineRows()
          "12345 ms  headset \u2192 device 12   03 00 00 00 00  not an input report of the headset (5 bytes)"},
         {cTraceEvent(3, TraceKind::Model, {{"call", "setMicMute(true)"}, {"device", 2}}),
          "    3 ms  device 2 \u2192 audio                      setMicMute(true)"},
-        {cTraceEvent(0, TraceKind::Replay, {{"file", "desk.pcapng"}, {"reports", 2}}),
-         "    0 ms  emulator                              replays 2 input reports from desk.pcapng"},
+        {cTraceEvent(
+             0, TraceKind::Replay,
+             {{"file", "desk.pcapng"}, {"reports", 2}, {"first", "1700000000.250000"}, {"offset", -450}}),
+         "    0 ms  emulator                              replays 2 input reports from desk.pcapng, timed "
+         "from its "
+         "packet at 1700000000.250000 shifted by -450 ms"},
         {cTraceEvent(0, TraceKind::ServiceCall,
                      {{"service", "Profiler.Profiler"},
                       {"method", "createProfilerDevice"},

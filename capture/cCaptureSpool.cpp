@@ -1,0 +1,40 @@
+#include "cCaptureSpool.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+bool cCaptureSpool::open(const QString &fileName)
+{
+    m_name = fileName;
+    m_error.clear();
+    m_copy.reset();
+    if (fileName != QLatin1String("-"))
+        return true;
+    QFile in;
+    m_copy.reset(new QTemporaryFile);
+    bool copied = in.open(stdin, QIODevice::ReadOnly) && m_copy->open();
+    while (copied) {
+        const QByteArray chunk = in.read(64 * 1024);
+        copied = in.error() == QFileDevice::NoError && m_copy->write(chunk) == chunk.size();
+        if (chunk.isEmpty())
+            break;
+    }
+    if (copied && m_copy->flush())
+        return true;
+    m_error = QStringLiteral("cannot read capture -: %1")
+                  .arg(in.error() != QFileDevice::NoError ? in.errorString() : m_copy->errorString());
+    m_copy.reset();
+    return false;
+}
+
+QString cCaptureSpool::path() const
+{
+    return m_copy ? m_copy->fileName() : m_name;
+}
+
+QByteArray cCaptureSpool::head(int count) const
+{
+    QFile file(path());
+    return file.open(QIODevice::ReadOnly) ? file.read(count) : QByteArray();
+}

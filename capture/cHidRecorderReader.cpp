@@ -1,0 +1,245 @@
+#include "cHidRecorderReader.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+const qint64 g_usecPerSecond = 1000000;
+// hid-recorder numbers the devices it records from 0; a filter of five digits names any of them.
+const int g_lastDevice = 0xffff;
+
+// "LEN XX XX ...": the bytes, when there are LEN of them, each two hex digits.
+bool parseBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QString *why)
+{
+    bool ok = false;
+    const int length = tokens.value(from).toInt(&ok);
+    if (!ok || length < 0) {
+        *why = QStringLiteral("expected the number of bytes, then the bytes");
+        return false;
+    }
+    if (tokens.size() - from - 1 != length) {
+        *why = QStringLiteral("announces %1 bytes but holds %2").arg(length).arg(tokens.size() - from - 1);
+        return false;
+    }
+    static const QRegularExpression hexByte(QStringLiteral("^[0-9A-Fa-f]{2}$"));
+    bytes->clear();
+    for (int i = from + 1; i < tokens.size(); ++i) {
+        if (!hexByte.match(QString::fromLatin1(tokens.at(i))).hasMatch()) {
+            *why = QStringLiteral("'%1' is not a byte in hex").arg(QString::fromLatin1(tokens.at(i)));
+            return false;
+        }
+        bytes->append(char(tokens.at(i).toUInt(nullptr, 16)));
+    }
+    return true;
+}
+
+bool parseTime(const QByteArray &text, qint64 *usec)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,12})\\.(\\d{6})$"));
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(text));
+    if (!match.hasMatch())
+        return false;
+    *usec = match.captured(1).toLongLong() * g_usecPerSecond + match.captured(2).toLongLong();
+    return true;
+}
+
+bool isHexNumber(const QByteArray &text)
+{
+    bool ok = false;
+    text.toUInt(&ok, 16);
+    return ok;
+}
+
+} // namespace
+
+void cHidRecorderReader::clear()
+{
+    m_error.clear();
+    m_file.reset();
+    m_stream.close();
+    m_lineNumber = 0;
+    m_device = 0;
+    m_filter = -1;
+    m_devices.clear();
+    m_reportCount = 0;
+    m_lengthUsec = 0;
+}
+
+bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
+{
+    clear();
+    if (!file->errorString().isEmpty()) {
+        m_error = file->errorString();
+        return false;
+    }
+    static const QRegularExpression number(QStringLiteral("^\\d{1,5}$"));
+    if (!deviceFilter.isEmpty() && !number.match(deviceFilter).hasMatch()) {
+        m_error = QStringLiteral("invalid device filter \"%1\": expected the number of a D: line, e.g. 0")
+                      .arg(deviceFilter);
+        return false;
+    }
+    m_filter = deviceFilter.isEmpty() ? -1 : deviceFilter.toInt();
+    m_file = std::move(file);
+    if (!rewind())
+        return false;
+    cReplayedReport report;
+    int status = 0;
+    while ((status = readLine(&report, true)) > 0) {
+        m_devices[report.address].hasReports = true;
+        if (m_filter >= 0 && report.address != m_filter)
+            continue;
+        ++m_reportCount;
+        m_lengthUsec = std::max(m_lengthUsec, report.usec);
+    }
+    m_stream.close();
+    if (status == 0 && (m_filter < 0 || m_devices.value(m_filter).hasReports))
+        return true;
+    if (status == 0)
+        m_error = QStringLiteral("recording %1 holds no input reports of device %2 (%3)")
+                      .arg(m_file->name())
+                      .arg(m_filter)
+                      .arg(devices().isEmpty()
+                               ? QStringLiteral("it holds none of any device")
+                               : QStringLiteral("devices: ") + devices().join(QStringLiteral(", ")));
+    const QString error = m_error;
+    clear();
+    m_error = error;
+    return false;
+}
+
+QStringList cHidRecorderReader::devices() const
+{
+    QStringList numbers;
+    for (auto it = m_devices.cbegin(); it != m_devices.cend(); ++it) {
+        if (it->hasReports)
+            numbers << QString::number(it.key());
+    }
+    return numbers;
+}
+
+bool cHidRecorderReader::rewind()
+{
+    m_stream.close();
+    m_lineNumber = 0;
+    m_device = 0;
+    if (!m_file)
+        return false;
+    m_stream.setFileName(m_file->path());
+    if (m_stream.open(QIODevice::ReadOnly))
+        return true;
+    m_error = QStringLiteral("cannot read capture %1: %2").arg(m_file->name(), m_stream.errorString());
+    return false;
+}
+
+bool cHidRecorderReader::next(cReplayedReport *report)
+{
+    while (m_stream.isOpen()) {
+        if (readLine(report, false) <= 0)
+            m_stream.close();
+        else if (m_filter < 0 || report->address == m_filter) {
+            report->usecFromFirst = report->usec;
+            return true;
+        }
+    }
+    return false;
+}
+
+QByteArray cHidRecorderReader::reportDescriptor() const
+{
+    return m_devices.value(replayedDevice()).descriptor;
+}
+
+QString cHidRecorderReader::deviceName() const
+{
+    return m_devices.value(replayedDevice()).name;
+}
+
+int cHidRecorderReader::replayedDevice() const
+{
+    if (m_filter >= 0)
+        return m_filter;
+    const QStringList withReports = devices();
+    return withReports.size() == 1 ? withReports.first().toInt() : -1;
+}
+
+int cHidRecorderReader::readLine(cReplayedReport *report, bool learn)
+{
+    for (;;) {
+        if (m_stream.atEnd())
+            return 0;
+        const QByteArray line = m_stream.readLine();
+        if (line.isEmpty() && m_stream.error() != QFileDevice::NoError) {
+            m_error = QStringLiteral("cannot read capture %1 after line %2: %3")
+                          .arg(m_file->name())
+                          .arg(m_lineNumber)
+                          .arg(m_stream.errorString());
+            return -1;
+        }
+        ++m_lineNumber;
+        bool isReport = false;
+        if (!parseLine(line, report, learn, &isReport))
+            return -1;
+        if (isReport)
+            return 1;
+    }
+}
+
+bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *report, bool learn,
+                                   bool *isReport)
+{
+    const QByteArray text = line.trimmed();
+    if (text.isEmpty() || text.startsWith('#'))
+        return true;
+    // Neither the line nor its first byte is repeated: a file that is no recording at all may hold
+    // anything.
+    const QString notALine = QStringLiteral(
+        "not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or #), nor is the file a pcap or "
+        "pcapng capture");
+    if (text.size() < 2 || text.at(1) != ':')
+        return fail(notALine);
+    const QByteArray rest = text.mid(2).trimmed();
+    const QList<QByteArray> tokens = rest.simplified().split(' ');
+    QString why;
+    switch (text.at(0)) {
+    case 'D': {
+        bool ok = false;
+        m_device = tokens.first().toInt(&ok);
+        return (ok && tokens.size() == 1 && m_device >= 0 && m_device <= g_lastDevice)
+            || fail(QStringLiteral("D: expected a device number from 0 to %1").arg(g_lastDevice));
+    }
+    case 'R': {
+        QByteArray descriptor;
+        if (!parseBytes(tokens, 0, &descriptor, &why))
+            return fail(QStringLiteral("R: ") + why);
+        if (learn)
+            m_devices[m_device].descriptor = descriptor;
+        return true;
+    }
+    case 'N':
+        if (learn)
+            m_devices[m_device].name = QString::fromUtf8(rest);
+        return true;
+    case 'P':
+        return true;
+    case 'I':
+        return (tokens.size() == 3 && std::all_of(tokens.cbegin(), tokens.cend(), isHexNumber))
+            || fail(QStringLiteral("I: expected bus, vendor and product in hex"));
+    case 'E':
+        if (!parseTime(tokens.first(), &report->usec))
+            return fail(QStringLiteral("E: expected the time as seconds.microseconds, e.g. 0.404000"));
+        if (!parseBytes(tokens, 1, &report->data, &why))
+            return fail(QStringLiteral("E: ") + why);
+        report->bus = 0;
+        report->address = m_device;
+        *isReport = true;
+        return true;
+    default:
+        return fail(notALine);
+    }
+}
+
+bool cHidRecorderReader::fail(const QString &why)
+{
+    m_error = QStringLiteral("%1:%2: %3").arg(m_file->name()).arg(m_lineNumber).arg(why);
+    return false;
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include "ICaptureReader.h"
+
+#include <QFile>
+#include <QMap>
+
+#include <memory>
+
+// Reads the text recordings of hid-tools' hid-recorder, as support receives them from users:
+//
+//   # comment
+//   D: 0                       the device the lines below are about
+//   R: 33 06 00 ff 09 01 ...   its report descriptor: length, then the bytes in hex
+//   N: name                    its name, P: its physical path, I: bus vendor product (hex)
+//   E: 0.404000 5 02 01 0a 00 00   an input report at seconds.microseconds from the recording's
+//                              start: length, then the bytes, with the report id when the
+//                              descriptor has ids
+//
+// A file without D: lines is about device 0. Devices are named and filtered by that number. Times
+// count from the recording's start, so replay counts from time 0, not from the first report.
+class cHidRecorderReader : public ICaptureReader
+{
+public:
+    using ICaptureReader::read;
+    bool read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter) override;
+    // "FILE:LINE: what is wrong" for a malformed line.
+    QString errorString() const override { return m_error; }
+
+    // In number order.
+    QStringList devices() const override;
+    qint64 reportCount() const override { return m_reportCount; }
+    qint64 lengthUsec() const override { return m_lengthUsec; }
+    qint64 firstPacketUsec() const override { return 0; }
+
+    bool rewind() override;
+    bool next(cReplayedReport *report) override;
+
+    // The R: line of the device replayed (the filter's, else the only one with reports); empty
+    // when it has none.
+    QByteArray reportDescriptor() const;
+    // The N: line of that device.
+    QString deviceName() const;
+
+private:
+    struct cDevice
+    {
+        QByteArray descriptor;
+        QString name;
+        bool hasReports = false;
+    };
+
+    void clear();
+    // 1 with the next E: line's report, 0 at the end of the file, -1 on a malformed line or a read
+    // error. Header lines update m_device and, while `learn`, m_devices.
+    int readLine(cReplayedReport *report, bool learn);
+    bool parseLine(const QByteArray &line, cReplayedReport *report, bool learn, bool *isReport);
+    bool fail(const QString &why);
+    int replayedDevice() const;
+
+    QString m_error;
+    std::shared_ptr<const cCaptureSpool> m_file;
+    QFile m_stream;
+    int m_lineNumber = 0;
+    int m_device = 0; // of the last D: line
+    int m_filter = -1;
+    QMap<int, cDevice> m_devices;
+    qint64 m_reportCount = 0;
+    qint64 m_lengthUsec = 0;
+};

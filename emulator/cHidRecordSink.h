@@ -1,0 +1,32 @@
+#pragma once
+#include "ITraceSink.h"
+
+#include <QSaveFile>
+#include <QString>
+
+// Writes the input reports the headset sent during a run as a hid-recorder text recording, the
+// format hid-tools' hid-recorder writes and hid-replay plays: a header that describes the device
+// (its report descriptor, name, physical path, bus and ids), then one E: line a report, timed from
+// the scenario's first start. A replay counts a recording's times from its start, so a recording
+// made here replays at the times it was made. Every headset's reports go in as the one device
+// D: 0, as --pcap captures them as one device; reports no started transport took are left out,
+// for they never reached the host.
+class cHidRecordSink : public ITraceSink
+{
+public:
+    // Through QSaveFile: an existing file is replaced only by a whole recording.
+    bool open(const QString &fileName);
+    bool close(); // false, with errorString(), when anything could not be written
+    QString errorString() const { return m_error; }
+
+    void write(const cTraceEvent &event) override;
+    void finish(const cTraceEvent &summary) override;
+
+private:
+    void writeHeader();
+    bool check();
+
+    QSaveFile m_file;
+    QString m_error;
+    qint64 m_startMs = -1; // of the first start, once there was one
+};
