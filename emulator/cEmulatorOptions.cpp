@@ -145,6 +145,25 @@ bool parseOffset(const QString &text, qint64 *ms, QString *error)
     return true;
 }
 
+// Why the options and arguments given do not go together; empty when they do.
+QString refusedCombination(const QCommandLineParser &parser)
+{
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1)
+        return QStringLiteral("one scenario at most, not %1").arg(positional.size());
+    for (const char *option : {"replay-device", "replay-offset"}) {
+        if (parser.isSet(QLatin1String(option)) && !parser.isSet(QStringLiteral("replay")))
+            return QStringLiteral("--%1 needs --replay").arg(QLatin1String(option));
+    }
+    if (!positional.isEmpty() && positional.first().isEmpty())
+        return QStringLiteral("the scenario path is empty (no SCENARIO runs the built-in demo)");
+    if (parser.isSet(QStringLiteral("quiet")) && parser.isSet(QStringLiteral("verbose")))
+        return QStringLiteral("--quiet and --verbose ask for opposite things: give one of them");
+    if (parser.isSet(QStringLiteral("live")) && parser.isSet(QStringLiteral("replay")))
+        return QStringLiteral("--replay cannot be used with --live: the headsets send their own input");
+    return QString();
+}
+
 } // namespace
 
 bool cEmulatorOptions::realtimeIn(int argc, char *argv[])
@@ -167,30 +186,18 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
                                  QStringLiteral("[SCENARIO]"));
     parser.addOptions(commandLineOptions());
 
-    const auto refuse = [error](const QString &why) {
-        *error = why;
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
         return false;
-    };
-    if (!parser.parse(arguments))
-        return refuse(parser.errorText());
+    }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1)
-        return refuse(QStringLiteral("one scenario at most, not %1").arg(positional.size()));
-    for (const char *option : {"replay-device", "replay-offset"}) {
-        if (parser.isSet(QLatin1String(option)) && !parser.isSet(QStringLiteral("replay")))
-            return refuse(QStringLiteral("--%1 needs --replay").arg(QLatin1String(option)));
-    }
-    if (!positional.isEmpty() && positional.first().isEmpty())
-        return refuse(QStringLiteral("the scenario path is empty (no SCENARIO runs the built-in demo)"));
-    if (parser.isSet(QStringLiteral("quiet")) && parser.isSet(QStringLiteral("verbose")))
-        return refuse(QStringLiteral("--quiet and --verbose ask for opposite things: give one of them"));
-    if (parser.isSet(QStringLiteral("live")) && parser.isSet(QStringLiteral("replay")))
-        return refuse(
-            QStringLiteral("--replay cannot be used with --live: the headsets send their own input"));
+    *error = refusedCombination(parser);
+    if (!error->isEmpty())
+        return false;
 
     scenario = positional.value(0);
     hasScenario = !positional.isEmpty();
