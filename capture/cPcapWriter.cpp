@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <cstdio>
 #include <cstring>
 #include <pcap/pcap.h>
 
@@ -90,7 +91,9 @@ bool cPcapWriter::flush()
 {
     if (!m_dumper)
         return false;
-    if (pcap_dump_flush(m_dumper) != 0) {
+    // libpcap's writes report nothing: a write that failed once the stream's buffer was full shows
+    // only in the stream's error flag, which a later flush with nothing left to write leaves alone.
+    if (pcap_dump_flush(m_dumper) != 0 || std::ferror(pcap_dump_file(m_dumper))) {
         m_error = QStringLiteral("cannot write capture %1: the data could not be written").arg(m_fileName);
         return false;
     }

@@ -1,9 +1,12 @@
 #include "cHidRecordSink.h"
 
 #include "HeadsetDescriptors.h"
+#include "OutputFile.h"
 #include "cTransportFactory.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
 
 #include <algorithm>
 
@@ -24,9 +27,12 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 
 bool cHidRecordSink::open(const QString &fileName)
 {
-    m_file.setFileName(fileName);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        m_error = QStringLiteral("cannot write recording %1: %2").arg(fileName, m_file.errorString());
+    if (OutputFile::writesInPlace(fileName))
+        m_file.reset(new QFile(fileName));
+    else
+        m_file.reset(new QSaveFile(fileName));
+    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_error = QStringLiteral("cannot write recording %1: %2").arg(fileName, m_file->errorString());
         return false;
     }
     writeHeader();
@@ -36,44 +42,52 @@ bool cHidRecordSink::open(const QString &fileName)
 void cHidRecordSink::writeHeader()
 {
     const QByteArray descriptor = HeadsetDescriptors::reportDescriptor();
-    m_file.write("# " + QCoreApplication::applicationName().toUtf8() + ' '
-                 + QCoreApplication::applicationVersion().toUtf8()
-                 + ": the input reports of a simulated headset, timed from the scenario's first start\n");
-    m_file.write("D: 0\n");
-    m_file.write("R: " + lengthAndBytes(descriptor) + '\n');
-    m_file.write(QByteArray("N: ") + g_headsetName + '\n');
+    m_file->write("# " + QCoreApplication::applicationName().toUtf8() + ' '
+                  + QCoreApplication::applicationVersion().toUtf8()
+                  + ": the input reports of a simulated headset, timed from the scenario's first start\n");
+    m_file->write("D: 0\n");
+    m_file->write("R: " + lengthAndBytes(descriptor) + '\n');
+    m_file->write(QByteArray("N: ") + g_headsetName + '\n');
     // Where a device on bus 1, port 5, would show its HID interface.
-    m_file.write(QByteArray("P: usb-q71-host-5/input") + QByteArray::number(cTransportFactory::hidInterface())
-                 + '\n');
-    m_file.write(QStringLiteral("I: %1 %2 %3\n")
-                     .arg(g_busUsb)
-                     .arg(cTransportFactory::vendorId(), 4, 16, QLatin1Char('0'))
-                     .arg(cTransportFactory::headsetProductId(), 4, 16, QLatin1Char('0'))
-                     .toLatin1());
+    m_file->write(QByteArray("P: usb-q71-host-5/input")
+                  + QByteArray::number(cTransportFactory::hidInterface()) + '\n');
+    m_file->write(QStringLiteral("I: %1 %2 %3\n")
+                      .arg(g_busUsb)
+                      .arg(cTransportFactory::vendorId(), 4, 16, QLatin1Char('0'))
+                      .arg(cTransportFactory::headsetProductId(), 4, 16, QLatin1Char('0'))
+                      .toLatin1());
 }
 
 bool cHidRecordSink::check()
 {
-    if (m_error.isEmpty() && m_file.error() != QFileDevice::NoError)
+    if (m_error.isEmpty() && m_file->error() != QFileDevice::NoError)
         m_error
-            = QStringLiteral("cannot write recording %1: %2").arg(m_file.fileName(), m_file.errorString());
+            = QStringLiteral("cannot write recording %1: %2").arg(m_file->fileName(), m_file->errorString());
     return m_error.isEmpty();
 }
 
 bool cHidRecordSink::close()
 {
-    if (!m_file.isOpen())
+    if (!m_file || !m_file->isOpen())
         return m_error.isEmpty();
-    if (check() && !m_file.commit())
+    auto *whole = qobject_cast<QSaveFile *>(m_file.data());
+    if (!whole) {
+        // Written in place: what the device took is all there is to check.
+        if (check() && !m_file->flush())
+            check();
+        m_file->close();
+        return check();
+    }
+    if (check() && !whole->commit())
         check();
     if (!m_error.isEmpty())
-        m_file.cancelWriting();
+        whole->cancelWriting();
     return m_error.isEmpty();
 }
 
 void cHidRecordSink::write(const cTraceEvent &event)
 {
-    if (!m_file.isOpen())
+    if (!m_file || !m_file->isOpen())
         return;
     if (event.kind() == TraceKind::Start && m_startMs < 0)
         m_startMs = event.msecs();
@@ -84,11 +98,11 @@ void cHidRecordSink::write(const cTraceEvent &event)
     const QByteArray report
         = QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
     // Seconds in six digits, as hid-recorder writes them.
-    m_file.write(QStringLiteral("E: %1.%2 ")
-                     .arg(usec / 1000000, 6, 10, QLatin1Char('0'))
-                     .arg(usec % 1000000, 6, 10, QLatin1Char('0'))
-                     .toLatin1()
-                 + lengthAndBytes(report) + '\n');
+    m_file->write(QStringLiteral("E: %1.%2 ")
+                      .arg(usec / 1000000, 6, 10, QLatin1Char('0'))
+                      .arg(usec % 1000000, 6, 10, QLatin1Char('0'))
+                      .toLatin1()
+                  + lengthAndBytes(report) + '\n');
     check();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 #include "ITraceSink.h"
 
-#include <QSaveFile>
+#include <QFileDevice>
+#include <QScopedPointer>
 #include <QString>
 
 // Writes the input reports the headset sent during a run as a hid-recorder text recording, the
@@ -9,12 +10,12 @@
 // (its report descriptor, name, physical path, bus and ids), then one E: line a report, timed from
 // the scenario's first start. A replay counts a recording's times from its start, so a recording
 // made here replays at the times it was made. Every headset's reports go in as the one device
-// D: 0, as --pcap captures them as one device; reports no started transport took are left out,
-// for they never reached the host.
+// D: 0; reports no started transport took are left out, for they never reached the host.
 class cHidRecordSink : public ITraceSink
 {
 public:
-    // Through QSaveFile: an existing file is replaced only by a whole recording.
+    // Through QSaveFile: an existing file is replaced only by a whole recording (a device, FIFO
+    // or link is written in place).
     bool open(const QString &fileName);
     bool close(); // false, with errorString(), when anything could not be written
     QString errorString() const { return m_error; }
@@ -26,7 +27,7 @@ private:
     void writeHeader();
     bool check();
 
-    QSaveFile m_file;
+    QScopedPointer<QFileDevice> m_file;
     QString m_error;
     qint64 m_startMs = -1; // of the first start, once there was one
 };

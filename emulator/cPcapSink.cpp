@@ -1,5 +1,7 @@
 #include "cPcapSink.h"
 
+#include "OutputFile.h"
+
 #include "HeadsetDescriptors.h"
 
 #include <cerrno>
@@ -28,6 +30,12 @@ cPcapSink::cPcapSink(qint64 epochUsec)
 bool cPcapSink::open(const QString &fileName)
 {
     m_fileName = fileName;
+    if (OutputFile::writesInPlace(fileName)) {
+        if (m_writer.open(fileName))
+            return true;
+        m_error = m_writer.errorString();
+        return false;
+    }
     // The temporary file only reserves a name in the capture's folder (a rename never crosses
     // file systems); libpcap writes it by that name.
     m_temporary.reset(new QTemporaryFile(fileName + QStringLiteral(".XXXXXX")));
@@ -50,6 +58,8 @@ bool cPcapSink::close()
     if (!m_writer.close())
         fail(m_writer.errorString());
     // std::rename replaces an existing capture in one step, which QFile::rename refuses to do.
+    if (!m_temporary)
+        return m_error.isEmpty();
     if (m_error.isEmpty()
         && std::rename(QFile::encodeName(m_temporary->fileName()).constData(),
                        QFile::encodeName(m_fileName).constData())
@@ -65,7 +75,7 @@ void cPcapSink::fail(const QString &error)
 {
     // The user named the capture, not the temporary file it is written under.
     if (m_error.isEmpty())
-        m_error = QString(error).replace(m_temporary->fileName(), m_fileName);
+        m_error = m_temporary ? QString(error).replace(m_temporary->fileName(), m_fileName) : error;
 }
 
 void cPcapSink::enumerate(qint64 usec, const cTraceEvent &event)

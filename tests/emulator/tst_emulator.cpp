@@ -335,6 +335,20 @@ void tst_Emulator::outputErrors()
     QVERIFY(process.waitForFinished(240000));
     QCOMPARE(process.exitCode(), 1);
     QCOMPARE(QString::fromLocal8Bit(process.readAllStandardError()).count(QLatin1Char('\n')), 1);
+
+    // Files named through a link or a device are written through it, not replaced by a new file: a
+    // full device fails the run, and a link still points where it did, to the data.
+    for (const QString &option : {QStringLiteral("--pcap"), QStringLiteral("--record")}) {
+        QCOMPARE(runHost({"--quiet", option, "/dev/full"}).exitCode, 1);
+        QVERIFY(!QFileInfo(QStringLiteral("/dev/full")).isFile());
+        const QString target = path("target"), link = path("link");
+        QFile::remove(link);
+        QFile::remove(target);
+        QVERIFY(QFile::link(target, link));
+        QCOMPARE(runHost({"--quiet", option, link}).exitCode, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(QFileInfo(target).size() > 0);
+    }
 }
 
 void tst_Emulator::localeSpellings()
