@@ -20,10 +20,10 @@ file(REMOVE_RECURSE ${WORK_DIR})
 step("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 # The user service (UNIT, relative to the prefix, where the Linux bus is built) runs the program
-# the build installs.
+# this install put in the prefix, whatever prefix the build was configured with.
 if(UNIT)
     file(STRINGS ${prefix}/${UNIT} exec REGEX "^ExecStart=")
-    if(NOT exec MATCHES "^ExecStart=/.*/q71-host --live --quiet$")
+    if(NOT exec STREQUAL "ExecStart=${prefix}/bin/q71-host --live --quiet")
         message(FATAL_ERROR "${UNIT} is not installed, or does not run q71-host --live: '${exec}'")
     endif()
 endif()
