@@ -59,6 +59,26 @@ const qint64 g_replayTailMs = 500;
 // How long a run that ends waits for the user's commands it started, in all.
 const int g_commandGraceMs = 3000;
 
+// What the program checked and opened before anything of the run happens.
+struct cPrepared
+{
+    cScenarioFile scenario;
+    QString title; // names the run in the timeline's first line
+    std::unique_ptr<ICaptureReader> capture; // the capture to replay, when there is one
+    cRunChecks checks;
+    cDesktopConfig config;
+};
+
+// The parts a run is made of: run() makes them, play() plays the scenario with them.
+struct cRunParts
+{
+    cHost &host;
+    cSimBus &bus;
+    cLiveRun *live; // null when only the simulated bus is there
+    cClock &clock;
+    cTrace &trace;
+};
+
 int fail(const QString &message)
 {
     std::fprintf(stderr, "q71-host: %s\n", qUtf8Printable(message));
@@ -193,31 +213,31 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
 // 0, the exit code of a plugin that did not load or of a scenario that could not be read again, or
 // that of a run a signal stopped. A live run, and one a signal stopped, end as if every transport
 // were unplugged, traced.
-int play(const cEmulatorOptions &options, cScenarioFile &scenario, ICaptureReader *capture, cHost &host,
-         cSimBus &bus, cLiveRun *live, QSettings *config, cClock &clock, cTrace &trace,
-         cExpectationChecker *expectations)
+int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &parts)
 {
-    cLogCapture log(trace, options.verbose);
+    cLogCapture log(parts.trace, options.verbose);
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
-        serviceTracer.reset(new cServiceCallTracer(trace));
+        serviceTracer.reset(new cServiceCallTracer(parts.trace));
     const QString manifest
         = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
     for (const QString &problem : ManifestCheck::problems(manifest))
-        trace.record(
+        parts.trace.record(
             TraceKind::Log,
             {{QStringLiteral("level"), QStringLiteral("warning")}, {QStringLiteral("message"), problem}});
-    if (!host.loadPlugin(QFileInfo(options.pluginFile).absoluteFilePath()))
-        return fail(host.pluginError());
+    if (!parts.host.loadPlugin(QFileInfo(options.pluginFile).absoluteFilePath()))
+        return fail(parts.host.pluginError());
 
-    cScenarioRunner runner(host, bus, clock, trace);
+    cScenarioRunner runner(parts.host, parts.bus, parts.clock, parts.trace);
     runner.setStopRequested([] { return cSignalStop::caughtSignal() != 0; });
+    QSettings *config = prepared.config.settings();
     QScopedPointer<cDesktopHooks> desktop(
-        config ? new cDesktopHooks(host, runner, *config, !clock.isVirtual()) : nullptr);
-    if (live)
-        live->begin(host, runner);
+        config ? new cDesktopHooks(parts.host, runner, *config, !parts.clock.isVirtual()) : nullptr);
+    if (parts.live)
+        parts.live->begin(parts.host, runner);
     cProgressLine progress(stderr);
     runner.setProgress(&progress);
+    cExpectationChecker *expectations = prepared.checks.expectations();
     runner.setExpectations(expectations);
     if (expectations)
         expectations->setReport([&progress](const QString &line) {
@@ -225,31 +245,31 @@ int play(const cEmulatorOptions &options, cScenarioFile &scenario, ICaptureReade
             std::fprintf(stderr, "%s\n", qUtf8Printable(line));
         });
     if (options.hasReplay)
-        runner.setReplay(capture, QFileInfo(options.replayFile).fileName(), options.replayOffsetMs);
+        runner.setReplay(prepared.capture.get(), QFileInfo(options.replayFile).fileName(),
+                         options.replayOffsetMs);
     if (options.hasReplay && !options.hasScenario)
         runner.run(replayScenario(runner.replayLengthMs()));
-    else if (options.hasScenario || !live)
-        runner.run([&scenario](cScenarioCommand *command) { return scenario.next(command); });
+    else if (options.hasScenario || !parts.live)
+        runner.run([&prepared](cScenarioCommand *command) { return prepared.scenario.next(command); });
     progress.clear();
     // A scenario that cannot be read to its end the second time did not run as written.
-    if (!scenario.errorString().isEmpty())
-        return fail(cScenarioParser::printable(scenario.errorString(), g_longestMessage));
+    if (!prepared.scenario.errorString().isEmpty())
+        return fail(cScenarioParser::printable(prepared.scenario.errorString(), g_longestMessage));
     // The signal's notifier ends the event loop.
-    if (live && !options.hasScenario && cSignalStop::caughtSignal() == 0)
+    if (parts.live && !options.hasScenario && cSignalStop::caughtSignal() == 0)
         QCoreApplication::exec();
     const int signal = cSignalStop::caughtSignal();
-    if (live || signal != 0)
-        host.deviceManager()->clear();
+    if (parts.live || signal != 0)
+        parts.host.deviceManager()->clear();
     if (desktop)
         desktop->finish(g_commandGraceMs);
-    trace.finish();
+    parts.trace.finish();
     return signal != 0 ? cSignalStop::exitCode(signal) : 0;
 }
 
 // The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
 // put it.
-int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFile &scenario,
-        const QString &title, ICaptureReader *capture, cRunChecks &checks, QSettings *config)
+int run(const cEmulatorOptions &options, const QString &pluginFile, cPrepared &prepared)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -267,14 +287,15 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     cTrace trace(clock);
     cSinks sinks;
     QString error;
-    if (!openSinks(options, title, clock, &out, &sinks, &error))
+    if (!openSinks(options, prepared.title, clock, &out, &sinks, &error))
         return fail(error);
     trace.addSink(sinks.printer.data());
     if (sinks.pcap)
         trace.addSink(sinks.pcap.data());
     if (sinks.record)
         trace.addSink(sinks.record.data());
-    checks.attach(trace, scenario.source());
+    cRunChecks &checks = prepared.checks;
+    checks.attach(trace, prepared.scenario.source());
 
     // The buses outlive the host, which takes every transport back from the devices as it goes.
     // A live run's simulated bus stays empty: it refuses the commands that would use it.
@@ -286,8 +307,7 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cScenarioFil
     host.attachBus(&bus);
     cEmulatorOptions loading = options;
     loading.pluginFile = pluginFile;
-    int status = play(loading, scenario, capture, host, bus, live.data(), config, clock, trace,
-                      checks.expectations());
+    int status = play(loading, prepared, {host, bus, live.data(), clock, trace});
     const QStringList failures = status == 0 ? checks.failures(trace.summary()) : QStringList();
     for (const QString &line : failures)
         std::fprintf(stderr, "%s\n", qUtf8Printable(line));
@@ -325,32 +345,28 @@ int main(int argc, char *argv[])
     QString error;
     if (!options.parse(QCoreApplication::arguments(), &error))
         return fail(error);
-    std::unique_ptr<ICaptureReader> capture;
-    if (options.hasReplay && !readCapture(options, &capture, &error))
+    cPrepared prepared;
+    if (options.hasReplay && !readCapture(options, &prepared.capture, &error))
         return fail(error);
-    cRunChecks checks;
-    checks.setStrict(options.strict);
-    if (options.hasCheck && !checks.openGolden(options.checkFile, &error))
+    prepared.checks.setStrict(options.strict);
+    if (options.hasCheck && !prepared.checks.openGolden(options.checkFile, &error))
         return fail(error);
-    cScenarioFile scenario;
-    QString title;
     if (options.live && !cLiveRun::isAvailable())
         return fail(
             QStringLiteral("--live needs the Linux bus, and this q71-host was built without libudev"));
-    if (const int status = loadScenario(options, &scenario, &title, &checks))
+    if (const int status = loadScenario(options, &prepared.scenario, &prepared.title, &prepared.checks))
         return status;
     // A simulated run reads a configuration only when --config names one, so that what a scenario
     // does never depends on the user's own file.
-    cDesktopConfig config;
     if ((options.hasConfig || options.live)
-        && !config.open(options.hasConfig ? options.configFile : cDesktopConfig::defaultPath(),
-                        options.hasConfig, &error))
+        && !prepared.config.open(options.hasConfig ? options.configFile : cDesktopConfig::defaultPath(),
+                                 options.hasConfig, &error))
         return fail(error);
     // --volume-step given on the command line wins over the file's.
     if (options.volumeStep == 0)
-        options.volumeStep = config.volumeStep();
+        options.volumeStep = prepared.config.volumeStep();
     cPluginStage stage;
     if (!stage.prepare(options.pluginFile, options.manifestFile, &error))
         return fail(error);
-    return run(options, stage.pluginFile(), scenario, title, capture.get(), checks, config.settings());
+    return run(options, stage.pluginFile(), prepared);
 }
