@@ -14,7 +14,8 @@ const char g_shell[] = "/bin/sh";
 
 QStringList knownEvents()
 {
-    QStringList events {cDesktopActions::dolbyEvent(true), cDesktopActions::dolbyEvent(false)};
+    QStringList events {cDesktopActions::dolbyEvent(true), cDesktopActions::dolbyEvent(false),
+                        cDesktopActions::microphoneEvent()};
     for (int key = 1; key <= 3; ++key)
         events << cDesktopActions::keyEvent(key, true) << cDesktopActions::keyEvent(key, false);
     return events;
@@ -60,7 +61,8 @@ void cDesktopActions::load(QSettings &settings)
     settings.endGroup();
 }
 
-void cDesktopActions::run(const QString &event, const QString &model, int device)
+void cDesktopActions::run(const QString &event, const QString &model, int device,
+                          const QList<QPair<QString, QString>> &more)
 {
     const QString command = m_commands.value(event);
     if (command.isEmpty())
@@ -75,6 +77,8 @@ void cDesktopActions::run(const QString &event, const QString &model, int device
     environment.insert(QStringLiteral("Q71_EVENT"), event);
     environment.insert(QStringLiteral("Q71_MODEL"), model);
     environment.insert(QStringLiteral("Q71_DEVICE"), QString::number(device));
+    for (const auto &variable : more)
+        environment.insert(variable.first, variable.second);
     process->setProcessEnvironment(environment);
     process->setStandardInputFile(QProcess::nullDevice());
     process->setStandardOutputFile(QProcess::nullDevice());

@@ -7,10 +7,10 @@
 class QSettings;
 
 // The user's commands for what happens on a headset, from the [actions] section of the
-// configuration file: "G1.pressed", "G1.released" (G2, G3 alike), "dolby.on", "dolby.off". Each
-// runs through /bin/sh -c without anything waiting for it, with Q71_EVENT, Q71_MODEL and
-// Q71_DEVICE in its environment; its standard input and output are null (standard output carries
-// the trace), its standard error is the program's own.
+// configuration file: "G1.pressed", "G1.released" (G2, G3 alike), "dolby.on", "dolby.off",
+// "mic.changed". Each runs through /bin/sh -c without anything waiting for it, with Q71_EVENT,
+// Q71_MODEL and Q71_DEVICE (and what the event adds) in its environment; its standard input and output are
+// null (standard output carries the trace), its standard error is the program's own.
 //
 // A command that cannot start, exits with another status than 0 or is killed is one warning line
 // naming its event. At most MaxRunning commands run at once: a key held down and let go in a
@@ -30,8 +30,9 @@ public:
     // warning, as a misspelt one would otherwise be silently ignored.
     void load(QSettings &settings);
 
-    // Starts the command of `event`, when one is configured.
-    void run(const QString &event, const QString &model, int device);
+    // Starts the command of `event`, when one is configured, with `more` added to its environment.
+    void run(const QString &event, const QString &model, int device,
+             const QList<QPair<QString, QString>> &more = {});
     int runningCount() const { return m_running.size(); }
 
     // Waits up to `timeoutMs` in all for the commands still running, so that a short run does
@@ -40,6 +41,7 @@ public:
 
     static QString keyEvent(int key, bool pressed);
     static QString dolbyEvent(bool on);
+    static QString microphoneEvent() { return QStringLiteral("mic.changed"); }
 
 private:
     void onFinished(QProcess *process, const QString &event, int exitCode, QProcess::ExitStatus status);

@@ -6,6 +6,7 @@
 #include "cAudioDeviceMgrService.h"
 #include "cHost.h"
 #include "cHostAudioDevice.h"
+#include "cMicrophoneClient.h"
 #include "cScenarioRunner.h"
 #include "cTransportObserver.h"
 
@@ -23,6 +24,13 @@ bool isSetupStart(const QByteArray &report)
     return report.size() == HeadsetReport::ReportLength
         && quint8(report.at(0)) == HeadsetReport::OutputReportId
         && quint8(report.at(1)) == HeadsetReport::SetupStartCommand;
+}
+
+bool isStatus(const QByteArray &report)
+{
+    return report.size() == HeadsetReport::ReportLength
+        && quint8(report.at(0)) == HeadsetReport::AnswerReportId
+        && quint8(report.at(1)) == HeadsetReport::StatusSubId;
 }
 
 } // namespace
@@ -83,7 +91,36 @@ void cDesktopHooks::watchHid(const cAbstractTransportPtr &transport)
                 });
             });
     connect(observer, &cTransportObserver::received, this,
-            [this, weak] { m_inputDevice = m_runner.number(holding(weak).data()); });
+            [this, weak](IAbstractTransport *, const QByteArray &report) {
+                const cAbstractDevicePtr device = holding(weak);
+                m_inputDevice = m_runner.number(device.data());
+                if (!isStatus(report))
+                    return;
+                // Once the plugin has read the report, its microphone model says what it made of it.
+                const QWeakPointer<IAbstractDevice> reported = device;
+                QTimer::singleShot(0, this, [this, reported] {
+                    if (const cAbstractDevicePtr strong = reported.toStrongRef())
+                        onMicrophoneReported(strong);
+                });
+            });
+}
+
+void cDesktopHooks::onMicrophoneReported(const cAbstractDevicePtr &device)
+{
+    const cMicrophoneClient microphone(device);
+    if (!microphone.isValid())
+        return;
+    const QPair<int, int> state(int(microphone.getLightConfig()), int(microphone.getNotificationConfig()));
+    const int number = m_runner.number(device.data());
+    const auto known = m_microphoneStates.constFind(number);
+    if (known != m_microphoneStates.constEnd() && *known == state)
+        return;
+    m_microphoneStates.insert(number, state);
+    qCInfo(lcQ71Desktop, "microphone of device %d: light %d, notification %d", number, state.first,
+           state.second);
+    m_actions.run(cDesktopActions::microphoneEvent(), device->model(), number,
+                  {{QStringLiteral("Q71_MIC_LIGHT"), QString::number(state.first)},
+                   {QStringLiteral("Q71_MIC_NOTIFICATION"), QString::number(state.second)}});
 }
 
 cAbstractDevicePtr cDesktopHooks::holding(const QWeakPointer<IAbstractTransport> &transport) const

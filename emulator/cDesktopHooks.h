@@ -3,7 +3,9 @@
 #include "cDesktopActions.h"
 #include "cSavedMicrophone.h"
 
+#include <QHash>
 #include <QObject>
+#include <QPair>
 
 class IAbstractDevice;
 class QSettings;
@@ -33,6 +35,7 @@ private:
     void onModelCalled(const QString &uid, const cModelCall &call);
     void onGKey(bool pressed, int key, const QString &model);
     void watchHid(const cAbstractTransportPtr &transport);
+    void onMicrophoneReported(const cAbstractDevicePtr &device);
     cAbstractDevicePtr holding(const QWeakPointer<IAbstractTransport> &transport) const;
 
     cHost &m_host;
@@ -42,4 +45,7 @@ private:
     // The device that read the last input report, where the transport tells of its input: a key
     // event names the model, not the device.
     int m_inputDevice = 0;
+    // The microphone settings each device's headset last reported (light, notification), by
+    // device number, so that the user's command runs when they change and not at every status.
+    QHash<int, QPair<int, int>> m_microphoneStates;
 };

@@ -203,13 +203,16 @@ void tst_LiveHost::runsTheUsersConfiguration()
     QVERIFY(dir.isValid());
     const QString config = dir.filePath(QStringLiteral("q71.conf"));
     const QString pressed = dir.filePath(QStringLiteral("pressed"));
+    const QString microphone = dir.filePath(QStringLiteral("microphone"));
     QFile file(config);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        QStringLiteral("[actions]\nG1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" > '%1'\"\n"
-                       "G1.released=q71-no-such-command\n[microphone]\nlight=3\nnotification=1\n")
-            .arg(pressed)
-            .toUtf8());
+    file.write(QStringLiteral(
+                   "[actions]\nG1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" > '%1'\"\n"
+                   "G1.released=q71-no-such-command\n"
+                   "mic.changed=\"echo \\\"$Q71_DEVICE $Q71_MIC_LIGHT $Q71_MIC_NOTIFICATION\\\" >> '%2'\"\n"
+                   "[microphone]\nlight=3\nnotification=1\n")
+                   .arg(pressed, microphone)
+                   .toUtf8());
     file.close();
     const QByteArray first = description("q71-headset.umockdev", 5);
     plug(first);
@@ -238,6 +241,14 @@ void tst_LiveHost::runsTheUsersConfiguration()
     QVERIFY(host.waitFor(lastSetting(1)));
     replug(host, first, 6, "q71-setup-saved.script");
     QVERIFY(host.waitFor(lastSetting(2)));
+    // Each headset's status answer told its microphone settings once (light 2, notification 2):
+    // what the host sets afterwards is no news from the headset.
+    QVERIFY(host.waitFor(
+        matching("log", "message", QStringLiteral("microphone of device 2: light 2, notification 2"))));
+    QFile reported(microphone);
+    QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 12, 60000);
+    QVERIFY(reported.open(QIODevice::ReadOnly));
+    QCOMPARE(reported.readAll(), QByteArray("1 2 2\n2 2 2\n"));
     QCOMPARE(host.stop(SIGTERM), 143);
     for (int device : {1, 2}) {
         QStringList reports;
