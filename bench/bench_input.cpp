@@ -188,21 +188,16 @@ void keyReportHandDecoderBare(benchmark::State &state)
     keyReportsByHand(state, false);
 }
 
-// The host's models keep a record of every call, so a headset that took many volume steps makes
-// each further step dearer. The headset is replugged, untimed, every g_volumeBatch steps.
-constexpr int g_volumeBatch = 4096;
-
+// A headset's volume model, with the steps it took counted as the model announces them.
 class cVolumeTarget
 {
 public:
+    ~cVolumeTarget() { QObject::disconnect(m_counting); }
+
     // False when the headset has no audio device to step.
-    bool replug()
+    bool attach()
     {
         cBenchHost &bench = cBenchHost::instance();
-        if (m_model)
-            m_steps += m_model->calls().size();
-        m_model.reset();
-        m_hid.reset();
         const cAudioDeviceList devices = bench.attach(1, true)
             ? bench.host().services().audioDeviceMgr()->getDevices()
             : cAudioDeviceList();
@@ -212,30 +207,21 @@ public:
             return false;
         m_model = audioDevice->volumeModel();
         m_hid = bench.hid(1);
-        return m_model && m_hid;
+        if (!m_model || !m_hid)
+            return false;
+        m_counting = QObject::connect(m_model.data(), &cHostVolumeModel::called, [this] { ++m_steps; });
+        return true;
     }
 
-    // Every g_volumeBatch calls, a new headset; true while there is one.
-    bool tick(benchmark::State &state)
-    {
-        if (++m_pending < g_volumeBatch)
-            return true;
-        m_pending = 0;
-        state.PauseTiming();
-        const bool ok = replug();
-        state.ResumeTiming();
-        return ok;
-    }
-
-    qint64 steps() const { return m_steps + (m_model ? m_model->calls().size() : 0); }
+    qint64 steps() const { return m_steps; }
     IVolumeModel *model() const { return m_model.data(); }
     cSimHidTransport *hid() const { return m_hid.data(); }
 
 private:
     QSharedPointer<cHostVolumeModel> m_model;
     QSharedPointer<cSimHidTransport> m_hid;
+    QMetaObject::Connection m_counting;
     qint64 m_steps = 0;
-    int m_pending = 0;
 };
 
 void checkVolumeSteps(benchmark::State &state, bool attached, const cVolumeTarget &target)
@@ -249,13 +235,12 @@ void checkVolumeSteps(benchmark::State &state, bool attached, const cVolumeTarge
 void volumeReportPlugin(benchmark::State &state)
 {
     cVolumeTarget target;
-    bool attached = target.replug();
+    const bool attached = target.attach();
     const QByteArray report = cBenchHost::volumeUpReport();
     for (auto _ : state) {
         if (!attached)
             break;
         target.hid()->feedInput(report);
-        attached = target.tick(state);
     }
     checkVolumeSteps(state, attached, target);
 }
@@ -264,12 +249,11 @@ void volumeReportPlugin(benchmark::State &state)
 void volumeDirectCall(benchmark::State &state)
 {
     cVolumeTarget target;
-    bool attached = target.replug();
+    const bool attached = target.attach();
     for (auto _ : state) {
         if (!attached)
             break;
         benchmark::DoNotOptimize(target.model()->incVolume());
-        attached = target.tick(state);
     }
     checkVolumeSteps(state, attached, target);
 }

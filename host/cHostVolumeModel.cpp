@@ -16,9 +16,7 @@ cHostVolumeModel::cHostVolumeModel() = default;
 
 void cHostVolumeModel::record(const QString &operation, const QVariantList &arguments)
 {
-    const cModelCall call {cModelCall::Volume, operation, arguments};
-    m_calls.append(call);
-    emit called(call);
+    emit called(cModelCall {cModelCall::Volume, operation, arguments});
 }
 
 // Levels run from 0 to MaxLevel; an operation reports whether the level changed.

@@ -2,8 +2,8 @@
 #include "IVolumeModel.h"
 #include "cModelCall.h"
 
-// The volume controls of a host audio device. Every operation that changes something is recorded,
-// in call order, and announced with called().
+// The volume controls of a host audio device. Every operation that changes something is announced
+// with called(), in call order; nothing is kept of it, as a live host runs for days.
 class cHostVolumeModel : public IVolumeModel
 {
     Q_OBJECT
@@ -33,8 +33,6 @@ public:
     bool decMicGain() override;
     AudioControlState::AudioControlState_t getControlState(AudioControl::AudioControl_t control) override;
 
-    QList<cModelCall> calls() const { return m_calls; }
-
 signals:
     void called(const cModelCall &call);
 
@@ -42,7 +40,6 @@ private:
     void record(const QString &operation, const QVariantList &arguments = {});
     bool setLevel(quint32 &level, quint32 value);
 
-    QList<cModelCall> m_calls;
     quint32 m_volume = 50;
     quint32 m_micGain = 50;
     quint32 m_bass = 50;
