@@ -45,18 +45,6 @@ bool isHexDigit(QChar c)
         || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
 }
 
-// Whole pairs of hex digits, any number of them run together. Checked by hand: a regular
-// expression per word was most of what a long scenario of input lines cost.
-bool parseHexBytes(const QStringList &words, QByteArray *bytes)
-{
-    for (const QString &word : words) {
-        if (word.isEmpty() || word.size() % 2 != 0 || !std::all_of(word.begin(), word.end(), isHexDigit))
-            return false;
-        bytes->append(QByteArray::fromHex(word.toLatin1()));
-    }
-    return true;
-}
-
 // The words of a line, split at ASCII white space as "\\s+" would split them.
 QStringList splitWords(const QString &line)
 {
@@ -139,7 +127,7 @@ bool parseInput(const cLine &line)
         bytes.removeFirst();
     if (bytes.isEmpty())
         return line.fail(QStringLiteral("input: no report bytes, e.g. input 02 10 11 00 00"));
-    return parseHexBytes(bytes, &line.command->report)
+    return cScenarioParser::parseHex(bytes, &line.command->report)
         || line.fail(QStringLiteral("input: '%1' is not hex bytes, e.g. input 02 10 11 00 00")
                          .arg(bytes.join(QLatin1Char(' '))));
 }
@@ -370,9 +358,16 @@ bool cScenarioParser::parseDuration(const QString &text, qint64 *ms, QString *wh
     return true;
 }
 
+// Checked by hand: a regular expression per word was most of what a long scenario of input lines
+// cost.
 bool cScenarioParser::parseHex(const QStringList &words, QByteArray *bytes)
 {
-    return parseHexBytes(words, bytes);
+    for (const QString &word : words) {
+        if (word.isEmpty() || word.size() % 2 != 0 || !std::all_of(word.begin(), word.end(), isHexDigit))
+            return false;
+        bytes->append(QByteArray::fromHex(word.toLatin1()));
+    }
+    return true;
 }
 
 bool cScenarioParser::parseService(const QString &text, cHostServices::Service *service)
