@@ -1,5 +1,4 @@
-// GLib's headers name struct members "signals"; they come before Qt defines that word.
-#include <umockdev.h>
+#include "UmockdevBed.h"
 
 #include "IAudioDevice.h"
 #include "cAudioDeviceMgrService.h"
@@ -21,25 +20,6 @@ namespace {
 // The wall clock runs here, on a machine that may be busy.
 constexpr int g_timeout = 20000;
 const char *const g_headsetNode = "/dev/hidraw0";
-
-QString dataPath(const char *name)
-{
-    return QStringLiteral(Q71_LINUX_TEST_DATA "/") + QLatin1String(name);
-}
-
-QString description(const char *name)
-{
-    QFile file(dataPath(name));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// The headset plugged in again, under other node numbers: umockdev backs a node with a PTY of
-// its own, and cannot give a node's name to a new one once it was used.
-QString renumbered(QString headset)
-{
-    return headset.replace(QLatin1String("hidraw0"), QLatin1String("hidraw3"))
-        .replace(QRegularExpression(QStringLiteral("(?<=card|controlC|pcmC)1(?!\\d)")), QStringLiteral("3"));
-}
 
 } // namespace
 
@@ -63,11 +43,6 @@ private slots:
     void failedWriteTakesTheTransportAway();
 
 private:
-    void plug(const QString &headset);
-    // udev's "remove" for every device of the description, deepest first, each then taken out of
-    // the tree, as the kernel does when the device is pulled out.
-    void unplug(const QString &headset);
-    void loadSetupScript(const char *node);
     cAbstractDevicePtr onlyDevice() const;
     QStringList modelCalls() const;
 
@@ -102,33 +77,6 @@ void tst_LinuxBus::cleanup()
     m_testbed = nullptr;
 }
 
-void tst_LinuxBus::plug(const QString &headset)
-{
-    GError *error = nullptr;
-    const bool added = umockdev_testbed_add_from_string(m_testbed, headset.toUtf8().constData(), &error);
-    QVERIFY2(added, error ? error->message : "");
-}
-
-void tst_LinuxBus::unplug(const QString &headset)
-{
-    const QStringList lines = headset.split(QLatin1Char('\n'));
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (!line->startsWith(QLatin1String("P: ")))
-            continue;
-        const QByteArray syspath = "/sys" + line->mid(3).toUtf8();
-        umockdev_testbed_uevent(m_testbed, syspath.constData(), "remove");
-        umockdev_testbed_remove_device(m_testbed, syspath.constData());
-    }
-}
-
-void tst_LinuxBus::loadSetupScript(const char *node)
-{
-    GError *error = nullptr;
-    const QByteArray script = dataPath("q71-setup.script").toUtf8();
-    const bool loaded = umockdev_testbed_load_script(m_testbed, node, script.constData(), &error);
-    QVERIFY2(loaded, error ? error->message : "");
-}
-
 cAbstractDevicePtr tst_LinuxBus::onlyDevice() const
 {
     const cAbstractDeviceList devices = m_host->deviceManager()->devices();
@@ -146,9 +94,9 @@ QStringList tst_LinuxBus::modelCalls() const
 
 void tst_LinuxBus::headsetIsSetUpAndHeard()
 {
-    plug(description("q71-headset.umockdev"));
-    plug(description("foreign-device.umockdev"));
-    loadSetupScript(g_headsetNode);
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("foreign-device.umockdev"));
+    UmockdevBed::loadScript(m_testbed, g_headsetNode);
     QVERIFY(m_bus->start());
 
     // What was plugged is announced at once, a USB device at a time: the headset's transports make
@@ -192,24 +140,24 @@ void tst_LinuxBus::headsetPluggedOutMidSetupAndInAgain()
 
     // Plugged in while the host runs. With no script on its node this headset never answers, so
     // its setup is still under way when it is pulled out.
-    const QString headset = description("q71-headset.umockdev");
-    plug(headset);
+    const QByteArray headset = UmockdevBed::description("q71-headset.umockdev");
+    UmockdevBed::plug(m_testbed, headset);
     QTRY_VERIFY_WITH_TIMEOUT(onlyDevice() && m_host->deviceManager()->isStarted(onlyDevice()), g_timeout);
-    unplug(headset);
+    UmockdevBed::unplug(m_testbed, headset);
     QTRY_VERIFY_WITH_TIMEOUT(m_host->deviceManager()->devices().isEmpty(), g_timeout);
     QVERIFY(m_bus->transports().isEmpty());
 
-    const QString again = renumbered(headset);
-    plug(again);
-    loadSetupScript("/dev/hidraw3");
+    const QByteArray again = UmockdevBed::description("q71-headset.umockdev", 3);
+    UmockdevBed::plug(m_testbed, again);
+    UmockdevBed::loadScript(m_testbed, "/dev/hidraw3");
     QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
     QCOMPARE(m_bus->transports().size(), 3);
 }
 
 void tst_LinuxBus::failedWriteTakesTheTransportAway()
 {
-    plug(description("q71-headset.umockdev"));
-    loadSetupScript(g_headsetNode);
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
+    UmockdevBed::loadScript(m_testbed, g_headsetNode);
     QVERIFY(m_bus->start());
     QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
     const cAbstractTransportPtr hid = m_bus->transports().constFirst();

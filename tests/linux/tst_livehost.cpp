@@ -1,11 +1,8 @@
-// GLib's headers name struct members "signals"; they come before Qt defines that word.
-#include <umockdev.h>
-
+#include "UmockdevBed.h"
 #include "cCaptureReader.h"
 #include "cRunningHost.h"
 #include "cToolRun.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -13,19 +10,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray description(const char *name, int number = 0)
-{
-    QFile file(QStringLiteral(Q71_LINUX_TEST_DATA "/") + QLatin1String(name));
-    QString text = file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    // The headset plugged in again gets other node names: umockdev cannot give a used node's name
-    // to a new one (see tst_linuxbus).
-    if (number > 0)
-        text.replace(QLatin1String("hidraw0"), QStringLiteral("hidraw%1").arg(number))
-            .replace(QRegularExpression(QStringLiteral("(?<=card|controlC|pcmC)1(?!\\d)")),
-                     QString::number(number));
-    return text.toUtf8();
-}
 
 cRunningHost::Match matching(const char *kind, const char *field, const QJsonValue &value)
 {
@@ -49,58 +33,27 @@ private slots:
     void runsTheUsersConfiguration();
 
 private:
-    void plug(const QByteArray &description);
-    void unplug(const QByteArray &description);
-    void loadScript(const char *node, const char *script = "q71-setup.script");
     void replug(cRunningHost &host, const QByteArray &first, int number, const char *script);
     void input(cRunningHost &host, const char *node, const char *hex, const cRunningHost::Match &heard);
 
     UMockdevTestbed *m_testbed = nullptr;
 };
 
-void tst_LiveHost::plug(const QByteArray &description)
-{
-    GError *error = nullptr;
-    QVERIFY2(umockdev_testbed_add_from_string(m_testbed, description.constData(), &error),
-             error ? error->message : "");
-}
-
-void tst_LiveHost::unplug(const QByteArray &description)
-{
-    const QList<QByteArray> lines = description.split('\n');
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        if (!line->startsWith("P: "))
-            continue;
-        const QByteArray syspath = "/sys" + line->mid(3);
-        umockdev_testbed_uevent(m_testbed, syspath.constData(), "remove");
-        umockdev_testbed_remove_device(m_testbed, syspath.constData());
-    }
-}
-
 void tst_LiveHost::input(cRunningHost &host, const char *node, const char *hex,
                          const cRunningHost::Match &heard)
 {
-    const QByteArray report = QByteArray::fromHex(hex);
-    QCOMPARE(::write(umockdev_testbed_get_dev_fd(m_testbed, node), report.constData(), size_t(report.size())),
-             ssize_t(report.size()));
+    QVERIFY(UmockdevBed::send(m_testbed, node, hex));
     QVERIFY2(host.waitFor(heard), hex);
-}
-
-void tst_LiveHost::loadScript(const char *node, const char *script)
-{
-    GError *error = nullptr;
-    const QByteArray path = QByteArray(Q71_LINUX_TEST_DATA "/") + script;
-    QVERIFY2(umockdev_testbed_load_script(m_testbed, node, path.constData(), &error),
-             error ? error->message : "");
 }
 
 // Pulled out and plugged in again: a new device, set up again.
 void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int number, const char *script)
 {
-    unplug(first);
+    UmockdevBed::unplug(m_testbed, first);
     QVERIFY(host.waitFor(cRunningHost::kind("deviceRemoved")));
-    plug(description("q71-headset.umockdev", number));
-    loadScript(QByteArray("/dev/hidraw" + QByteArray::number(number)).constData(), script);
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev", number));
+    UmockdevBed::loadScript(m_testbed, QByteArray("/dev/hidraw" + QByteArray::number(number)).constData(),
+                            script);
     QVERIFY(host.waitFor(matching("dolby", "device", 2)));
 }
 
@@ -129,10 +82,10 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     // No configuration of the user's: the default one is missing, silently.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     const QString capture = dir.filePath(QStringLiteral("live.pcap"));
-    plug(description("foreign-device.umockdev"));
-    const QByteArray first = description("q71-headset.umockdev");
-    plug(first);
-    loadScript("/dev/hidraw0");
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("foreign-device.umockdev"));
+    const QByteArray first = UmockdevBed::description("q71-headset.umockdev");
+    UmockdevBed::plug(m_testbed, first);
+    UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
@@ -214,9 +167,9 @@ void tst_LiveHost::runsTheUsersConfiguration()
                    .arg(pressed, microphone)
                    .toUtf8());
     file.close();
-    const QByteArray first = description("q71-headset.umockdev", 5);
-    plug(first);
-    loadScript("/dev/hidraw5", "q71-setup-saved.script");
+    const QByteArray first = UmockdevBed::description("q71-headset.umockdev", 5);
+    UmockdevBed::plug(m_testbed, first);
+    UmockdevBed::loadScript(m_testbed, "/dev/hidraw5", "q71-setup-saved.script");
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),

@@ -1,6 +1,4 @@
-// GLib's headers name struct members "signals"; they come before Qt defines that word.
-#include <umockdev.h>
-
+#include "UmockdevBed.h"
 #include "cRunningHost.h"
 
 #include <QRegularExpression>
@@ -133,23 +131,14 @@ void tst_LiveVolume::startServer()
 
 void tst_LiveVolume::input(cRunningHost &host, const char *hex, const cRunningHost::Match &heard)
 {
-    const QByteArray report = QByteArray::fromHex(hex);
-    QCOMPARE(::write(umockdev_testbed_get_dev_fd(m_testbed, "/dev/hidraw0"), report.constData(),
-                     size_t(report.size())),
-             ssize_t(report.size()));
+    QVERIFY(UmockdevBed::send(m_testbed, "/dev/hidraw0", hex));
     QVERIFY2(host.waitFor(heard), hex);
 }
 
 void tst_LiveVolume::wheelStepsTheHeadsetsSink()
 {
-    GError *error = nullptr;
-    QFile headset(QStringLiteral(Q71_LINUX_TEST_DATA "/q71-headset.umockdev"));
-    QVERIFY(headset.open(QIODevice::ReadOnly));
-    QVERIFY2(umockdev_testbed_add_from_string(m_testbed, headset.readAll().constData(), &error),
-             error ? error->message : "");
-    QVERIFY2(umockdev_testbed_load_script(m_testbed, "/dev/hidraw0", Q71_LINUX_TEST_DATA "/q71-setup.script",
-                                          &error),
-             error ? error->message : "");
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
+    UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
