@@ -5,14 +5,6 @@
 
 #include <cstdio>
 
-namespace {
-
-// As long as the scenario's own error lines may be, so that a run of long reports cannot flood
-// the terminal.
-const int g_longestLine = 200;
-
-} // namespace
-
 cExpectationChecker::cExpectationChecker(cTrace &trace, const QString &source)
     : m_trace(trace)
     , m_source(source)
@@ -43,8 +35,6 @@ void cExpectationChecker::check(const cExpectation &expectation, int line)
                     {QStringLiteral("result"), held}});
     if (held)
         return;
-    ++m_failures;
     m_report(cScenarioParser::printable(
-        QStringLiteral("%1:%2: expected %3, got %4").arg(m_source).arg(line).arg(expectation.text(), got),
-        g_longestLine));
+        QStringLiteral("%1:%2: expected %3, got %4").arg(m_source).arg(line).arg(expectation.text(), got)));
 }

@@ -31,7 +31,6 @@ public:
     void check(const cExpectation &expectation, int line);
     // A command other than an expectation is about to run.
     void onCommand();
-    int failures() const { return m_failures; }
 
 private:
     cTrace &m_trace;
@@ -39,5 +38,4 @@ private:
     std::function<void(const QString &line)> m_report;
     QList<cTraceEvent> m_events;
     int m_checked = 0; // how many of m_events the last expectations saw
-    int m_failures = 0;
 };

@@ -5,14 +5,13 @@
 namespace {
 
 const int g_contextLines = 3;
-const int g_longestLine = 200;
 // How a line is shown where one of the two ended before the other.
 const char g_endOfRun[] = "(the run ended here)";
 const char g_endOfFile[] = "(the file ended here)";
 
 QString shown(const QByteArray &line)
 {
-    return cScenarioParser::printable(QString::fromUtf8(line), g_longestLine);
+    return cScenarioParser::printable(QString::fromUtf8(line));
 }
 
 } // namespace

@@ -10,7 +10,6 @@ namespace {
 const qint64 g_longestMs = 24LL * 60 * 60 * 1000;
 // A scenario that is not one at all (a binary file given by mistake) would flood the terminal.
 const int g_shownErrors = 20;
-const int g_longestError = 200;
 
 bool parseTransport(const QString &word, cTransportChoice *choice)
 {
@@ -284,8 +283,7 @@ bool cScenarioParser::parseLine(const QByteArray &bytes, int number, cScenarioCo
     if (parseWords(words, command, &why))
         return true;
     if (++m_errorCount <= g_shownErrors)
-        m_errors.append(
-            printable(QStringLiteral("%1:%2: %3").arg(m_source).arg(number).arg(why), g_longestError));
+        m_errors.append(printable(QStringLiteral("%1:%2: %3").arg(m_source).arg(number).arg(why)));
     return false;
 }
 

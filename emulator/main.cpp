@@ -47,9 +47,6 @@ const int g_exitFailure = 2;
 const int g_exitOutputFailure = 1;
 // A run that went to its end and broke an expectation, --strict or --check.
 const int g_exitCheckFailed = 1;
-// The longest error line, so that a file name or a read error made of junk cannot flood the
-// terminal.
-const int g_longestMessage = 200;
 // Whether the program started with no standard input, taken before anything can open a file.
 bool g_stdinClosed = false;
 // What a run plays when it has a capture to replay and no scenario: the headset is plugged and
@@ -171,7 +168,7 @@ int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QStri
             refusals << refusal;
     };
     if (!scenario->open(options.scenario) || !scenario->check(&parser, inspect))
-        return fail(cScenarioParser::printable(scenario->errorString(), g_longestMessage));
+        return fail(cScenarioParser::printable(scenario->errorString()));
     if (parser.errorCount() > 0) {
         for (const QString &line : parser.errors())
             std::fprintf(stderr, "%s\n", qUtf8Printable(line));
@@ -254,7 +251,7 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     progress.clear();
     // A scenario that cannot be read to its end the second time did not run as written.
     if (!prepared.scenario.errorString().isEmpty())
-        return fail(cScenarioParser::printable(prepared.scenario.errorString(), g_longestMessage));
+        return fail(cScenarioParser::printable(prepared.scenario.errorString()));
     // The signal's notifier ends the event loop.
     if (parts.live && !options.hasScenario && cSignalStop::caughtSignal() == 0)
         QCoreApplication::exec();
