@@ -2,11 +2,27 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cctype>
+
 namespace {
 
 const qint64 g_usecPerSecond = 1000000;
 // hid-recorder numbers the devices it records from 0; a filter of five digits names any of them.
 const int g_lastDevice = 0xffff;
+
+// Checked by hand rather than by regular expressions: an E: line is read for every report, twice,
+// and a recording may hold millions.
+bool isDigits(const QByteArray &text, int least, int most)
+{
+    return text.size() >= least && text.size() <= most
+        && std::all_of(text.cbegin(), text.cend(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool isHexByte(const QByteArray &text)
+{
+    return text.size() == 2 && std::isxdigit(uchar(text.at(0))) && std::isxdigit(uchar(text.at(1)));
+}
 
 // "LEN XX XX ...": the bytes, when there are LEN of them, each two hex digits.
 bool parseBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QString *why)
@@ -21,10 +37,9 @@ bool parseBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QS
         *why = QStringLiteral("announces %1 bytes but holds %2").arg(length).arg(tokens.size() - from - 1);
         return false;
     }
-    static const QRegularExpression hexByte(QStringLiteral("^[0-9A-Fa-f]{2}$"));
     bytes->clear();
     for (int i = from + 1; i < tokens.size(); ++i) {
-        if (!hexByte.match(QString::fromLatin1(tokens.at(i))).hasMatch()) {
+        if (!isHexByte(tokens.at(i))) {
             *why = QStringLiteral("'%1' is not a byte in hex").arg(QString::fromLatin1(tokens.at(i)));
             return false;
         }
@@ -35,11 +50,12 @@ bool parseBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QS
 
 bool parseTime(const QByteArray &text, qint64 *usec)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,12})\\.(\\d{6})$"));
-    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(text));
-    if (!match.hasMatch())
+    const int dot = text.indexOf('.');
+    const QByteArray seconds = text.left(dot);
+    const QByteArray fraction = text.mid(dot + 1);
+    if (dot < 0 || !isDigits(seconds, 1, 12) || !isDigits(fraction, 6, 6))
         return false;
-    *usec = match.captured(1).toLongLong() * g_usecPerSecond + match.captured(2).toLongLong();
+    *usec = seconds.toLongLong() * g_usecPerSecond + fraction.toLongLong();
     return true;
 }
 
