@@ -2,6 +2,7 @@
 
 #include "cScenarioParser.h"
 
+#include <QHash>
 #include <QJsonArray>
 
 namespace {
@@ -81,23 +82,27 @@ struct cField
     Shape shape = Plain;
 };
 
-QList<cField> fieldsOf(TraceKind::TraceKind_t kind)
+// The fields of g_fields, read once: an expectation looks its kind's fields up for every event.
+const QList<cField> &fieldsOf(TraceKind::TraceKind_t kind)
 {
-    QList<cField> fields;
-    for (const auto &entry : g_fields) {
-        if (entry.kind != kind)
-            continue;
-        for (const QString &word : QString::fromLatin1(entry.fields).split(QLatin1Char(' '))) {
-            const QStringList parts = word.split(QLatin1Char(':'));
-            const QString shape = parts.value(1);
-            fields.append({parts.first(),
-                           shape == QLatin1String("hex")        ? cField::Hex
-                               : shape == QLatin1String("text") ? cField::Text
-                               : shape == QLatin1String("list") ? cField::List
-                                                                : cField::Plain});
+    static const QHash<int, QList<cField>> table = [] {
+        QHash<int, QList<cField>> fields;
+        for (const auto &entry : g_fields) {
+            for (const QString &word : QString::fromLatin1(entry.fields).split(QLatin1Char(' '))) {
+                const QStringList parts = word.split(QLatin1Char(':'));
+                const QString shape = parts.value(1);
+                fields[entry.kind].append({parts.first(),
+                                           shape == QLatin1String("hex")        ? cField::Hex
+                                               : shape == QLatin1String("text") ? cField::Text
+                                               : shape == QLatin1String("list") ? cField::List
+                                                                                : cField::Plain});
+            }
         }
-    }
-    return fields;
+        return fields;
+    }();
+    static const QList<cField> none;
+    const auto found = table.constFind(kind);
+    return found == table.constEnd() ? none : *found;
 }
 
 // A field's value as a scenario writes it. A flag the trace leaves out ("dropped") is false.
@@ -212,7 +217,7 @@ bool cExpectation::parseWhat(QStringList *words, QString *why)
 
 bool cExpectation::parseValues(const QStringList &words, QString *why)
 {
-    const QList<cField> fields = fieldsOf(m_kind);
+    const QList<cField> &fields = fieldsOf(m_kind);
     int word = 0;
     for (const cField &field : fields) {
         if (word >= words.size())
@@ -315,7 +320,7 @@ QString cExpectation::describe(const cTraceEvent &event) const
     // As many of its fields as the expectation named, and at least the first.
     const bool sameKind = m_quantity != Nothing;
     QStringList words {sameKind ? m_what : QString(TraceKind::name(event.kind()))};
-    const QList<cField> fields = fieldsOf(event.kind());
+    const QList<cField> &fields = fieldsOf(event.kind());
     const int shown = sameKind ? qMax(1, int(m_values.size())) : 1;
     for (int i = 0; i < fields.size() && i < shown; ++i) {
         const QJsonValue value = event.value(fields.at(i).key);
