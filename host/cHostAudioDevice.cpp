@@ -18,8 +18,8 @@ cHostAudioDevice::cHostAudioDevice(const QString &uid, const QString &name, cons
     , m_volume(new cHostVolumeModel)
     , m_dolby(new cHostDolbyModel)
 {
-    connect(m_volume.data(), &cHostVolumeModel::called, this, &cHostAudioDevice::onModelCalled);
-    connect(m_dolby.data(), &cHostDolbyModel::called, this, &cHostAudioDevice::onModelCalled);
+    connect(m_volume.data(), &cHostVolumeModel::called, this, &cHostAudioDevice::modelCalled);
+    connect(m_dolby.data(), &cHostDolbyModel::called, this, &cHostAudioDevice::modelCalled);
 }
 
 cHostAudioDevice::~cHostAudioDevice() = default;
@@ -37,18 +37,4 @@ cDolbyModelPtr cHostAudioDevice::getDolbyModel()
 cVolumeModelPtr cHostAudioDevice::getVolumeModel()
 {
     return m_volume;
-}
-
-QStringList cHostAudioDevice::modelCalls() const
-{
-    QStringList texts;
-    for (const cModelCall &call : m_modelCalls)
-        texts << call.text();
-    return texts;
-}
-
-void cHostAudioDevice::onModelCalled(const cModelCall &call)
-{
-    m_modelCalls.append(call);
-    emit modelCalled(call);
 }

@@ -3,7 +3,7 @@
 #include "IAudioDevice.h"
 #include "cModelCall.h"
 
-#include <QStringList>
+#include <QString>
 #include <QWeakPointer>
 
 class cHostVolumeModel;
@@ -42,15 +42,11 @@ public:
     cAudioCaptureTransportPtr captureTransport() const { return m_capture; }
     QSharedPointer<cHostVolumeModel> volumeModel() const { return m_volume; }
 
-    // The calls of both models, in the order they were made, each as cModelCall::text() writes it.
-    QStringList modelCalls() const;
-
 signals:
+    // Each call of either model, as it is made; nothing is kept of it, as a live host runs for days.
     void modelCalled(const cModelCall &call);
 
 private:
-    void onModelCalled(const cModelCall &call);
-
     QString m_uid;
     QString m_name;
     QString m_model;
@@ -59,5 +55,4 @@ private:
     cAudioCaptureTransportPtr m_capture;
     QSharedPointer<cHostVolumeModel> m_volume;
     QSharedPointer<cHostDolbyModel> m_dolby;
-    QList<cModelCall> m_modelCalls;
 };

@@ -1,12 +1,9 @@
 #include "UmockdevBed.h"
 
-#include "IAudioDevice.h"
 #include "cAudioDeviceMgrService.h"
 #include "cDeviceManager.h"
 #include "cHost.h"
-#include "cHostAudioDevice.h"
 #include "cLinuxBus.h"
-#include "cProfilerEventReceiver.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -44,11 +41,11 @@ private slots:
 
 private:
     cAbstractDevicePtr onlyDevice() const;
-    QStringList modelCalls() const;
 
     UMockdevTestbed *m_testbed = nullptr;
     cHost *m_host = nullptr;
     cLinuxBus *m_bus = nullptr;
+    QStringList m_modelCalls; // of every headset's audio models, as cModelCall::text() writes them
 };
 
 void tst_LinuxBus::initTestCase()
@@ -63,6 +60,8 @@ void tst_LinuxBus::init()
     m_host = new cHost;
     QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
     m_host->deviceManager()->setAutoStart(true);
+    connect(m_host->services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled, this,
+            [this](const QString &, const cModelCall &call) { m_modelCalls << call.text(); });
     m_bus = new cLinuxBus;
     m_host->attachBus(m_bus);
 }
@@ -75,21 +74,13 @@ void tst_LinuxBus::cleanup()
     m_bus = nullptr;
     g_object_unref(m_testbed);
     m_testbed = nullptr;
+    m_modelCalls.clear();
 }
 
 cAbstractDevicePtr tst_LinuxBus::onlyDevice() const
 {
     const cAbstractDeviceList devices = m_host->deviceManager()->devices();
     return devices.size() == 1 ? devices.constFirst() : cAbstractDevicePtr();
-}
-
-QStringList tst_LinuxBus::modelCalls() const
-{
-    const cAbstractDevicePtr device = onlyDevice();
-    const auto audio = device ? cAudioDeviceMgrService::hostDevice(qSharedPointerDynamicCast<IAudioDevice>(
-                           device->queryInterface(QStringLiteral("IAudioDevice"))))
-                              : QSharedPointer<cHostAudioDevice>();
-    return audio ? audio->modelCalls() : QStringList();
 }
 
 void tst_LinuxBus::headsetIsSetUpAndHeard()
@@ -123,7 +114,7 @@ void tst_LinuxBus::headsetIsSetUpAndHeard()
 
     // The script answers the status request only after it has read the five setup reports, byte
     // for byte and in order; one out of place makes umockdev stop the test.
-    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
 
     // Keys and volume as the headset sends them are q71-host --live's test (tst_livehost).
     // A setting goes out at once now; its completion comes from the event loop, after write().
@@ -150,7 +141,7 @@ void tst_LinuxBus::headsetPluggedOutMidSetupAndInAgain()
     const QByteArray again = UmockdevBed::description("q71-headset.umockdev", 3);
     UmockdevBed::plug(m_testbed, again);
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw3");
-    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
     QCOMPARE(m_bus->transports().size(), 3);
 }
 
@@ -159,7 +150,7 @@ void tst_LinuxBus::failedWriteTakesTheTransportAway()
     UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
     UmockdevBed::loadScript(m_testbed, g_headsetNode);
     QVERIFY(m_bus->start());
-    QTRY_VERIFY_WITH_TIMEOUT(modelCalls().contains(QStringLiteral("enableDolby(true)")), g_timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
     const cAbstractTransportPtr hid = m_bus->transports().constFirst();
     QSignalSpy failed(hid.data(), SIGNAL(failed(QString)));
 
