@@ -198,9 +198,8 @@ public:
     bool attach()
     {
         cBenchHost &bench = cBenchHost::instance();
-        const cAudioDeviceList devices = bench.attach(1, true)
-            ? bench.host().services().audioDeviceMgr()->getDevices()
-            : cAudioDeviceList();
+        const cAudioDeviceList devices
+            = bench.attach(1) ? bench.host().services().audioDeviceMgr()->getDevices() : cAudioDeviceList();
         const auto audioDevice = devices.size() == 1 ? cAudioDeviceMgrService::hostDevice(devices.first())
                                                      : QSharedPointer<cHostAudioDevice>();
         if (!audioDevice)

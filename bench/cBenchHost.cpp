@@ -42,9 +42,9 @@ cBenchHost &cBenchHost::instance()
     return *g_instance;
 }
 
-bool cBenchHost::attach(int count, bool fresh)
+bool cBenchHost::attach(int count)
 {
-    if (fresh || count != m_attached) {
+    if (count != m_attached) {
         m_bus->unplugAll();
         m_attached = 0;
         // Started, as the host starts complete devices: a transport delivers no input before.

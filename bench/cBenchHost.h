@@ -27,9 +27,8 @@ public:
     QString error() const { return m_error; }
     cHost &host() { return *m_host; }
 
-    // Units 1..count plugged and started, and no other headset; with `fresh`, replugged even when
-    // they are, so that the host's models start with empty call records.
-    bool attach(int count, bool fresh = false);
+    // Units 1..count plugged and started, and no other headset.
+    bool attach(int count);
     int attached() const { return m_attached; }
 
     // Plugging and unplugging one headset of any unit, as the bring-up benchmarks do.
