@@ -15,7 +15,8 @@ bool cPluginStage::prepare(const QString &pluginFile, const QString &manifestFil
 {
     const QFileInfo plugin(pluginFile);
     const QString manifestName = QLatin1String(ManifestName);
-    const QFileInfo manifest(manifestFile.isEmpty() ? plugin.dir().filePath(manifestName) : manifestFile);
+    const QFileInfo manifest(manifestFile.isEmpty() ? plugin.absoluteDir().filePath(manifestName)
+                                                    : manifestFile);
     if (!plugin.isFile())
         *error = QStringLiteral("no plugin at %1 (give one with --plugin PATH)").arg(pluginFile);
     else if (manifestFile.isEmpty() && !manifest.isFile())
@@ -25,6 +26,7 @@ bool cPluginStage::prepare(const QString &pluginFile, const QString &manifestFil
     if (!error->isEmpty())
         return false;
     m_pluginFile = plugin.absoluteFilePath();
+    m_manifestFile = manifest.filePath();
     if (manifestFile.isEmpty())
         return true;
 

@@ -22,8 +22,12 @@ public:
     // cannot be made.
     bool prepare(const QString &pluginFile, const QString &manifestFile, QString *error);
     QString pluginFile() const { return m_pluginFile; }
+    // The manifest as the user knows it: the file given, or the one beside the plugin, never the
+    // link the plugin reads it through, so that what is said about it names a file the user has.
+    QString manifestFile() const { return m_manifestFile; }
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
     QString m_pluginFile;
+    QString m_manifestFile;
 };

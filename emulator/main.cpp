@@ -74,6 +74,7 @@ struct cRunParts
     cLiveRun *live; // null when only the simulated bus is there
     cClock &clock;
     cTrace &trace;
+    const cPluginStage &stage; // where the plugin is loaded from, and the manifest it reads
 };
 
 int fail(const QString &message)
@@ -216,13 +217,11 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(parts.trace));
-    const QString manifest
-        = QFileInfo(options.pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName));
-    for (const QString &problem : ManifestCheck::problems(manifest))
+    for (const QString &problem : ManifestCheck::problems(parts.stage.manifestFile()))
         parts.trace.record(
             TraceKind::Log,
             {{QStringLiteral("level"), QStringLiteral("warning")}, {QStringLiteral("message"), problem}});
-    if (!parts.host.loadPlugin(QFileInfo(options.pluginFile).absoluteFilePath()))
+    if (!parts.host.loadPlugin(parts.stage.pluginFile()))
         return fail(parts.host.pluginError());
 
     cScenarioRunner runner(parts.host, parts.bus, parts.clock, parts.trace);
@@ -264,9 +263,8 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     return signal != 0 ? cSignalStop::exitCode(signal) : 0;
 }
 
-// The trace names the plugin as the user gave it; it is loaded from `pluginFile`, where the stage
-// put it.
-int run(const cEmulatorOptions &options, const QString &pluginFile, cPrepared &prepared)
+// The trace names the plugin as the user gave it; it is loaded from where the stage put it.
+int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &prepared)
 {
     if (options.hasLocale)
         Nexaro::setLocaleOverride(options.locale);
@@ -302,9 +300,7 @@ int run(const cEmulatorOptions &options, const QString &pluginFile, cPrepared &p
         live->setVolumeStep(options.volumeStep);
     cHost host;
     host.attachBus(&bus);
-    cEmulatorOptions loading = options;
-    loading.pluginFile = pluginFile;
-    int status = play(loading, prepared, {host, bus, live.data(), clock, trace});
+    int status = play(options, prepared, {host, bus, live.data(), clock, trace, stage});
     const QStringList failures = status == 0 ? checks.failures(trace.summary()) : QStringList();
     for (const QString &line : failures)
         std::fprintf(stderr, "%s\n", qUtf8Printable(line));
@@ -365,5 +361,5 @@ int main(int argc, char *argv[])
     cPluginStage stage;
     if (!stage.prepare(options.pluginFile, options.manifestFile, &error))
         return fail(error);
-    return run(options, stage.pluginFile(), prepared);
+    return run(options, stage, prepared);
 }
