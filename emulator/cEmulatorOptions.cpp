@@ -1,6 +1,7 @@
 #include "cEmulatorOptions.h"
 
 #include "cDesktopConfig.h"
+#include "cPluginStage.h"
 #include "cScenarioParser.h"
 
 #include <QCommandLineParser>
@@ -259,6 +260,9 @@ bool cEmulatorOptions::checkCollisions(QString *error) const
 
 bool cEmulatorOptions::checkOutput(const QString &option, const QString &file, QString *error) const
 {
+    const QString manifest = manifestFile.isEmpty()
+        ? QFileInfo(pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName))
+        : manifestFile;
     if (file == QLatin1String("-"))
         *error = QStringLiteral("%1 -: standard output carries the trace; give the file a name").arg(option);
     else if (hasScenario && scenario != QLatin1String("-") && sameFile(file, scenario))
@@ -269,5 +273,9 @@ bool cEmulatorOptions::checkOutput(const QString &option, const QString &file, Q
         *error = QStringLiteral("%1 %2 would overwrite the file to --check against").arg(option, file);
     else if (sameFile(file, pluginFile))
         *error = QStringLiteral("%1 %2 would overwrite the plugin").arg(option, file);
+    else if (sameFile(file, manifest))
+        *error = QStringLiteral("%1 %2 would overwrite the manifest").arg(option, file);
+    else if ((hasConfig || live) && sameFile(file, hasConfig ? configFile : cDesktopConfig::defaultPath()))
+        *error = QStringLiteral("%1 %2 would overwrite the configuration file").arg(option, file);
     return error->isEmpty();
 }

@@ -227,6 +227,14 @@ void tst_Emulator::exitCodes_data()
         << QStringList {"--pcap", path("existing.pcap"), path("existing.pcap")} << 2
         << QRegularExpression::escape("q71-host: --pcap " + path("existing.pcap")
                                       + " would overwrite the scenario\n");
+    QTest::newRow("capture over the manifest")
+        << QStringList {"--pcap", path("existing.pcap"), "--manifest", path("existing.pcap")} << 2
+        << QRegularExpression::escape("q71-host: --pcap " + path("existing.pcap")
+                                      + " would overwrite the manifest\n");
+    QTest::newRow("recording over the configuration")
+        << QStringList {"--record", path("existing.pcap"), "--config", path("existing.pcap")} << 2
+        << QRegularExpression::escape("q71-host: --record " + path("existing.pcap")
+                                      + " would overwrite the configuration file\n");
     QTest::newRow("capture of a run that does not start")
         << QStringList {"--plugin", path("not-a-plugin/Q71Device.so"), "--pcap", path("existing.pcap")} << 2
         << QStringLiteral("q71-host: Cannot load plugin [^\n]+\n");
