@@ -1,13 +1,11 @@
 #include "ManifestCheck.h"
 
+#include "cDevMgrLowService.h"
+
 #include <QDomDocument>
 #include <QFile>
 
 namespace {
-
-// The probes a device element must hold, one per transport kind; the plugin consults only the
-// first of each name.
-const char *const g_probes[] = {"hid_probe", "audio_render_probe", "audio_capture_probe"};
 
 QString at(const QString &fileName, int line, const QString &what)
 {
@@ -37,8 +35,10 @@ QStringList ManifestCheck::problems(const QString &fileName)
             at(fileName, root.lineNumber(),
                QStringLiteral("<%1> holds no <device> element: no transport can match").arg(root.tagName()))};
 
+    // A device element must hold one probe per transport kind; the plugin consults only the first
+    // of each name.
     QStringList found;
-    for (const char *probe : g_probes) {
+    for (const char *probe : cDevMgrLowService::ProbeKeys) {
         const QString tag = QLatin1String(probe);
         const QDomElement element = device.firstChildElement(tag);
         if (element.isNull())

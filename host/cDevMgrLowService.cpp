@@ -11,8 +11,10 @@
 #include <limits>
 #include <utility>
 
+const char *const cDevMgrLowService::ProbeKeys[3]
+    = {"hid_probe", "audio_render_probe", "audio_capture_probe"};
+
 namespace {
-const char *const g_probeKeys[] = {"hid_probe", "audio_render_probe", "audio_capture_probe"};
 const char g_interfaceVersion[] = "1";
 
 // Manifests spell ids the way data sheets do, so "0x1209" and "4617" must give the same number
@@ -124,7 +126,7 @@ cJsonValue cDevMgrLowService::parseManifest(const QDomElement &deviceXml)
     cJsonValue info(cJsonValue::Object);
     info["model"] = cJsonValue(deviceXml.attribute(QStringLiteral("model")));
     info["name"] = cJsonValue(deviceXml.attribute(QStringLiteral("name")));
-    for (const char *key : g_probeKeys) {
+    for (const char *key : ProbeKeys) {
         cJsonValue probes(cJsonValue::Array);
         const QString tag = QLatin1String(key);
         for (QDomElement probe = deviceXml.firstChildElement(tag); !probe.isNull();

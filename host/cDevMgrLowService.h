@@ -17,6 +17,10 @@ public:
         QString alias;
     };
 
+    // The elements of a manifest's device element that transports are matched against, one name
+    // per transport kind.
+    static const char *const ProbeKeys[3];
+
     explicit cDevMgrLowService(QObject *parent = nullptr);
 
     void registerBus(cAbstractDevBusPtr bus) override;
