@@ -224,7 +224,6 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     hasRecord = parser.isSet(QStringLiteral("record"));
     recordFile = parser.value(QStringLiteral("record"));
     live = parser.isSet(QStringLiteral("live"));
-    hasManifest = parser.isSet(QStringLiteral("manifest"));
     manifestFile = parser.value(QStringLiteral("manifest"));
     strict = parser.isSet(QStringLiteral("strict"));
     hasCheck = parser.isSet(QStringLiteral("check"));

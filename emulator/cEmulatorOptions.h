@@ -23,7 +23,6 @@ struct cEmulatorOptions
     bool hasRecord = false;
     bool live = false;
     QString manifestFile;
-    bool hasManifest = false;
     bool strict = false; // an error event or a critical log line fails the run
     QString checkFile; // JSON Lines of an earlier run that this one must reproduce
     bool hasCheck = false;

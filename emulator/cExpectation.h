@@ -26,7 +26,6 @@ public:
     // that can happen.
     bool parse(const QStringList &words, QString *why);
 
-    bool matches(const cTraceEvent &event) const;
     // Whether the events held it; `events` are those since the expect before.
     bool holds(const QList<cTraceEvent> &events) const;
     // What the events held instead, in the words of an expectation: "write 02 08 00 00 00, ..."
@@ -35,12 +34,9 @@ public:
 
     // The expectation as written, its words joined by single spaces.
     QString text() const { return m_text; }
-    Quantity quantity() const { return m_quantity; }
-    int count() const { return m_count; }
-    TraceKind::TraceKind_t kind() const { return m_kind; }
-    QStringList values() const { return m_values; }
 
 private:
+    bool matches(const cTraceEvent &event) const;
     bool parseQuantity(QStringList *words, QString *why);
     bool parseWhat(QStringList *words, QString *why);
     bool parseValues(const QStringList &words, QString *why);

@@ -10,6 +10,9 @@ namespace {
 const qint64 g_longestMs = 24LL * 60 * 60 * 1000;
 // A scenario that is not one at all (a binary file given by mistake) would flood the terminal.
 const int g_shownErrors = 20;
+// The longest line a message shows, so that a file name or a read error made of junk cannot flood
+// the terminal either.
+const int g_longestLine = 200;
 
 bool parseTransport(const QString &word, cTransportChoice *choice)
 {
@@ -295,7 +298,7 @@ QStringList cScenarioParser::errors() const
     return shown;
 }
 
-QString cScenarioParser::printable(const QString &text, int longest)
+QString cScenarioParser::printable(const QString &text)
 {
     QString safe;
     for (const QChar c : text) {
@@ -305,8 +308,8 @@ QString cScenarioParser::printable(const QString &text, int longest)
             safe.append(QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0')));
         else
             safe.append(QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0')));
-        if (safe.size() > longest)
-            return safe.left(longest - 1) + QChar(0x2026);
+        if (safe.size() > g_longestLine)
+            return safe.left(g_longestLine - 1) + QChar(0x2026);
     }
     return safe;
 }

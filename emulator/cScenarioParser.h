@@ -38,12 +38,9 @@ public:
     // "devmgr", "profiler", "audio" or a service's full name.
     static bool parseService(const QString &text, cHostServices::Service *service);
 
-    // The longest line a message shows, so that a file name or a read error made of junk cannot
-    // flood the terminal.
-    static constexpr int LongestLine = 200;
-    // `text` made safe for a terminal: what is not printable as \xNN or \uNNNN, and cut to at most
-    // `longest` characters with an ellipsis.
-    static QString printable(const QString &text, int longest = LongestLine);
+    // `text` made safe for a terminal: what is not printable as \xNN or \uNNNN, and long lines cut
+    // with an ellipsis.
+    static QString printable(const QString &text);
 
 private:
     cScenario m_scenario;
