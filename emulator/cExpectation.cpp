@@ -126,6 +126,15 @@ QString valueName(TraceKind::TraceKind_t kind, const QString &value)
     return value;
 }
 
+QString traceValue(TraceKind::TraceKind_t kind, const QString &word)
+{
+    for (const auto &entry : g_valueNames) {
+        if (entry.kind == kind && word == QLatin1String(entry.word))
+            return QLatin1String(entry.value);
+    }
+    return word;
+}
+
 bool expectable(TraceKind::TraceKind_t kind)
 {
     return kind != TraceKind::Summary && kind != TraceKind::Expect;
@@ -141,11 +150,12 @@ bool cExpectation::parse(const QStringList &words, QString *why)
     if (!parseQuantity(&rest, why))
         return false;
     if (rest == QStringList {QStringLiteral("nothing")}) {
-        if (m_quantity != AtLeastOne || m_count != 1) {
+        if (m_quantity != AtLeastOne) {
             *why = QStringLiteral("expect: 'nothing' takes no count");
             return false;
         }
         m_quantity = Nothing;
+        m_count = 0;
         return true;
     }
     return parseWhat(&rest, why) && parseValues(rest, why);
@@ -223,12 +233,7 @@ bool cExpectation::parseValues(const QStringList &words, QString *why)
         if (word >= words.size())
             return true;
         if (field.shape == cField::Plain) {
-            QString value = words.at(word++);
-            for (const auto &entry : g_valueNames) {
-                if (entry.kind == m_kind && value == QLatin1String(entry.word))
-                    value = QLatin1String(entry.value);
-            }
-            m_values.append(value);
+            m_values.append(traceValue(m_kind, words.at(word++)));
             continue;
         }
         const QStringList rest = words.mid(word);
@@ -288,11 +293,9 @@ bool cExpectation::holds(const QList<cTraceEvent> &events) const
 {
     int matching = 0;
     for (const cTraceEvent &event : events) {
-        if (event.kind() != TraceKind::Expect && matches(event))
+        if (matches(event))
             ++matching;
     }
-    if (m_quantity == Nothing)
-        return matching == 0;
     return m_quantity == AtLeastOne ? matching > 0 : matching == m_count;
 }
 
@@ -301,7 +304,7 @@ QString cExpectation::got(const QList<cTraceEvent> &events) const
     QStringList seen;
     int more = 0;
     for (const cTraceEvent &event : events) {
-        if (event.kind() == TraceKind::Expect || (m_quantity != Nothing && event.kind() != m_kind))
+        if (m_quantity != Nothing && event.kind() != m_kind)
             continue;
         if (seen.size() < g_listedEvents)
             seen << describe(event);

@@ -19,7 +19,7 @@ public:
     enum Quantity {
         AtLeastOne,
         Exactly, // `count` of them; `no` is exactly none
-        Nothing, // no event of any kind
+        Nothing, // no event of any kind: exactly none of every kind
     };
 
     // The words after "expect"; false, with the reason in `why`, for words that expect nothing
