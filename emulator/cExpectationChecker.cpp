@@ -3,12 +3,13 @@
 #include "cScenarioParser.h"
 #include "cTrace.h"
 
-#include <cstdio>
+#include <utility>
 
-cExpectationChecker::cExpectationChecker(cTrace &trace, const QString &source)
+cExpectationChecker::cExpectationChecker(cTrace &trace, const QString &source,
+                                         std::function<void(const QString &line)> report)
     : m_trace(trace)
     , m_source(source)
-    , m_report([](const QString &line) { std::fprintf(stderr, "%s\n", qUtf8Printable(line)); })
+    , m_report(std::move(report))
 { }
 
 void cExpectationChecker::write(const cTraceEvent &event)

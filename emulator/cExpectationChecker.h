@@ -20,10 +20,9 @@ class cTrace;
 class cExpectationChecker : public ITraceSink
 {
 public:
-    cExpectationChecker(cTrace &trace, const QString &source);
-
-    // Where a failure's line goes; standard error by default.
-    void setReport(std::function<void(const QString &line)> report) { m_report = std::move(report); }
+    // `report` takes a failure's line to the user.
+    cExpectationChecker(cTrace &trace, const QString &source,
+                        std::function<void(const QString &line)> report);
 
     void write(const cTraceEvent &event) override;
     void finish(const cTraceEvent &) override { }

@@ -11,10 +11,11 @@ bool cRunChecks::openGolden(const QString &fileName, QString *error)
     return false;
 }
 
-void cRunChecks::attach(cTrace &trace, const QString &source)
+void cRunChecks::attach(cTrace &trace, const QString &source,
+                        const std::function<void(const QString &line)> &report)
 {
     if (m_hasExpectations) {
-        m_expectations.reset(new cExpectationChecker(trace, source));
+        m_expectations.reset(new cExpectationChecker(trace, source, report));
         trace.addSink(m_expectations.data());
     }
     if (m_golden)

@@ -19,8 +19,9 @@ public:
     // The scenario has expect lines: the events between them are held to check them.
     void setExpectations(bool any) { m_hasExpectations = any; }
 
-    // Watches the run's trace; `source` names the scenario in failed expectations.
-    void attach(cTrace &trace, const QString &source);
+    // Watches the run's trace; `source` names the scenario in failed expectations, each of which
+    // goes to `report` as its line.
+    void attach(cTrace &trace, const QString &source, const std::function<void(const QString &line)> &report);
     // Null when the scenario expects nothing.
     cExpectationChecker *expectations() const { return m_expectations.data(); }
 

@@ -74,6 +74,7 @@ struct cRunParts
     cLiveRun *live; // null when only the simulated bus is there
     cClock &clock;
     cTrace &trace;
+    cProgressLine &progress;
     const cPluginStage &stage; // where the plugin is loaded from, and the manifest it reads
 };
 
@@ -81,6 +82,12 @@ int fail(const QString &message)
 {
     std::fprintf(stderr, "q71-host: %s\n", qUtf8Printable(message));
     return g_exitFailure;
+}
+
+void printLines(const QStringList &lines)
+{
+    for (const QString &line : lines)
+        std::fprintf(stderr, "%s\n", qUtf8Printable(line));
 }
 
 int failOutput(const QString &message)
@@ -171,13 +178,11 @@ int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QStri
     if (!scenario->open(options.scenario) || !scenario->check(&parser, inspect))
         return fail(cScenarioParser::printable(scenario->errorString()));
     if (parser.errorCount() > 0) {
-        for (const QString &line : parser.errors())
-            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+        printLines(parser.errors());
         return g_exitFailure;
     }
     *title = options.hasScenario ? scenario->source() : QStringLiteral("the built-in demo");
-    for (const QString &line : refusals)
-        std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+    printLines(refusals);
     return refusals.isEmpty() ? 0 : g_exitFailure;
 }
 
@@ -231,15 +236,8 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
         config ? new cDesktopHooks(parts.host, runner, *config, !parts.clock.isVirtual()) : nullptr);
     if (parts.live)
         parts.live->begin(parts.host, runner);
-    cProgressLine progress(stderr);
-    runner.setProgress(&progress);
-    cExpectationChecker *expectations = prepared.checks.expectations();
-    runner.setExpectations(expectations);
-    if (expectations)
-        expectations->setReport([&progress](const QString &line) {
-            progress.clear();
-            std::fprintf(stderr, "%s\n", qUtf8Printable(line));
-        });
+    runner.setProgress(&parts.progress);
+    runner.setExpectations(prepared.checks.expectations());
     if (options.hasReplay)
         runner.setReplay(prepared.capture.get(), QFileInfo(options.replayFile).fileName(),
                          options.replayOffsetMs);
@@ -247,7 +245,7 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
         runner.run(replayScenario(runner.replayLengthMs()));
     else if (options.hasScenario || !parts.live)
         runner.run([&prepared](cScenarioCommand *command) { return prepared.scenario.next(command); });
-    progress.clear();
+    parts.progress.clear();
     // A scenario that cannot be read to its end the second time did not run as written.
     if (!prepared.scenario.errorString().isEmpty())
         return fail(cScenarioParser::printable(prepared.scenario.errorString()));
@@ -289,8 +287,12 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
         trace.addSink(sinks.pcap.data());
     if (sinks.record)
         trace.addSink(sinks.record.data());
+    cProgressLine progress(stderr);
     cRunChecks &checks = prepared.checks;
-    checks.attach(trace, prepared.scenario.source());
+    checks.attach(trace, prepared.scenario.source(), [&progress](const QString &line) {
+        progress.clear();
+        printLines({line});
+    });
 
     // The buses outlive the host, which takes every transport back from the devices as it goes.
     // A live run's simulated bus stays empty: it refuses the commands that would use it.
@@ -300,10 +302,9 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
         live->setVolumeStep(options.volumeStep);
     cHost host;
     host.attachBus(&bus);
-    int status = play(options, prepared, {host, bus, live.data(), clock, trace, stage});
+    int status = play(options, prepared, {host, bus, live.data(), clock, trace, progress, stage});
     const QStringList failures = status == 0 ? checks.failures(trace.summary()) : QStringList();
-    for (const QString &line : failures)
-        std::fprintf(stderr, "%s\n", qUtf8Printable(line));
+    printLines(failures);
     if (!failures.isEmpty())
         status = g_exitCheckFailed;
     // A run a signal stopped keeps its exit code (130, 143) unless its output was lost too.
