@@ -238,7 +238,7 @@ void cScenarioRunner::plug(const cScenarioCommand &command)
         }
         // Watched before it is offered, so that the trace sees the transport as its device does.
         watch(transport);
-        record(TraceKind::Plug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
+        announce(TraceKind::Plug, transport);
         m_bus.plugTransport(transport);
     }
 }
@@ -253,7 +253,7 @@ void cScenarioRunner::unplug(const cScenarioCommand &command)
             error(command, QStringLiteral("%1 transport %2 is not plugged").arg(kind, uid));
             continue;
         }
-        record(TraceKind::Unplug, {{QStringLiteral("transport"), kind}, {QStringLiteral("uid"), uid}}, 0);
+        announce(TraceKind::Unplug, transport);
         m_bus.unplugTransport(transport);
     }
 }
@@ -419,10 +419,9 @@ bool cScenarioRunner::feed(const QByteArray &report)
 {
     // The headset talks through its own HID transport: unit 1's, or the second unit's when the
     // first is gone. Another product's transport never carries the headset's reports.
-    // Looked up again only when the scenario plugged or unplugged something: a replay feeds
-    // millions of reports through the same transport.
+    // Looked up again only when the bus changed: a replay feeds millions of reports through the
+    // same transport.
     if (m_feedStale) {
-        m_feedTarget.reset();
         for (int unit : {1, 2}) {
             if (!m_feedTarget)
                 m_feedTarget = m_bus.hidTransport(unit);
@@ -546,19 +545,20 @@ void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
 
 void cScenarioRunner::watchBus(ITransportBus *bus)
 {
-    const auto announce = [this](TraceKind::TraceKind_t kind, const cAbstractTransportPtr &transport) {
-        record(kind,
-               {{QStringLiteral("transport"), TransportKind::nameOf(transport.data())},
-                {QStringLiteral("uid"), transport->info()["uid"].toString()}},
-               0);
-    };
-    connect(bus, &ITransportBus::transportAdded, this,
-            [this, announce](const cAbstractTransportPtr &transport) {
-                watch(transport);
-                announce(TraceKind::Plug, transport);
-            });
+    connect(bus, &ITransportBus::transportAdded, this, [this](const cAbstractTransportPtr &transport) {
+        watch(transport);
+        announce(TraceKind::Plug, transport);
+    });
     connect(bus, &ITransportBus::transportRemoved, this,
-            [announce](const cAbstractTransportPtr &transport) { announce(TraceKind::Unplug, transport); });
+            [this](const cAbstractTransportPtr &transport) { announce(TraceKind::Unplug, transport); });
+}
+
+void cScenarioRunner::announce(TraceKind::TraceKind_t kind, const cAbstractTransportPtr &transport)
+{
+    record(kind,
+           {{QStringLiteral("transport"), TransportKind::nameOf(transport.data())},
+            {QStringLiteral("uid"), transport->info()["uid"].toString()}},
+           0);
 }
 
 cAbstractTransportPtr cScenarioRunner::plugged(const cTransportChoice &choice) const

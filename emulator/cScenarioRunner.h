@@ -113,6 +113,8 @@ private:
     int numberHolding(const IAbstractTransport *transport) const;
     int numberOfAudioDevice(const QString &uid) const;
     void record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device);
+    // A plug or unplug event for `transport`, whoever plugged it.
+    void announce(TraceKind::TraceKind_t kind, const cAbstractTransportPtr &transport);
 
     void onDeviceAdded(IAbstractDevice *device);
     void onDeviceRemoved(IAbstractDevice *device);
