@@ -51,7 +51,9 @@ struct cScenarioCommand
     QByteArray report; // Input
     qint64 ms = 0; // Wait, Latency
     int value = 0; // MicLight, MicNotify
-    int device = 0; // Input, MicLight, MicNotify, MicRead, Info: the device's number; 0 as before
+    // Input, MicLight, MicNotify, MicRead, Info: the device's number; 0: the oldest device (input:
+    // the headset's HID transport).
+    int device = 0;
     QString name; // Locale
     cHostServices::Service service = cHostServices::DevMgr; // Service
     bool up = true; // Service

@@ -140,10 +140,10 @@ private:
     ICaptureReader *m_replay = nullptr;
     QString m_replaySource;
     qint64 m_replayOffsetMs = 0;
-    // The report due next, when there is one, and its time after the replay's start.
     cProgressLine *m_progress = nullptr;
     cExpectationChecker *m_expectations = nullptr;
     int m_line = 0; // of the last command run
+    // The report due next, when there is one, and its time after the replay's start.
     cReplayedReport m_replayed;
     bool m_replayPending = false;
     qint64 m_replayedMs = 0;
