@@ -2,7 +2,6 @@
 
 #include "HeadsetDescriptors.h"
 #include "OutputFile.h"
-#include "cTransportFactory.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -50,11 +49,11 @@ void cHidRecordSink::writeHeader()
     m_file->write(QByteArray("N: ") + g_headsetName + '\n');
     // Where a device on bus 1, port 5, would show its HID interface.
     m_file->write(QByteArray("P: usb-q71-host-5/input")
-                  + QByteArray::number(cTransportFactory::hidInterface()) + '\n');
+                  + QByteArray::number(HeadsetDescriptors::g_hidInterface) + '\n');
     m_file->write(QStringLiteral("I: %1 %2 %3\n")
                       .arg(g_busUsb)
-                      .arg(cTransportFactory::vendorId(), 4, 16, QLatin1Char('0'))
-                      .arg(cTransportFactory::headsetProductId(), 4, 16, QLatin1Char('0'))
+                      .arg(HeadsetDescriptors::g_vendorId, 4, 16, QLatin1Char('0'))
+                      .arg(HeadsetDescriptors::g_productId, 4, 16, QLatin1Char('0'))
                       .toLatin1());
 }
 
