@@ -1,7 +1,5 @@
 #include "cHidRecorderReader.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cctype>
 
@@ -88,8 +86,7 @@ bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const Q
         m_error = file->errorString();
         return false;
     }
-    static const QRegularExpression number(QStringLiteral("^\\d{1,5}$"));
-    if (!deviceFilter.isEmpty() && !number.match(deviceFilter).hasMatch()) {
+    if (!deviceFilter.isEmpty() && !isDigits(deviceFilter.toLatin1(), 1, 5)) {
         m_error = QStringLiteral("invalid device filter \"%1\": expected the number of a D: line, e.g. 0")
                       .arg(deviceFilter);
         return false;
@@ -100,7 +97,7 @@ bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const Q
         return false;
     cReplayedReport report;
     int status = 0;
-    while ((status = readLine(&report, true)) > 0) {
+    while ((status = readLine(&report)) > 0) {
         m_devices[report.address].hasReports = true;
         if (m_filter >= 0 && report.address != m_filter)
             continue;
@@ -150,7 +147,7 @@ bool cHidRecorderReader::rewind()
 bool cHidRecorderReader::next(cReplayedReport *report)
 {
     while (m_stream.isOpen()) {
-        if (readLine(report, false) <= 0)
+        if (readLine(report) <= 0)
             m_stream.close();
         else if (m_filter < 0 || report->address == m_filter) {
             report->usecFromFirst = report->usec;
@@ -178,7 +175,7 @@ int cHidRecorderReader::replayedDevice() const
     return withReports.size() == 1 ? withReports.first().toInt() : -1;
 }
 
-int cHidRecorderReader::readLine(cReplayedReport *report, bool learn)
+int cHidRecorderReader::readLine(cReplayedReport *report)
 {
     for (;;) {
         if (m_stream.atEnd())
@@ -193,15 +190,14 @@ int cHidRecorderReader::readLine(cReplayedReport *report, bool learn)
         }
         ++m_lineNumber;
         bool isReport = false;
-        if (!parseLine(line, report, learn, &isReport))
+        if (!parseLine(line, report, &isReport))
             return -1;
         if (isReport)
             return 1;
     }
 }
 
-bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *report, bool learn,
-                                   bool *isReport)
+bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *report, bool *isReport)
 {
     const QByteArray text = line.trimmed();
     if (text.isEmpty() || text.startsWith('#'))
@@ -227,13 +223,11 @@ bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *repo
         QByteArray descriptor;
         if (!parseBytes(tokens, 0, &descriptor, &why))
             return fail(QStringLiteral("R: ") + why);
-        if (learn)
-            m_devices[m_device].descriptor = descriptor;
+        m_devices[m_device].descriptor = descriptor;
         return true;
     }
     case 'N':
-        if (learn)
-            m_devices[m_device].name = QString::fromUtf8(rest);
+        m_devices[m_device].name = QString::fromUtf8(rest);
         return true;
     case 'P':
         return true;
