@@ -4,8 +4,6 @@
 #include "OutputFile.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -26,11 +24,7 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 
 bool cHidRecordSink::open(const QString &fileName)
 {
-    if (OutputFile::writesInPlace(fileName))
-        m_file.reset(new QFile(fileName));
-    else
-        m_file.reset(new QSaveFile(fileName));
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!OutputFile::open(&m_file, fileName, QIODevice::WriteOnly | QIODevice::Text)) {
         m_error = QStringLiteral("cannot write recording %1: %2").arg(fileName, m_file->errorString());
         return false;
     }
@@ -69,18 +63,8 @@ bool cHidRecordSink::close()
 {
     if (!m_file || !m_file->isOpen())
         return m_error.isEmpty();
-    auto *whole = qobject_cast<QSaveFile *>(m_file.data());
-    if (!whole) {
-        // Written in place: what the device took is all there is to check.
-        if (check() && !m_file->flush())
-            check();
-        m_file->close();
-        return check();
-    }
-    if (check() && !whole->commit())
+    if (!OutputFile::close(m_file.data(), check()))
         check();
-    if (!m_error.isEmpty())
-        whole->cancelWriting();
     return m_error.isEmpty();
 }
 
