@@ -70,10 +70,6 @@ public:
 
     bool writeInput(qint64 usec, quint8 address, const QByteArray &report);
 
-    quint16 bus() const { return m_bus; }
-    quint8 inEndpoint() const { return m_inEndpoint; }
-    quint8 outEndpoint() const { return m_outEndpoint; }
-
 private:
     struct cUrb
     {

@@ -2,6 +2,7 @@
 
 #include "HeadsetDescriptors.h"
 #include "OutputFile.h"
+#include "ReportMeaning.h"
 
 #include <QCoreApplication>
 
@@ -74,12 +75,11 @@ void cHidRecordSink::write(const cTraceEvent &event)
         return;
     if (event.kind() == TraceKind::Start && m_startMs < 0)
         m_startMs = event.msecs();
-    if (event.kind() != TraceKind::HidInput || event.value(QStringLiteral("dropped")).toBool())
+    if (!event.isDeliveredInput())
         return;
     // A transport runs only once its device started, so a report that was taken has a start before it.
     const qint64 usec = (event.msecs() - std::max<qint64>(m_startMs, 0)) * 1000;
-    const QByteArray report
-        = QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
+    const QByteArray report = ReportMeaning::fromHex(event.value(QStringLiteral("report")).toString());
     // Seconds in six digits, as hid-recorder writes them.
     m_file->write(QStringLiteral("E: %1.%2 ")
                       .arg(usec / 1000000, 6, 10, QLatin1Char('0'))

@@ -2,6 +2,7 @@
 
 #include "HeadsetDescriptors.h"
 #include "OutputFile.h"
+#include "ReportMeaning.h"
 
 #include <cstdio>
 #include <unistd.h>
@@ -82,31 +83,33 @@ void cPcapSink::write(const cTraceEvent &event)
     if (!m_writer.isOpen())
         return;
     const qint64 usec = m_epochUsec + event.msecs() * 1000;
-    const auto report = [&event] {
-        return QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
-    };
-    const quint8 address = addressOf(event);
+    const auto report
+        = [&event] { return ReportMeaning::fromHex(event.value(QStringLiteral("report")).toString()); };
     switch (event.kind()) {
     case TraceKind::CreateDevice:
     case TraceKind::AddTransport:
         enumerate(usec, event);
         break;
-    case TraceKind::HidWrite:
+    case TraceKind::HidWrite: {
+        const quint8 address = addressOf(event);
         if (address != 0 && !m_writer.submitOutput(usec, address, report()))
             fail(m_writer.errorString());
         break;
-    case TraceKind::HidComplete:
+    }
+    case TraceKind::HidComplete: {
         // A completion with no transfer waiting (a transport that completes twice) has no URB
         // to finish; the capture shows each transfer's first completion only.
+        const quint8 address = addressOf(event);
         if (m_writer.pendingOutputs(address) > 0 && !m_writer.completeOutput(usec, address))
             fail(m_writer.errorString());
         break;
-    case TraceKind::HidInput:
-        // A report that no started transport took never crossed the bus.
-        if (address != 0 && !event.value(QStringLiteral("dropped")).toBool()
-            && !m_writer.writeInput(usec, address, report()))
+    }
+    case TraceKind::HidInput: {
+        const quint8 address = addressOf(event);
+        if (address != 0 && event.isDeliveredInput() && !m_writer.writeInput(usec, address, report()))
             fail(m_writer.errorString());
         break;
+    }
     default:
         break;
     }
