@@ -68,7 +68,6 @@ bool isHexNumber(const QByteArray &text)
 
 void cHidRecorderReader::clear()
 {
-    m_error.clear();
     m_file.reset();
     m_stream.close();
     m_lineNumber = 0;
@@ -81,6 +80,7 @@ void cHidRecorderReader::clear()
 
 bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
 {
+    m_error.clear();
     clear();
     if (!file->errorString().isEmpty()) {
         m_error = file->errorString();
@@ -111,12 +111,8 @@ bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const Q
         m_error = QStringLiteral("recording %1 holds no input reports of device %2 (%3)")
                       .arg(m_file->name())
                       .arg(m_filter)
-                      .arg(devices().isEmpty()
-                               ? QStringLiteral("it holds none of any device")
-                               : QStringLiteral("devices: ") + devices().join(QStringLiteral(", ")));
-    const QString error = m_error;
+                      .arg(heldDevices(devices(), QStringLiteral("it holds none of any device")));
     clear();
-    m_error = error;
     return false;
 }
 

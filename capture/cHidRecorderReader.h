@@ -49,6 +49,7 @@ private:
         bool hasReports = false;
     };
 
+    // Forgets what read() found, but not why it failed.
     void clear();
     // 1 with the next E: line's report, 0 at the end of the file, -1 on a malformed line or a read
     // error. Header lines update m_device and m_devices.
