@@ -72,4 +72,12 @@ public:
         }
         return all;
     }
+
+protected:
+    // How a filter that names no device of the capture is told what there is: "devices: 1.3, 2.7",
+    // or `none` when no device delivered input.
+    static QString heldDevices(const QStringList &devices, const QString &none)
+    {
+        return devices.isEmpty() ? none : QStringLiteral("devices: ") + devices.join(QStringLiteral(", "));
+    }
 };

@@ -129,7 +129,6 @@ quint32 usbmonHeaderLength(int linkType)
 
 void cCaptureReader::clear()
 {
-    m_error.clear();
     m_file.reset();
     m_linkType = -1;
     m_devices.clear();
@@ -179,6 +178,7 @@ bool cCaptureReader::isPcap(const QByteArray &head)
 
 bool cCaptureReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
 {
+    m_error.clear();
     clear();
     if (!file->errorString().isEmpty()) {
         m_error = file->errorString();
@@ -193,9 +193,7 @@ bool cCaptureReader::read(std::shared_ptr<const cCaptureSpool> file, const QStri
     const cPcapHandle capture = open();
     if (capture && collect(capture.get()))
         return true;
-    const QString error = m_error;
     clear();
-    m_error = error;
     return false;
 }
 
@@ -273,11 +271,9 @@ bool cCaptureReader::collect(pcap *capture)
         m_devices.append(deviceName(it->first, it->second));
     if (m_filterBus < 0 || devices.contains(qMakePair(m_filterBus, m_filterAddress)))
         return true;
-    m_error
-        = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
-              .arg(m_file->name(), deviceName(m_filterBus, m_filterAddress),
-                   m_devices.isEmpty() ? QStringLiteral("it holds none from any device")
-                                       : QStringLiteral("devices: ") + m_devices.join(QStringLiteral(", ")));
+    m_error = QStringLiteral("capture %1 holds no interrupt IN data from device %2 (%3)")
+                  .arg(m_file->name(), deviceName(m_filterBus, m_filterAddress),
+                       heldDevices(m_devices, QStringLiteral("it holds none from any device")));
     return false;
 }
 

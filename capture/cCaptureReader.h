@@ -43,6 +43,7 @@ private:
     };
     using cPcapHandle = std::unique_ptr<pcap, cPcapClose>;
 
+    // Forgets what read() found, but not why it failed.
     void clear();
     // Each sets errorString() when it fails.
     cPcapHandle open();

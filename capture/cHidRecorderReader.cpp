@@ -1,7 +1,5 @@
 #include "cHidRecorderReader.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cctype>
 
@@ -70,7 +68,6 @@ bool isHexNumber(const QByteArray &text)
 
 void cHidRecorderReader::clear()
 {
-    m_error.clear();
     m_file.reset();
     m_stream.close();
     m_lineNumber = 0;
@@ -83,13 +80,13 @@ void cHidRecorderReader::clear()
 
 bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const QString &deviceFilter)
 {
+    m_error.clear();
     clear();
     if (!file->errorString().isEmpty()) {
         m_error = file->errorString();
         return false;
     }
-    static const QRegularExpression number(QStringLiteral("^\\d{1,5}$"));
-    if (!deviceFilter.isEmpty() && !number.match(deviceFilter).hasMatch()) {
+    if (!deviceFilter.isEmpty() && !isDigits(deviceFilter.toLatin1(), 1, 5)) {
         m_error = QStringLiteral("invalid device filter \"%1\": expected the number of a D: line, e.g. 0")
                       .arg(deviceFilter);
         return false;
@@ -100,7 +97,7 @@ bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const Q
         return false;
     cReplayedReport report;
     int status = 0;
-    while ((status = readLine(&report, true)) > 0) {
+    while ((status = readLine(&report)) > 0) {
         m_devices[report.address].hasReports = true;
         if (m_filter >= 0 && report.address != m_filter)
             continue;
@@ -114,12 +111,8 @@ bool cHidRecorderReader::read(std::shared_ptr<const cCaptureSpool> file, const Q
         m_error = QStringLiteral("recording %1 holds no input reports of device %2 (%3)")
                       .arg(m_file->name())
                       .arg(m_filter)
-                      .arg(devices().isEmpty()
-                               ? QStringLiteral("it holds none of any device")
-                               : QStringLiteral("devices: ") + devices().join(QStringLiteral(", ")));
-    const QString error = m_error;
+                      .arg(heldDevices(devices(), QStringLiteral("it holds none of any device")));
     clear();
-    m_error = error;
     return false;
 }
 
@@ -150,7 +143,7 @@ bool cHidRecorderReader::rewind()
 bool cHidRecorderReader::next(cReplayedReport *report)
 {
     while (m_stream.isOpen()) {
-        if (readLine(report, false) <= 0)
+        if (readLine(report) <= 0)
             m_stream.close();
         else if (m_filter < 0 || report->address == m_filter) {
             report->usecFromFirst = report->usec;
@@ -178,7 +171,7 @@ int cHidRecorderReader::replayedDevice() const
     return withReports.size() == 1 ? withReports.first().toInt() : -1;
 }
 
-int cHidRecorderReader::readLine(cReplayedReport *report, bool learn)
+int cHidRecorderReader::readLine(cReplayedReport *report)
 {
     for (;;) {
         if (m_stream.atEnd())
@@ -193,15 +186,14 @@ int cHidRecorderReader::readLine(cReplayedReport *report, bool learn)
         }
         ++m_lineNumber;
         bool isReport = false;
-        if (!parseLine(line, report, learn, &isReport))
+        if (!parseLine(line, report, &isReport))
             return -1;
         if (isReport)
             return 1;
     }
 }
 
-bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *report, bool learn,
-                                   bool *isReport)
+bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *report, bool *isReport)
 {
     const QByteArray text = line.trimmed();
     if (text.isEmpty() || text.startsWith('#'))
@@ -227,13 +219,11 @@ bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *repo
         QByteArray descriptor;
         if (!parseBytes(tokens, 0, &descriptor, &why))
             return fail(QStringLiteral("R: ") + why);
-        if (learn)
-            m_devices[m_device].descriptor = descriptor;
+        m_devices[m_device].descriptor = descriptor;
         return true;
     }
     case 'N':
-        if (learn)
-            m_devices[m_device].name = QString::fromUtf8(rest);
+        m_devices[m_device].name = QString::fromUtf8(rest);
         return true;
     case 'P':
         return true;

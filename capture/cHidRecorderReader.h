@@ -49,11 +49,12 @@ private:
         bool hasReports = false;
     };
 
+    // Forgets what read() found, but not why it failed.
     void clear();
     // 1 with the next E: line's report, 0 at the end of the file, -1 on a malformed line or a read
-    // error. Header lines update m_device and, while `learn`, m_devices.
-    int readLine(cReplayedReport *report, bool learn);
-    bool parseLine(const QByteArray &line, cReplayedReport *report, bool learn, bool *isReport);
+    // error. Header lines update m_device and m_devices.
+    int readLine(cReplayedReport *report);
+    bool parseLine(const QByteArray &line, cReplayedReport *report, bool *isReport);
     bool fail(const QString &why);
     int replayedDevice() const;
 

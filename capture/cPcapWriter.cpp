@@ -64,22 +64,33 @@ cPcapWriter::~cPcapWriter()
 
 bool cPcapWriter::open(const QString &fileName)
 {
+    return open(std::fopen(QFile::encodeName(fileName).constData(), "wb"), fileName);
+}
+
+bool cPcapWriter::open(std::FILE *stream, const QString &name)
+{
     close();
     m_error.clear();
     m_devices.clear();
     m_nextOutUrb = 0;
-    m_fileName = fileName;
+    m_fileName = name;
 
+    if (!stream) {
+        m_error = QStringLiteral("cannot write capture %1: %2").arg(name, qt_error_string());
+        return false;
+    }
     m_pcap = pcap_open_dead_with_tstamp_precision(DLT_USB_LINUX_MMAPPED, g_snapLength,
                                                   PCAP_TSTAMP_PRECISION_MICRO);
     if (!m_pcap) {
-        m_error = QStringLiteral("cannot write capture %1: libpcap could not set up a writer").arg(fileName);
+        std::fclose(stream);
+        m_error = QStringLiteral("cannot write capture %1: libpcap could not set up a writer").arg(name);
         return false;
     }
-    m_dumper = pcap_dump_open(m_pcap, QFile::encodeName(fileName).constData());
+    // libpcap closes the stream when it cannot write the file header to it.
+    m_dumper = pcap_dump_fopen(m_pcap, stream);
     if (!m_dumper) {
         m_error = QStringLiteral("cannot write capture %1: %2")
-                      .arg(fileName, QString::fromLocal8Bit(pcap_geterr(m_pcap)));
+                      .arg(name, QString::fromLocal8Bit(pcap_geterr(m_pcap)));
         pcap_close(m_pcap);
         m_pcap = nullptr;
         return false;

@@ -4,6 +4,8 @@
 #include <QQueue>
 #include <QString>
 
+#include <cstdio>
+
 struct pcap;
 struct pcap_dumper;
 
@@ -42,6 +44,9 @@ public:
 
     // Creates or truncates the file and writes the capture's file header.
     bool open(const QString &fileName);
+    // Writes the capture to `stream`, which it takes over and closes, and names it `name` in its
+    // messages. A null stream is one that could not be opened, errno saying why.
+    bool open(std::FILE *stream, const QString &name);
     bool isOpen() const { return m_dumper != nullptr; }
     // Flushes and closes; false when the data could not all be written.
     bool close();
@@ -64,10 +69,6 @@ public:
     int pendingOutputs(quint8 address) const;
 
     bool writeInput(qint64 usec, quint8 address, const QByteArray &report);
-
-    quint16 bus() const { return m_bus; }
-    quint8 inEndpoint() const { return m_inEndpoint; }
-    quint8 outEndpoint() const { return m_outEndpoint; }
 
 private:
     struct cUrb

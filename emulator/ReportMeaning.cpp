@@ -25,6 +25,11 @@ QString ReportMeaning::hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex(' ').toUpper());
 }
 
+QByteArray ReportMeaning::fromHex(const QString &text)
+{
+    return QByteArray::fromHex(text.toLatin1());
+}
+
 QString ReportMeaning::output(const QByteArray &report)
 {
     if (report.size() != g_reportLength || byteAt(report, 0) != 0x02)

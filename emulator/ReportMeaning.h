@@ -9,6 +9,8 @@ namespace ReportMeaning {
 
 // Upper-case hex pairs separated by single spaces: "02 10 11 00 00".
 QString hex(const QByteArray &bytes);
+// The bytes hex() spelled.
+QByteArray fromHex(const QString &text);
 
 // A report the host writes to the headset.
 QString output(const QByteArray &report);

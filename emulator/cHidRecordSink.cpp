@@ -2,11 +2,9 @@
 
 #include "HeadsetDescriptors.h"
 #include "OutputFile.h"
-#include "cTransportFactory.h"
+#include "ReportMeaning.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -27,11 +25,7 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 
 bool cHidRecordSink::open(const QString &fileName)
 {
-    if (OutputFile::writesInPlace(fileName))
-        m_file.reset(new QFile(fileName));
-    else
-        m_file.reset(new QSaveFile(fileName));
-    if (!m_file->open(QIODevice::WriteOnly | QIODevice::Text)) {
+    if (!OutputFile::open(&m_file, fileName, QIODevice::WriteOnly | QIODevice::Text)) {
         m_error = QStringLiteral("cannot write recording %1: %2").arg(fileName, m_file->errorString());
         return false;
     }
@@ -50,11 +44,11 @@ void cHidRecordSink::writeHeader()
     m_file->write(QByteArray("N: ") + g_headsetName + '\n');
     // Where a device on bus 1, port 5, would show its HID interface.
     m_file->write(QByteArray("P: usb-q71-host-5/input")
-                  + QByteArray::number(cTransportFactory::hidInterface()) + '\n');
+                  + QByteArray::number(HeadsetDescriptors::g_hidInterface) + '\n');
     m_file->write(QStringLiteral("I: %1 %2 %3\n")
                       .arg(g_busUsb)
-                      .arg(cTransportFactory::vendorId(), 4, 16, QLatin1Char('0'))
-                      .arg(cTransportFactory::headsetProductId(), 4, 16, QLatin1Char('0'))
+                      .arg(HeadsetDescriptors::g_vendorId, 4, 16, QLatin1Char('0'))
+                      .arg(HeadsetDescriptors::g_productId, 4, 16, QLatin1Char('0'))
                       .toLatin1());
 }
 
@@ -70,18 +64,8 @@ bool cHidRecordSink::close()
 {
     if (!m_file || !m_file->isOpen())
         return m_error.isEmpty();
-    auto *whole = qobject_cast<QSaveFile *>(m_file.data());
-    if (!whole) {
-        // Written in place: what the device took is all there is to check.
-        if (check() && !m_file->flush())
-            check();
-        m_file->close();
-        return check();
-    }
-    if (check() && !whole->commit())
+    if (!OutputFile::close(m_file.data(), check()))
         check();
-    if (!m_error.isEmpty())
-        whole->cancelWriting();
     return m_error.isEmpty();
 }
 
@@ -91,12 +75,11 @@ void cHidRecordSink::write(const cTraceEvent &event)
         return;
     if (event.kind() == TraceKind::Start && m_startMs < 0)
         m_startMs = event.msecs();
-    if (event.kind() != TraceKind::HidInput || event.value(QStringLiteral("dropped")).toBool())
+    if (!event.isDeliveredInput())
         return;
     // A transport runs only once its device started, so a report that was taken has a start before it.
     const qint64 usec = (event.msecs() - std::max<qint64>(m_startMs, 0)) * 1000;
-    const QByteArray report
-        = QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
+    const QByteArray report = ReportMeaning::fromHex(event.value(QStringLiteral("report")).toString());
     // Seconds in six digits, as hid-recorder writes them.
     m_file->write(QStringLiteral("E: %1.%2 ")
                       .arg(usec / 1000000, 6, 10, QLatin1Char('0'))

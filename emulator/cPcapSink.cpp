@@ -1,12 +1,11 @@
 #include "cPcapSink.h"
 
-#include "OutputFile.h"
-
 #include "HeadsetDescriptors.h"
+#include "OutputFile.h"
+#include "ReportMeaning.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -30,22 +29,14 @@ cPcapSink::cPcapSink(qint64 epochUsec)
 bool cPcapSink::open(const QString &fileName)
 {
     m_fileName = fileName;
-    if (OutputFile::writesInPlace(fileName)) {
-        if (m_writer.open(fileName))
-            return true;
-        m_error = m_writer.errorString();
+    if (!OutputFile::open(&m_file, fileName)) {
+        m_error = QStringLiteral("cannot write capture %1: %2").arg(fileName, m_file->errorString());
         return false;
     }
-    // The temporary file only reserves a name in the capture's folder (a rename never crosses
-    // file systems); libpcap writes it by that name.
-    m_temporary.reset(new QTemporaryFile(fileName + QStringLiteral(".XXXXXX")));
-    if (!m_temporary->open()) {
-        m_error = QStringLiteral("cannot write capture %1: %2").arg(fileName, m_temporary->errorString());
-        return false;
-    }
-    m_temporary->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
-                                | QFileDevice::ReadOther);
-    if (m_writer.open(m_temporary->fileName()))
+    // libpcap writes through a descriptor of its own, so that closing its stream leaves the file
+    // open for the commit.
+    const int descriptor = ::dup(m_file->handle());
+    if (m_writer.open(descriptor < 0 ? nullptr : ::fdopen(descriptor, "wb"), fileName))
         return true;
     m_error = m_writer.errorString();
     return false;
@@ -57,25 +48,15 @@ bool cPcapSink::close()
         return m_error.isEmpty();
     if (!m_writer.close())
         fail(m_writer.errorString());
-    // std::rename replaces an existing capture in one step, which QFile::rename refuses to do.
-    if (!m_temporary)
-        return m_error.isEmpty();
-    if (m_error.isEmpty()
-        && std::rename(QFile::encodeName(m_temporary->fileName()).constData(),
-                       QFile::encodeName(m_fileName).constData())
-            != 0)
-        fail(QStringLiteral("cannot write capture %1: %2")
-                 .arg(m_fileName, QString::fromLocal8Bit(std::strerror(errno))));
-    else if (m_error.isEmpty())
-        m_temporary->setAutoRemove(false);
+    if (!OutputFile::close(m_file.data(), m_error.isEmpty()))
+        fail(QStringLiteral("cannot write capture %1: %2").arg(m_fileName, m_file->errorString()));
     return m_error.isEmpty();
 }
 
 void cPcapSink::fail(const QString &error)
 {
-    // The user named the capture, not the temporary file it is written under.
     if (m_error.isEmpty())
-        m_error = m_temporary ? QString(error).replace(m_temporary->fileName(), m_fileName) : error;
+        m_error = error;
 }
 
 void cPcapSink::enumerate(qint64 usec, const cTraceEvent &event)
@@ -102,31 +83,33 @@ void cPcapSink::write(const cTraceEvent &event)
     if (!m_writer.isOpen())
         return;
     const qint64 usec = m_epochUsec + event.msecs() * 1000;
-    const auto report = [&event] {
-        return QByteArray::fromHex(event.value(QStringLiteral("report")).toString().toLatin1());
-    };
-    const quint8 address = addressOf(event);
+    const auto report
+        = [&event] { return ReportMeaning::fromHex(event.value(QStringLiteral("report")).toString()); };
     switch (event.kind()) {
     case TraceKind::CreateDevice:
     case TraceKind::AddTransport:
         enumerate(usec, event);
         break;
-    case TraceKind::HidWrite:
+    case TraceKind::HidWrite: {
+        const quint8 address = addressOf(event);
         if (address != 0 && !m_writer.submitOutput(usec, address, report()))
             fail(m_writer.errorString());
         break;
-    case TraceKind::HidComplete:
+    }
+    case TraceKind::HidComplete: {
         // A completion with no transfer waiting (a transport that completes twice) has no URB
         // to finish; the capture shows each transfer's first completion only.
+        const quint8 address = addressOf(event);
         if (m_writer.pendingOutputs(address) > 0 && !m_writer.completeOutput(usec, address))
             fail(m_writer.errorString());
         break;
-    case TraceKind::HidInput:
-        // A report that no started transport took never crossed the bus.
-        if (address != 0 && !event.value(QStringLiteral("dropped")).toBool()
-            && !m_writer.writeInput(usec, address, report()))
+    }
+    case TraceKind::HidInput: {
+        const quint8 address = addressOf(event);
+        if (address != 0 && event.isDeliveredInput() && !m_writer.writeInput(usec, address, report()))
             fail(m_writer.errorString());
         break;
+    }
     default:
         break;
     }

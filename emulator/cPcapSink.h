@@ -2,10 +2,10 @@
 #include "ITraceSink.h"
 #include "cPcapWriter.h"
 
+#include <QFileDevice>
 #include <QHash>
 #include <QScopedPointer>
 #include <QString>
-#include <QTemporaryFile>
 
 // Writes the run's HID traffic to a usbmon capture as it is traced: each write an interrupt OUT
 // transfer submitted at its time and completed at its completion, each input report an
@@ -19,12 +19,10 @@ public:
     // epoch), the wall-clock time of the run's start on the real one.
     explicit cPcapSink(qint64 epochUsec = 0);
 
-    // The capture is written under a temporary name beside `fileName` and takes that name only
-    // when it is closed whole: a run that stops early leaves an existing file as it was.
+    // Through QSaveFile: an existing file is replaced only by a whole capture (a device, FIFO or
+    // link is written in place).
     bool open(const QString &fileName);
-    // Closes the file and gives it its name; false, with errorString(), when anything could not
-    // be written.
-    bool close();
+    bool close(); // false, with errorString(), when anything could not be written
     QString errorString() const { return m_error; }
 
     void write(const cTraceEvent &event) override;
@@ -40,7 +38,7 @@ private:
     cUsbDeviceDescriptors m_descriptors;
     QHash<int, quint8> m_addresses; // device number -> USB address
     quint8 m_nextAddress;
-    QScopedPointer<QTemporaryFile> m_temporary;
+    QScopedPointer<QFileDevice> m_file;
     QString m_fileName;
     qint64 m_epochUsec;
     QString m_error;

@@ -146,7 +146,7 @@ cRow audioRow(const cTraceEvent &event)
 
 cRow hidWriteRow(const cTraceEvent &event)
 {
-    QString text = ReportMeaning::output(QByteArray::fromHex(str(event, "report").toLatin1()));
+    QString text = ReportMeaning::output(ReportMeaning::fromHex(str(event, "report")));
     // The headset's device writes with cookie -1; any other is worth a mention.
     if (num(event, "cookie") != -1)
         text += QStringLiteral(" (cookie %1)").arg(num(event, "cookie"));
@@ -161,7 +161,7 @@ cRow hidCompleteRow(const cTraceEvent &event)
 
 cRow hidInputRow(const cTraceEvent &event)
 {
-    const QString meaning = ReportMeaning::input(QByteArray::fromHex(str(event, "report").toLatin1()));
+    const QString meaning = ReportMeaning::input(ReportMeaning::fromHex(str(event, "report")));
     return {between(QStringLiteral("headset"), device(event)), str(event, "report"),
             flag(event, "dropped") ? QStringLiteral("dropped (transport not started): ") + meaning : meaning};
 }

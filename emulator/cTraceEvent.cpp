@@ -27,6 +27,11 @@ QJsonValue cTraceEvent::value(const QString &key) const
     return QJsonValue(QJsonValue::Undefined);
 }
 
+bool cTraceEvent::isDeliveredInput() const
+{
+    return m_kind == TraceKind::HidInput && !value(QStringLiteral("dropped")).toBool();
+}
+
 namespace {
 
 // Below this, a whole number reads the same whether Qt holds it as an integer or as a double

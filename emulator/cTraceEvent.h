@@ -24,6 +24,9 @@ public:
     bool has(const QString &key) const;
     // Undefined when the event has no such field.
     QJsonValue value(const QString &key) const;
+    // An input report that a started transport took. A dropped one never crossed the bus to the
+    // host, so recordings and counts leave it out.
+    bool isDeliveredInput() const;
 
     // One line of JSON, without the newline: {"t":12,"ev":"hid.write",...} with "t" and "ev" first,
     // then the fields in order. Objects inside fields are written with sorted keys.

@@ -7,7 +7,7 @@ void cTraceSummary::count(const cTraceEvent &event)
         ++m_written;
         break;
     case TraceKind::HidInput:
-        if (!event.value(QStringLiteral("dropped")).toBool())
+        if (event.isDeliveredInput())
             ++m_read;
         break;
     case TraceKind::HidComplete:

@@ -8,8 +8,8 @@
 
 namespace {
 using HeadsetDescriptors::g_hidInterface;
+using HeadsetDescriptors::g_productId;
 using HeadsetDescriptors::g_vendorId;
-const int g_headsetProductId = HeadsetDescriptors::g_productId;
 const int g_foreignProductId = 0x0002;
 const int g_vendorUsagePage = 0xFF00;
 
@@ -44,22 +44,7 @@ cJsonValue makeInfo(TransportKind::TransportKind_t kind, int unit, int productId
 
 cJsonValue cTransportFactory::headsetInfo(TransportKind::TransportKind_t kind, int unit)
 {
-    return makeInfo(kind, unit, g_headsetProductId, QStringLiteral("Q71"));
-}
-
-int cTransportFactory::vendorId()
-{
-    return g_vendorId;
-}
-
-int cTransportFactory::headsetProductId()
-{
-    return g_headsetProductId;
-}
-
-int cTransportFactory::hidInterface()
-{
-    return g_hidInterface;
+    return makeInfo(kind, unit, g_productId, QStringLiteral("Q71"));
 }
 
 cJsonValue cTransportFactory::foreignInfo(TransportKind::TransportKind_t kind, int unit)

@@ -16,11 +16,6 @@ public:
     // The same shape for another product of the same vendor: no headset probe is contained in it.
     static cJsonValue foreignInfo(TransportKind::TransportKind_t kind, int unit = 1);
 
-    // What the headset's USB descriptors say, for files that describe it.
-    static int vendorId();
-    static int headsetProductId();
-    static int hidInterface();
-
     static cAbstractTransportPtr create(TransportKind::TransportKind_t kind, const cJsonValue &info);
     static cAbstractTransportPtr headset(TransportKind::TransportKind_t kind, int unit = 1);
     static cAbstractTransportPtr foreign(TransportKind::TransportKind_t kind, int unit = 1);
