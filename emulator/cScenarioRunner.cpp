@@ -318,9 +318,7 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
 
     const bool light = command.kind == cScenarioCommand::MicLight;
     bool invoked = false;
-    const bool result = light
-        ? mic.setLightConfig(MicLight::MicLight_t(command.value), &invoked)
-        : mic.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(command.value), &invoked);
+    const bool result = mic.set(light, command.value, &invoked);
     if (!invoked) {
         error(command,
               QStringLiteral("the microphone model of device %1 could not be called").arg(deviceNumber));
