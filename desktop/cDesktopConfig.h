@@ -22,6 +22,9 @@ public:
 
     // The file's volume step in percent, 0 when it gives none (open() refuses one outside 1..100).
     int volumeStep() const;
+    // `text` as a whole percentage from 1 to 100, the volume step's range wherever it is given;
+    // 0 when it is none.
+    static int percent(const QString &text);
 
     // Null until open() succeeded.
     QSettings *settings() const { return m_settings.data(); }
