@@ -8,10 +8,6 @@ namespace {
 const QString g_volumeStepKey = QStringLiteral("volume/step");
 } // namespace
 
-cDesktopConfig::cDesktopConfig() = default;
-
-cDesktopConfig::~cDesktopConfig() = default;
-
 QString cDesktopConfig::defaultPath()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))

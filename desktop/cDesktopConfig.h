@@ -9,9 +9,6 @@
 class cDesktopConfig
 {
 public:
-    cDesktopConfig();
-    ~cDesktopConfig();
-
     // $XDG_CONFIG_HOME/q71/q71.conf, ~/.config/q71/q71.conf when XDG_CONFIG_HOME is not set.
     static QString defaultPath();
 
