@@ -33,7 +33,6 @@ public:
     // Starts the command of `event`, when one is configured, with `more` added to its environment.
     void run(const QString &event, const QString &model, int device,
              const QList<QPair<QString, QString>> &more = {});
-    int runningCount() const { return m_running.size(); }
 
     // Waits up to `timeoutMs` in all for the commands still running, so that a short run does
     // not kill what it started and their failures are still reported.

@@ -8,10 +8,6 @@ namespace {
 const QString g_volumeStepKey = QStringLiteral("volume/step");
 } // namespace
 
-cDesktopConfig::cDesktopConfig() = default;
-
-cDesktopConfig::~cDesktopConfig() = default;
-
 QString cDesktopConfig::defaultPath()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
@@ -47,7 +43,12 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
 
 int cDesktopConfig::volumeStep() const
 {
+    return m_settings ? percent(m_settings->value(g_volumeStepKey).toString()) : 0;
+}
+
+int cDesktopConfig::percent(const QString &text)
+{
     bool isNumber = false;
-    const int step = m_settings ? m_settings->value(g_volumeStepKey).toString().toInt(&isNumber) : 0;
-    return isNumber && step >= 1 && step <= 100 ? step : 0;
+    const int value = text.toInt(&isNumber);
+    return isNumber && value >= 1 && value <= 100 ? value : 0;
 }

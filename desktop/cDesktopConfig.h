@@ -9,9 +9,6 @@
 class cDesktopConfig
 {
 public:
-    cDesktopConfig();
-    ~cDesktopConfig();
-
     // $XDG_CONFIG_HOME/q71/q71.conf, ~/.config/q71/q71.conf when XDG_CONFIG_HOME is not set.
     static QString defaultPath();
 
@@ -22,6 +19,9 @@ public:
 
     // The file's volume step in percent, 0 when it gives none (open() refuses one outside 1..100).
     int volumeStep() const;
+    // `text` as a whole percentage from 1 to 100, the volume step's range wherever it is given;
+    // 0 when it is none.
+    static int percent(const QString &text);
 
     // Null until open() succeeded.
     QSettings *settings() const { return m_settings.data(); }

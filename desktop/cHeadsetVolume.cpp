@@ -7,6 +7,21 @@
 
 #include <QRegularExpression>
 
+namespace {
+
+// The card a PCM's sysfs path belongs to, as the sound server's sinks name it:
+// "/sys/devices/.../sound/card1/pcmC1D0p" is "/devices/.../sound/card1". Empty for a path that is
+// no sound card's PCM.
+QString cardPath(const QString &pcmSysfsPath)
+{
+    // The whole card component, so that card1 is never taken for card10.
+    static const QRegularExpression pcm(
+        QStringLiteral("^/sys(/devices/.+/sound/card\\d+)/pcmC\\d+D\\d+[pc]$"));
+    return pcm.match(pcmSysfsPath).captured(1);
+}
+
+} // namespace
+
 cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, QObject *parent)
     : QObject(parent)
     , m_audio(audio)
@@ -15,14 +30,6 @@ cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, QObject *parent)
     connect(&m_pulse, &cPulseVolume::stepped, this, &cHeadsetVolume::onStepped);
     connect(&m_pulse, &cPulseVolume::noSink, this, &cHeadsetVolume::onNoSink);
     connect(&m_pulse, &cPulseVolume::serverFailed, this, &cHeadsetVolume::onServerFailed);
-}
-
-QString cHeadsetVolume::cardPath(const QString &pcmSysfsPath)
-{
-    // The whole card component, so that card1 is never taken for card10.
-    static const QRegularExpression pcm(
-        QStringLiteral("^/sys(/devices/.+/sound/card\\d+)/pcmC\\d+D\\d+[pc]$"));
-    return pcm.match(pcmSysfsPath).captured(1);
 }
 
 void cHeadsetVolume::onModelCalled(const QString &uid, const cModelCall &call)
@@ -34,9 +41,11 @@ void cHeadsetVolume::onModelCalled(const QString &uid, const cModelCall &call)
         percent = m_step;
     else if (call.operation == QLatin1String("decVolume"))
         percent = -m_step;
+    if (percent == 0)
+        return;
     const QSharedPointer<cHostAudioDevice> device
         = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
-    if (percent == 0 || !device || !device->renderTransport())
+    if (!device || !device->renderTransport())
         return;
     const QString card = cardPath(device->renderTransport()->info()["uid"].toString());
     if (!card.isEmpty())

@@ -23,11 +23,6 @@ public:
     // In percent of the full volume, 1 to 100.
     void setStep(int percent) { m_step = percent; }
 
-    // The card a PCM's sysfs path belongs to, as the sound server's sinks name it:
-    // "/sys/devices/.../sound/card1/pcmC1D0p" is "/devices/.../sound/card1". Empty for a path
-    // that is no sound card's PCM.
-    static QString cardPath(const QString &pcmSysfsPath);
-
 private:
     void onModelCalled(const QString &uid, const cModelCall &call);
     void onStepped(const QString &cardPath, const QString &sinkName, int percent);

@@ -85,7 +85,6 @@ void cPulseVolume::startNext()
 {
     if (m_steps.empty())
         return;
-    m_sinkFound = false;
     pa_operation *listing = pa_context_get_sink_info_list(m_context, &cPulseVolume::sinkCallback, this);
     if (!listing)
         return failStep();
@@ -100,20 +99,21 @@ void cPulseVolume::sinkCallback(pa_context *, const pa_sink_info *sink, int eol,
         return;
     if (eol < 0)
         return volume->failStep();
+    const cStep &current = volume->m_steps.front();
+    // setVolume() names the sink the step found.
+    const bool sinkFound = !current.sinkName.isEmpty();
     if (eol > 0) {
         // The listing ended: a step whose sink was found ends once the server has set its volume.
-        if (volume->m_sinkFound)
+        if (sinkFound)
             return;
-        const QString cardPath = QString::fromUtf8(volume->m_steps.front().cardPath);
+        const QString cardPath = QString::fromUtf8(current.cardPath);
         QMetaObject::invokeMethod(
             volume, [volume, cardPath] { emit volume->noSink(cardPath); }, Qt::QueuedConnection);
         return volume->finishStep();
     }
     const char *sysfsPath = pa_proplist_gets(sink->proplist, "sysfs.path");
-    if (!volume->m_sinkFound && sysfsPath && volume->m_steps.front().cardPath == sysfsPath) {
-        volume->m_sinkFound = true;
+    if (!sinkFound && sysfsPath && current.cardPath == sysfsPath)
         volume->setVolume(*sink);
-    }
 }
 
 void cPulseVolume::setVolume(const pa_sink_info &sink)

@@ -62,5 +62,4 @@ private:
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     std::deque<cStep> m_steps;
-    bool m_sinkFound = false;
 };

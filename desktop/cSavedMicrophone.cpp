@@ -38,21 +38,13 @@ void cSavedMicrophone::applyTo(const cAbstractDevicePtr &device)
     const cMicrophoneClient microphone(device);
     if (!microphone.isValid())
         return;
-    bool invoked = false;
-    if (m_light.value != 0 && !microphone.setLightConfig(MicLight::MicLight_t(m_light.value), &invoked)
-        && invoked) {
-        qCWarning(lcQ71Desktop, "[microphone] light=%d: the microphone model refuses it, left out",
-                  m_light.value);
-        m_light.value = 0;
-    }
-    invoked = false;
-    if (m_notification.value != 0
-        && !microphone.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(m_notification.value),
-                                             &invoked)
-        && invoked) {
-        qCWarning(lcQ71Desktop, "[microphone] notification=%d: the microphone model refuses it, left out",
-                  m_notification.value);
-        m_notification.value = 0;
+    for (cSaved *saved : {&m_light, &m_notification}) {
+        bool invoked = false;
+        if (saved->value != 0 && !microphone.set(saved->light, saved->value, &invoked) && invoked) {
+            qCWarning(lcQ71Desktop, "[microphone] %s=%d: the microphone model refuses it, left out",
+                      saved->name, saved->value);
+            saved->value = 0;
+        }
     }
 }
 

@@ -22,6 +22,7 @@ private:
     struct cSaved
     {
         const char *name; // in [microphone]
+        bool light; // else the mute notification
         int value = 0; // 0: none
     };
 
@@ -29,6 +30,6 @@ private:
     static QString keyOf(const cSaved &saved);
 
     QSettings *m_settings;
-    cSaved m_light {"light"};
-    cSaved m_notification {"notification"};
+    cSaved m_light {"light", true};
+    cSaved m_notification {"notification", false};
 };

@@ -2,22 +2,16 @@
 
 #include "DesktopLog.h"
 #include "HeadsetReport.h"
-#include "TransportKind.h"
 #include "cAudioDeviceMgrService.h"
 #include "cHost.h"
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
 #include "cScenarioRunner.h"
-#include "cTransportObserver.h"
 
 #include <QSettings>
 #include <QTimer>
 
 namespace {
-
-// The name of this class's observer among a transport's children, so that a device started again
-// does not get a second one.
-const char g_observerName[] = "q71-desktop";
 
 bool isSetupStart(const QByteArray &report)
 {
@@ -46,7 +40,8 @@ cDesktopHooks::cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &se
         m_actions.load(settings);
     else if (settings.childGroups().contains(QLatin1String("actions")))
         qCWarning(lcQ71Desktop, "[actions] run on the wall clock only (--realtime or --live)");
-    connect(host.deviceManager(), &cDeviceManager::deviceStarting, this, &cDesktopHooks::onDeviceStarting);
+    connect(&runner, &cScenarioRunner::hidWritten, this, &cDesktopHooks::onHidWritten);
+    connect(&runner, &cScenarioRunner::hidReceived, this, &cDesktopHooks::onHidReceived);
     connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled, this,
             &cDesktopHooks::onModelCalled);
     cProfilerEventReceiver *profiler = host.profilerEvents();
@@ -58,75 +53,42 @@ cDesktopHooks::cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &se
             [this](bool light, int value) { m_microphone.remember(light, value); });
 }
 
-void cDesktopHooks::onDeviceStarting(IAbstractDevice *device)
+void cDesktopHooks::onHidWritten(int device, const QByteArray &report)
 {
-    cDeviceManager *devices = m_host.deviceManager();
-    for (const cAbstractDevicePtr &held : devices->devices()) {
-        if (held.data() != device)
-            continue;
-        for (const cAbstractTransportPtr &transport : devices->transportsOf(held)) {
-            if (TransportKind::of(transport.data()) == TransportKind::Hid)
-                watchHid(transport);
-        }
-    }
-}
-
-void cDesktopHooks::watchHid(const cAbstractTransportPtr &transport)
-{
-    if (transport->findChild<cTransportObserver *>(QLatin1String(g_observerName), Qt::FindDirectChildrenOnly))
+    if (!isSetupStart(report))
         return;
-    auto *observer = new cTransportObserver(transport.data());
-    observer->setObjectName(QLatin1String(g_observerName));
-    const QWeakPointer<IAbstractTransport> weak = transport;
-    connect(observer, &cTransportObserver::written, this,
-            [this, weak](IAbstractTransport *, const QByteArray &report) {
-                if (!isSetupStart(report))
-                    return;
-                // Not from within the plugin's own write: once it has returned, the settings queue up
-                // behind the setup as any host call's would.
-                const QWeakPointer<IAbstractDevice> device = holding(weak);
-                QTimer::singleShot(0, this, [this, device] {
-                    if (const cAbstractDevicePtr strong = device.toStrongRef())
-                        m_microphone.applyTo(strong);
-                });
-            });
-    connect(observer, &cTransportObserver::received, this,
-            [this, weak](IAbstractTransport *, const QByteArray &report) {
-                const cAbstractDevicePtr device = holding(weak);
-                m_inputDevice = m_runner.number(device.data());
-                if (!isStatus(report))
-                    return;
-                // Once the plugin has read the report, its microphone model says what it made of it.
-                const QWeakPointer<IAbstractDevice> reported = device;
-                QTimer::singleShot(0, this, [this, reported] {
-                    if (const cAbstractDevicePtr strong = reported.toStrongRef())
-                        onMicrophoneReported(strong);
-                });
-            });
+    // Not from within the plugin's own write: once it has returned, the settings queue up behind
+    // the setup as any host call's would.
+    QTimer::singleShot(0, this, [this, device] {
+        if (const cAbstractDevicePtr held = m_runner.deviceNumbered(device))
+            m_microphone.applyTo(held);
+    });
 }
 
-void cDesktopHooks::onMicrophoneReported(const cAbstractDevicePtr &device)
+void cDesktopHooks::onHidReceived(int device, const QByteArray &report)
 {
-    const cMicrophoneClient microphone(device);
+    if (!isStatus(report))
+        return;
+    // Once the plugin has read the report, its microphone model says what it made of it.
+    QTimer::singleShot(0, this, [this, device] { onMicrophoneReported(device); });
+}
+
+void cDesktopHooks::onMicrophoneReported(int device)
+{
+    const cAbstractDevicePtr held = m_runner.deviceNumbered(device);
+    const cMicrophoneClient microphone(held);
     if (!microphone.isValid())
         return;
     const QPair<int, int> state(int(microphone.getLightConfig()), int(microphone.getNotificationConfig()));
-    const int number = m_runner.number(device.data());
-    const auto known = m_microphoneStates.constFind(number);
+    const auto known = m_microphoneStates.constFind(device);
     if (known != m_microphoneStates.constEnd() && *known == state)
         return;
-    m_microphoneStates.insert(number, state);
-    qCInfo(lcQ71Desktop, "microphone of device %d: light %d, notification %d", number, state.first,
+    m_microphoneStates.insert(device, state);
+    qCInfo(lcQ71Desktop, "microphone of device %d: light %d, notification %d", device, state.first,
            state.second);
-    m_actions.run(cDesktopActions::microphoneEvent(), device->model(), number,
+    m_actions.run(cDesktopActions::microphoneEvent(), held->model(), device,
                   {{QStringLiteral("Q71_MIC_LIGHT"), QString::number(state.first)},
                    {QStringLiteral("Q71_MIC_NOTIFICATION"), QString::number(state.second)}});
-}
-
-cAbstractDevicePtr cDesktopHooks::holding(const QWeakPointer<IAbstractTransport> &transport) const
-{
-    const cAbstractTransportPtr strong = transport.toStrongRef();
-    return strong ? m_host.deviceHolding(strong) : cAbstractDevicePtr();
 }
 
 void cDesktopHooks::onModelCalled(const QString &uid, const cModelCall &call)
@@ -142,15 +104,5 @@ void cDesktopHooks::onModelCalled(const QString &uid, const cModelCall &call)
 
 void cDesktopHooks::onGKey(bool pressed, int key, const QString &model)
 {
-    // A simulated headset's transport does not tell of its input: the oldest device of the model.
-    int device = m_inputDevice;
-    if (device == 0) {
-        for (const cAbstractDevicePtr &candidate : m_host.deviceManager()->devices()) {
-            if (candidate->model() == model) {
-                device = m_runner.number(candidate.data());
-                break;
-            }
-        }
-    }
-    m_actions.run(cDesktopActions::keyEvent(key, pressed), model, device);
+    m_actions.run(cDesktopActions::keyEvent(key, pressed), model, m_runner.inputDevice());
 }

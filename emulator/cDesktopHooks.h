@@ -1,13 +1,12 @@
 #pragma once
-#include "Types.h"
 #include "cDesktopActions.h"
 #include "cSavedMicrophone.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QObject>
 #include <QPair>
 
-class IAbstractDevice;
 class QSettings;
 class cHost;
 class cScenarioRunner;
@@ -31,20 +30,16 @@ public:
     void finish(int timeoutMs) { m_actions.finish(timeoutMs); }
 
 private:
-    void onDeviceStarting(IAbstractDevice *device);
     void onModelCalled(const QString &uid, const cModelCall &call);
     void onGKey(bool pressed, int key, const QString &model);
-    void watchHid(const cAbstractTransportPtr &transport);
-    void onMicrophoneReported(const cAbstractDevicePtr &device);
-    cAbstractDevicePtr holding(const QWeakPointer<IAbstractTransport> &transport) const;
+    void onHidWritten(int device, const QByteArray &report);
+    void onHidReceived(int device, const QByteArray &report);
+    void onMicrophoneReported(int device);
 
     cHost &m_host;
     cScenarioRunner &m_runner;
     cDesktopActions m_actions;
     cSavedMicrophone m_microphone;
-    // The device that read the last input report, where the transport tells of its input: a key
-    // event names the model, not the device.
-    int m_inputDevice = 0;
     // The microphone settings each device's headset last reported (light, notification), by
     // device number, so that the user's command runs when they change and not at every status.
     QHash<int, QPair<int, int>> m_microphoneStates;

@@ -1,6 +1,7 @@
 #include "cEmulatorOptions.h"
 
 #include "cDesktopConfig.h"
+#include "cHeadsetVolume.h"
 #include "cPluginStage.h"
 #include "cScenarioParser.h"
 
@@ -99,7 +100,8 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("FILE")},
         {QStringLiteral("volume-step"),
          QStringLiteral("With --live: how far one step of a headset's volume wheel moves its sink on the\n"
-                        "sound server, in percent of the full volume (default 5)."),
+                        "sound server, in percent of the full volume (default %1).")
+             .arg(cHeadsetVolume::DefaultStep),
          QStringLiteral("PERCENT")},
         {QStringLiteral("config"),
          QStringLiteral("The configuration file: commands for the keys and switches, the microphone "
@@ -238,11 +240,10 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
 
 bool cEmulatorOptions::parseVolumeStep(const QString &value, QString *error)
 {
-    bool isNumber = false;
-    volumeStep = value.toInt(&isNumber);
+    volumeStep = cDesktopConfig::percent(value);
     if (!live)
         *error = QStringLiteral("--volume-step needs --live");
-    else if (!isNumber || volumeStep < 1 || volumeStep > 100)
+    else if (volumeStep == 0)
         *error = QStringLiteral("--volume-step %1: a whole percentage from 1 to 100").arg(value);
     return error->isEmpty();
 }

@@ -40,7 +40,7 @@ QString cLiveRun::refusal(const QString &source, const cScenarioCommand &command
     }
 }
 
-bool cLiveRun::begin(cHost &host, cScenarioRunner &runner)
+void cLiveRun::begin(cHost &host, cScenarioRunner &runner)
 {
 #ifdef Q71_HAVE_LINUX_BUS
     auto *bus = new cLinuxBus;
@@ -49,14 +49,14 @@ bool cLiveRun::begin(cHost &host, cScenarioRunner &runner)
     host.deviceManager()->setAutoStart(true);
 #ifdef Q71_HAVE_PULSE
     auto *volume = new cHeadsetVolume(host.services().audioDeviceMgr());
-    volume->setStep(m_volumeStep);
+    if (m_volumeStep > 0)
+        volume->setStep(m_volumeStep);
     m_volume.reset(volume);
 #endif
     host.attachBus(bus);
-    return bus->start();
+    bus->start();
 #else
     Q_UNUSED(host);
     Q_UNUSED(runner);
-    return false;
 #endif
 }

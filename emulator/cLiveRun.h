@@ -2,7 +2,6 @@
 #include "cScenario.h"
 
 #include <QScopedPointer>
-#include <QStringList>
 
 class ITransportBus;
 class cHost;
@@ -27,16 +26,17 @@ public:
     static QString refusal(const QString &source, const cScenarioCommand &command);
 
     // Puts the machine's devices on `host`, each transport traced by `runner` before the host
-    // sees it. False when udev cannot be listened to (what is plugged now is there all the same).
-    bool begin(cHost &host, cScenarioRunner &runner);
+    // sees it. Where udev cannot be listened to, the bus warns, and what is plugged now is there
+    // all the same.
+    void begin(cHost &host, cScenarioRunner &runner);
 
     // How far one step of a headset's volume wheel moves its sink on the sound server, in percent
-    // of the full volume; set before begin().
+    // of the full volume; set before begin(). 0 leaves the volume's own default.
     void setVolumeStep(int percent) { m_volumeStep = percent; }
 
 private:
     QScopedPointer<ITransportBus> m_bus;
     // The headsets' volume on the sound server, where the program was built with libpulse.
     QScopedPointer<QObject> m_volume;
-    int m_volumeStep = 5;
+    int m_volumeStep = 0;
 };

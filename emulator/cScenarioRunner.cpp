@@ -318,9 +318,7 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
 
     const bool light = command.kind == cScenarioCommand::MicLight;
     bool invoked = false;
-    const bool result = light
-        ? mic.setLightConfig(MicLight::MicLight_t(command.value), &invoked)
-        : mic.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(command.value), &invoked);
+    const bool result = mic.set(light, command.value, &invoked);
     if (!invoked) {
         error(command,
               QStringLiteral("the microphone model of device %1 could not be called").arg(deviceNumber));
@@ -527,10 +525,12 @@ void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
     });
     connect(observer, &cTransportObserver::written, this,
             [this](IAbstractTransport *raw, const QByteArray &report, int cookie) {
+                const int device = numberHolding(raw);
                 record(TraceKind::HidWrite,
                        {{QStringLiteral("report"), ReportMeaning::hex(report)},
                         {QStringLiteral("cookie"), cookie}},
-                       numberHolding(raw));
+                       device);
+                emit hidWritten(device, report);
             });
     connect(observer, &cTransportObserver::writeComplete, this, [this](IAbstractTransport *raw, int cookie) {
         record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
@@ -538,8 +538,9 @@ void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
     // A simulated headset's input is recorded as the scenario feeds it; a real one's as it arrives.
     connect(observer, &cTransportObserver::received, this,
             [this](IAbstractTransport *raw, const QByteArray &report) {
-                record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}},
-                       numberHolding(raw));
+                const int device = numberHolding(raw);
+                record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}}, device);
+                emit hidReceived(device, report);
             });
 }
 
@@ -590,11 +591,21 @@ cAbstractDevicePtr cScenarioRunner::addressed(const cScenarioCommand &command)
             error(command, QStringLiteral("no device"));
         return oldest;
     }
+    const cAbstractDevicePtr device = deviceNumbered(command.device);
+    if (!device)
+        error(command, QStringLiteral("no device %1").arg(command.device));
+    return device;
+}
+
+cAbstractDevicePtr cScenarioRunner::deviceNumbered(int deviceNumber) const
+{
+    // A device the run has not numbered reads as 0, which names none.
+    if (deviceNumber <= 0)
+        return cAbstractDevicePtr();
     for (const cAbstractDevicePtr &device : m_host.deviceManager()->devices()) {
-        if (number(device.data()) == command.device)
+        if (number(device.data()) == deviceNumber)
             return device;
     }
-    error(command, QStringLiteral("no device %1").arg(command.device));
     return cAbstractDevicePtr();
 }
 

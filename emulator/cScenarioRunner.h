@@ -74,10 +74,20 @@ public:
 
     // The number the run gave `device` (from 1, in the order devices appeared); 0 for none.
     int number(const IAbstractDevice *device) const;
+    // The device the run numbered `deviceNumber`, while the device manager still holds it.
+    cAbstractDevicePtr deviceNumbered(int deviceNumber) const;
+    // The device whose HID transport took the last input report, the one the trace's key events
+    // name; 0 before any.
+    int inputDevice() const { return m_inputDevice; }
 
 signals:
     // A scenario's "mic light" or "mic notify" that the microphone model accepted.
     void microphoneSet(bool light, int value);
+    // A report written to, or read from, a HID transport, as the transport tells of it, with the
+    // number of the device holding it (0: none). The simulated headset's transport tells of no
+    // input: what a scenario feeds is not repeated here.
+    void hidWritten(int device, const QByteArray &report);
+    void hidReceived(int device, const QByteArray &report);
 
 private:
     void execute(const cScenarioCommand &command);

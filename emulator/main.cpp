@@ -298,7 +298,7 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
     // A live run's simulated bus stays empty: it refuses the commands that would use it.
     cSimBus bus;
     QScopedPointer<cLiveRun> live(options.live ? new cLiveRun : nullptr);
-    if (live && options.volumeStep > 0)
+    if (live)
         live->setVolumeStep(options.volumeStep);
     cHost host;
     host.attachBus(&bus);

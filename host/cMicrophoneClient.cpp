@@ -77,3 +77,9 @@ bool cMicrophoneClient::isMuted(bool *invoked) const
            invoked);
     return muted;
 }
+
+bool cMicrophoneClient::set(bool light, int value, bool *invoked) const
+{
+    return light ? setLightConfig(MicLight::MicLight_t(value), invoked)
+                 : setNotificationConfig(MicMuteNotification::MicMuteNotification_t(value), invoked);
+}

@@ -19,6 +19,9 @@ public:
     bool setNotificationConfig(MicMuteNotification::MicMuteNotification_t type,
                                bool *invoked = nullptr) const;
     bool isMuted(bool *invoked = nullptr) const;
+    // setLightConfig() when `light`, setNotificationConfig() otherwise: for callers that hold a
+    // setting of either kind as a plain number.
+    bool set(bool light, int value, bool *invoked = nullptr) const;
 
 private:
     cObjectPtr m_model;

@@ -22,6 +22,13 @@ public:
             return event.value(QStringLiteral("ev")).toString() == QLatin1String(name);
         };
     }
+    // A `kind` event whose `field` is `value`.
+    static Match matching(const char *kind, const char *field, const QJsonValue &value)
+    {
+        return [=](const QJsonObject &event) {
+            return cRunningHost::kind(kind)(event) && event.value(QLatin1String(field)) == value;
+        };
+    }
 
     bool start(const QString &program, const QStringList &arguments)
     {

@@ -6,14 +6,18 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
-QStringList jsonValues(const QByteArray &out, const char *kind, const char *field)
+// The field of each `kind` event, of `device`'s events only when it is given.
+QStringList jsonValues(const QByteArray &out, const char *kind, const char *field, int device = 0)
 {
     QStringList values;
     for (const QByteArray &line : out.split('\n')) {
         const QJsonObject event = QJsonDocument::fromJson(line).object();
-        if (event.value(QStringLiteral("ev")).toString() == QLatin1String(kind))
+        if (event.value(QStringLiteral("ev")).toString() == QLatin1String(kind)
+            && (device == 0 || event.value(QStringLiteral("device")).toInt() == device))
             values << event.value(QLatin1String(field)).toVariant().toString();
     }
     return values;
@@ -67,17 +71,20 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
     }
 }
 
-// The configuration of a simulated run on the wall clock acts as a live one's does: the Dolby switch runs its
-// commands, the saved microphone settings follow each setup, and what the model accepted from
-// the scenario is written back, what it refused is not.
+// The configuration of a simulated run on the wall clock acts as a live one's does: the Dolby
+// switch and the keys run their commands (a key's with the device the report was fed to, the
+// second of two headsets here), the saved microphone settings follow each setup, and what the
+// model accepted from the scenario is written back, what it refused is not.
 void tst_DesktopConfig::runsActionsAndKeepsSettings()
 {
     const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
     const QString dolby = m_dir.filePath(QStringLiteral("dolby"));
+    const QString pressed = m_dir.filePath(QStringLiteral("pressed"));
     {
         QSettings settings(config, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("actions/dolby.on"),
-                          QStringLiteral("echo \"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\" >> '%1'").arg(dolby));
+        const QString echo = QStringLiteral("echo \"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\" >> '%1'");
+        settings.setValue(QStringLiteral("actions/dolby.on"), echo.arg(dolby));
+        settings.setValue(QStringLiteral("actions/G1.pressed"), echo.arg(pressed));
         settings.setValue(QStringLiteral("actions/dolby.off"), QStringLiteral("exit 3"));
         settings.setValue(QStringLiteral("actions/G4.pressed"), QStringLiteral("true"));
         settings.setValue(QStringLiteral("microphone/light"), 3);
@@ -86,13 +93,17 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     const cToolRun run
         = runTool(QStringLiteral(Q71_HOST_PROGRAM),
                   {"--json", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, "-"},
-                  "plug\nstart\nwait 1s\ninput 02 01 0B 00 00\ninput 02 01 0A 00 00\nwait 1s\n"
+                  "plug\nplug hid:second render:second capture:second\nstart\nwait 1s\n"
+                  "input 02 01 0B 00 00\ninput 02 01 0A 00 00\ninput 2 02 10 11 00 00\nwait 1s\n"
                   "mic light 2\nmic notify 7\nwait 1s\n");
     QCOMPARE(run.exitCode, 0);
 
-    QFile written(dolby);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), QByteArray("dolby.on Q71 1\n"));
+    for (const auto &[file, line] :
+         {std::pair(dolby, "dolby.on Q71 1\n"), std::pair(pressed, "G1.pressed Q71 2\n")}) {
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray(line));
+    }
     const QStringList warnings = jsonValues(run.out, "log", "message");
     QVERIFY2(warnings.contains(QStringLiteral("action dolby.off: the command exited with status 3")),
              qPrintable(warnings.join('\n')));
@@ -100,7 +111,7 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     QVERIFY(warnings.filter(QStringLiteral("G4.pressed: no such event")).size() == 1);
 
     // The saved light after the five setup reports, before the scenario's own settings.
-    const QStringList reports = jsonValues(run.out, "hid.write", "report");
+    const QStringList reports = jsonValues(run.out, "hid.write", "report", 1);
     QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 02 02 00 00"}));
 
     const QSettings kept(config, QSettings::IniFormat);

@@ -2,6 +2,8 @@
 // GLib's headers name struct members "signals"; they come before Qt defines that word.
 #include <umockdev.h>
 
+#include "cRunningHost.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QRegularExpression>
@@ -12,7 +14,7 @@
 
 // What the Linux tests do with a umockdev testbed: the device descriptions of tests/linux/data
 // plugged in and pulled out as the kernel tells udev of them, the scripts that play a device's
-// side of its node, and input reports written to a node.
+// side of its node, and input reports written to a node, for the bus or for a q71-host run.
 namespace UmockdevBed {
 
 // The description `name`; with a `number`, the same device under other node names, as a headset
@@ -64,6 +66,14 @@ inline bool send(UMockdevTestbed *testbed, const char *node, const char *hex)
     const QByteArray report = QByteArray::fromHex(hex);
     return ::write(umockdev_testbed_get_dev_fd(testbed, node), report.constData(), size_t(report.size()))
         == ssize_t(report.size());
+}
+
+// The device sends `hex` on `node` to a running q71-host, which then traces what `heard` accepts.
+inline void input(UMockdevTestbed *testbed, cRunningHost &host, const char *node, const char *hex,
+                  const cRunningHost::Match &heard)
+{
+    QVERIFY(send(testbed, node, hex));
+    QVERIFY2(host.waitFor(heard), hex);
 }
 
 } // namespace UmockdevBed

@@ -9,17 +9,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-cRunningHost::Match matching(const char *kind, const char *field, const QJsonValue &value)
-{
-    return [=](const QJsonObject &event) {
-        return cRunningHost::kind(kind)(event) && event.value(QLatin1String(field)) == value;
-    };
-}
-
-} // namespace
-
 // q71-host --live as a user runs it, against a udev tree, device nodes and HID traffic faked by
 // umockdev from this process (the program inherits the testbed through the environment). The
 // script and input limits are those of tst_linuxbus: the setup is scripted, further input reports
@@ -28,22 +17,34 @@ class tst_LiveHost : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
     void refusesWhatOnlyTheSimulationCanDo();
     void hostsTheMachinesHeadsets();
     void runsTheUsersConfiguration();
 
 private:
     void replug(cRunningHost &host, const QByteArray &first, int number, const char *script);
-    void input(cRunningHost &host, const char *node, const char *hex, const cRunningHost::Match &heard);
 
     UMockdevTestbed *m_testbed = nullptr;
 };
 
-void tst_LiveHost::input(cRunningHost &host, const char *node, const char *hex,
-                         const cRunningHost::Match &heard)
+void tst_LiveHost::initTestCase()
 {
-    QVERIFY(UmockdevBed::send(m_testbed, node, hex));
-    QVERIFY2(host.waitFor(heard), hex);
+    // Without the preloaded library q71-host would see the machine's own /sys and /dev.
+    QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
+}
+
+void tst_LiveHost::init()
+{
+    m_testbed = umockdev_testbed_new();
+}
+
+void tst_LiveHost::cleanup()
+{
+    g_object_unref(m_testbed);
+    m_testbed = nullptr;
 }
 
 // Pulled out and plugged in again: a new device, set up again.
@@ -54,7 +55,7 @@ void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int numbe
     UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev", number));
     UmockdevBed::loadScript(m_testbed, QByteArray("/dev/hidraw" + QByteArray::number(number)).constData(),
                             script);
-    QVERIFY(host.waitFor(matching("dolby", "device", 2)));
+    QVERIFY(host.waitFor(cRunningHost::matching("dolby", "device", 2)));
 }
 
 void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
@@ -73,8 +74,6 @@ void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
 
 void tst_LiveHost::hostsTheMachinesHeadsets()
 {
-    QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
-    m_testbed = umockdev_testbed_new();
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     // The volume step below must not reach the sound server of whoever runs the test.
@@ -91,10 +90,13 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
                        {"--live", "--json", "--pcap", capture, "--plugin", Q71_TEST_PLUGIN_FILE}));
     // Set up with the demo's reports at its pace (the script checks the bytes), then heard.
-    QVERIFY2(host.waitFor(matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
-    input(host, "/dev/hidraw0", "0210110000", matching("event", "name", QStringLiteral("GKeyPressed")));
-    input(host, "/dev/hidraw0", "0210000000", matching("event", "name", QStringLiteral("GKeyReleased")));
-    input(host, "/dev/hidraw0", "0100010000", matching("volume", "op", QStringLiteral("incVolume")));
+    QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0210110000",
+                       cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed")));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0210000000",
+                       cRunningHost::matching("event", "name", QStringLiteral("GKeyReleased")));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0100010000",
+                       cRunningHost::matching("volume", "op", QStringLiteral("incVolume")));
 
     replug(host, first, 3, "q71-setup.script");
 
@@ -110,11 +112,11 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
                    .toString()
                    .startsWith(QLatin1String("HID transport /dev/hidraw3 failed, "));
     }));
-    QVERIFY(host.waitFor(matching("unplug", "transport", QStringLiteral("hid"))));
+    QVERIFY(host.waitFor(cRunningHost::matching("unplug", "transport", QStringLiteral("hid"))));
     QCOMPARE(host.stop(SIGTERM), 143);
 
     for (int device : {1, 2}) {
-        const QList<QJsonObject> writes = host.events(matching("hid.write", "device", device));
+        const QList<QJsonObject> writes = host.events(cRunningHost::matching("hid.write", "device", device));
         QStringList reports;
         for (int i = 0; i < writes.size(); ++i) {
             reports << writes.at(i).value(QStringLiteral("report")).toString();
@@ -127,11 +129,11 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
                  QStringList({"02 08 00 00 00", "02 10 11 00 00", "02 20 22 00 00", "02 40 33 00 00",
                               "02 01 00 00 00"}));
         // SIGTERM let go of what the device still held, as the unplugs did before it.
-        QCOMPARE(host.events(matching("removeTransport", "device", device)).size(), 3);
+        QCOMPARE(host.events(cRunningHost::matching("removeTransport", "device", device)).size(), 3);
     }
     // The other product's three transports, refused; the headset made a device each time it came.
-    QCOMPARE(host.events(matching("createDevice", "result", false)).size(), 3);
-    QCOMPARE(host.events(matching("createDevice", "result", true)).size(), 2);
+    QCOMPARE(host.events(cRunningHost::matching("createDevice", "result", false)).size(), 3);
+    QCOMPARE(host.events(cRunningHost::matching("createDevice", "result", true)).size(), 2);
     QCOMPARE(host.events().constLast().value(QStringLiteral("ev")).toString(), QStringLiteral("summary"));
 
     cCaptureReader reader;
@@ -142,7 +144,6 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     QCOMPARE(captured,
              QStringList(
                  {"02 01 0B 00 00", "02 10 11 00 00", "02 10 00 00 00", "01 00 01 00 00", "02 01 0B 00 00"}));
-    g_object_unref(m_testbed);
 }
 
 // The user's configuration with a live headset: a key runs its command, with the headset's model
@@ -151,7 +152,6 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
 // once it is plugged in again. The testbed's nodes are new ones: hidraw0 and hidraw3 are used.
 void tst_LiveHost::runsTheUsersConfiguration()
 {
-    m_testbed = umockdev_testbed_new();
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString config = dir.filePath(QStringLiteral("q71.conf"));
@@ -174,20 +174,23 @@ void tst_LiveHost::runsTheUsersConfiguration()
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
                        {"--live", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
-    QVERIFY2(host.waitFor(matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
-    input(host, "/dev/hidraw5", "0210110000", matching("event", "name", QStringLiteral("GKeyPressed")));
+    QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0210110000",
+                       cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed")));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pressed).size() > 0, 60000);
     QFile ran(pressed);
     QVERIFY(ran.open(QIODevice::ReadOnly));
     QCOMPARE(ran.readAll(), QByteArray("G1.pressed Q71 1\n"));
-    input(
-        host, "/dev/hidraw5", "0210000000",
-        matching("log", "message", QStringLiteral("action G1.released: the command exited with status 127")));
-    input(host, "/dev/hidraw5", "0100010000", matching("volume", "op", QStringLiteral("incVolume")));
+    UmockdevBed::input(
+        m_testbed, host, "/dev/hidraw5", "0210000000",
+        cRunningHost::matching("log", "message",
+                               QStringLiteral("action G1.released: the command exited with status 127")));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0100010000",
+                       cRunningHost::matching("volume", "op", QStringLiteral("incVolume")));
 
     const auto lastSetting = [](int device) {
         return [device](const QJsonObject &event) {
-            return matching("hid.write", "device", device)(event)
+            return cRunningHost::matching("hid.write", "device", device)(event)
                 && event.value(QStringLiteral("report")) == QLatin1String("02 04 01 00 00");
         };
     };
@@ -196,8 +199,8 @@ void tst_LiveHost::runsTheUsersConfiguration()
     QVERIFY(host.waitFor(lastSetting(2)));
     // Each headset's status answer told its microphone settings once (light 2, notification 2):
     // what the host sets afterwards is no news from the headset.
-    QVERIFY(host.waitFor(
-        matching("log", "message", QStringLiteral("microphone of device 2: light 2, notification 2"))));
+    QVERIFY(host.waitFor(cRunningHost::matching(
+        "log", "message", QStringLiteral("microphone of device 2: light 2, notification 2"))));
     QFile reported(microphone);
     QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 12, 60000);
     QVERIFY(reported.open(QIODevice::ReadOnly));
@@ -205,11 +208,10 @@ void tst_LiveHost::runsTheUsersConfiguration()
     QCOMPARE(host.stop(SIGTERM), 143);
     for (int device : {1, 2}) {
         QStringList reports;
-        for (const QJsonObject &write : host.events(matching("hid.write", "device", device)))
+        for (const QJsonObject &write : host.events(cRunningHost::matching("hid.write", "device", device)))
             reports << write.value(QStringLiteral("report")).toString();
         QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 04 01 00 00"}));
     }
-    g_object_unref(m_testbed);
 }
 
 QTEST_GUILESS_MAIN(tst_LiveHost)

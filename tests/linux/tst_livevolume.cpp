@@ -78,7 +78,10 @@ private slots:
     void wheelStepsTheHeadsetsSink();
 
 private:
-    void input(cRunningHost &host, const char *hex, const cRunningHost::Match &heard);
+    void input(cRunningHost &host, const char *hex, const cRunningHost::Match &heard)
+    {
+        UmockdevBed::input(m_testbed, host, "/dev/hidraw0", hex, heard);
+    }
     void startServer();
 
     QTemporaryDir m_dir;
@@ -129,12 +132,6 @@ void tst_LiveVolume::startServer()
     QCOMPARE(pactl({"set-sink-volume", "other", "50%"}), QString());
 }
 
-void tst_LiveVolume::input(cRunningHost &host, const char *hex, const cRunningHost::Match &heard)
-{
-    QVERIFY(UmockdevBed::send(m_testbed, "/dev/hidraw0", hex));
-    QVERIFY2(host.waitFor(heard), hex);
-}
-
 void tst_LiveVolume::wheelStepsTheHeadsetsSink()
 {
     UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
@@ -150,10 +147,7 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     const cRunningHost::Match noServer
         = logLine("warning", QStringLiteral("the sound server cannot be reached"));
     input(host, down, noServer);
-    input(host, up, [](const QJsonObject &event) {
-        return cRunningHost::kind("volume")(event)
-            && event.value(QStringLiteral("op")) == QLatin1String("incVolume");
-    });
+    input(host, up, cRunningHost::matching("volume", "op", QStringLiteral("incVolume")));
 
     // A server with another card's sink only.
     startServer();
@@ -165,11 +159,10 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
 
     // The headset's sink comes, its channels out of balance; each step moves the louder by one
     // step and keeps the balance, never beyond the full volume.
-    QCOMPARE(pactl({"load-module", "module-null-sink", "sink_name=headset",
-                    QStringLiteral("sink_properties=sysfs.path=%1").arg(QLatin1String(g_headsetCard))})
-                     .toInt()
-                 > 0,
-             true);
+    QVERIFY(pactl({"load-module", "module-null-sink", "sink_name=headset",
+                   QStringLiteral("sink_properties=sysfs.path=%1").arg(QLatin1String(g_headsetCard))})
+                .toInt()
+            > 0);
     QCOMPARE(pactl({"set-sink-volume", "headset", "50%", "40%"}), QString());
     input(host, down, volumeOf("headset", 40));
     QCOMPARE(sinkVolume("headset"), QStringLiteral("40% 32%"));
