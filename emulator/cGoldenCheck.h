@@ -20,7 +20,9 @@ public:
     void finish(const cTraceEvent &summary) override;
 
     bool differs() const { return m_differs; }
-    // What differs: the first line that differs, the lines before it, what either run has there.
+    // What differs: the first line that differs, the lines before it, what either run has there
+    // (cut around the first byte that differs, bytes other than printable ASCII escaped) and a
+    // caret under that byte.
     QStringList report() const;
 
 private:
@@ -34,4 +36,5 @@ private:
     bool m_differs = false;
     QByteArray m_expected;
     QByteArray m_actual;
+    int m_column = -1; // the first byte of the two lines that differs; -1 where one run ended
 };

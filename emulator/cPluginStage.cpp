@@ -7,6 +7,25 @@
 
 const char cPluginStage::ManifestName[] = "Device_Manifest.xml";
 
+namespace {
+
+// Why the user's manifest cannot be read, as "cannot read the manifest FILE: why"; empty when it
+// can. Opening it is the one test that gives the system's own reason (no such file, permission
+// denied), where QFileInfo only says that it cannot.
+QString unreadable(const QFileInfo &manifest)
+{
+    const QString what = QStringLiteral("cannot read the manifest %1: ").arg(manifest.filePath());
+    if (manifest.isDir())
+        return what + QStringLiteral("it is a directory");
+    // A pipe or a device node would hold the open (or the plugin's read) up for good.
+    if (manifest.exists() && !manifest.isFile())
+        return what + QStringLiteral("it is not a regular file");
+    QFile file(manifest.filePath());
+    return file.open(QIODevice::ReadOnly) ? QString() : what + file.errorString();
+}
+
+} // namespace
+
 cPluginStage::cPluginStage() = default;
 
 cPluginStage::~cPluginStage() = default;
@@ -21,8 +40,8 @@ bool cPluginStage::prepare(const QString &pluginFile, const QString &manifestFil
         *error = QStringLiteral("no plugin at %1 (give one with --plugin PATH)").arg(pluginFile);
     else if (manifestFile.isEmpty() && !manifest.isFile())
         *error = QStringLiteral("no %1 beside the plugin %2").arg(manifestName, pluginFile);
-    else if (!manifest.isFile() || !manifest.isReadable())
-        *error = QStringLiteral("cannot read the manifest %1").arg(manifestFile);
+    else if (!manifestFile.isEmpty())
+        *error = unreadable(manifest);
     if (!error->isEmpty())
         return false;
     m_pluginFile = plugin.absoluteFilePath();

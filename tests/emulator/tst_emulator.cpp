@@ -176,7 +176,12 @@ void tst_Emulator::exitCodes_data()
                                                                   + " (give one with --plugin PATH)\n");
     QTest::newRow("missing manifest of the user's")
         << QStringList {"--manifest", path("none.xml")} << 2
-        << QRegularExpression::escape("q71-host: cannot read the manifest " + path("none.xml") + "\n");
+        << QRegularExpression::escape("q71-host: cannot read the manifest " + path("none.xml")
+                                      + ": No such file or directory\n");
+    QTest::newRow("manifest of the user's is a directory")
+        << QStringList {"--manifest", m_dir.path()} << 2
+        << QRegularExpression::escape("q71-host: cannot read the manifest " + m_dir.path()
+                                      + ": it is a directory\n");
     QTest::newRow("missing manifest")
         << QStringList {"--plugin", path("no-manifest/Q71Device.so")} << 2
         << QRegularExpression::escape("q71-host: no Device_Manifest.xml beside the plugin "
@@ -645,9 +650,10 @@ void tst_Emulator::verdicts()
     QCOMPARE(run.exitCode, 1);
     const QStringList report = run.err.split('\n');
     QCOMPARE(report.value(0),
-             QStringLiteral("q71-host: --check %1: line %2 differs (- expected, + this run)")
+             QStringLiteral("q71-host: --check %1: line %2 differs at column %3 (- expected, + this run)")
                  .arg(path("changed.jsonl"))
-                 .arg(differing));
+                 .arg(differing)
+                 .arg(lines.at(differing - 1).indexOf("Q71-1-render") + 5));
     QCOMPARE(report.value(3), QStringLiteral("  %1  ").arg(differing - 1, 6) + lines.at(differing - 2));
     QCOMPARE(report.value(4), QStringLiteral("- %1  ").arg(differing, 6) + changed);
     QCOMPARE(report.value(5), QStringLiteral("+ %1  ").arg(differing, 6) + lines.at(differing - 1));

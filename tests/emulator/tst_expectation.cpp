@@ -37,6 +37,8 @@ private slots:
     void holds_data();
     void holds();
     void goldenCheckReportsTheFirstDifference();
+    void goldenCheckShowsWhereLinesDiffer_data();
+    void goldenCheckShowsWhereLinesDiffer();
 };
 
 void tst_Expectation::holds_data()
@@ -103,12 +105,13 @@ void tst_Expectation::goldenCheckReportsTheFirstDifference()
         if (differing < 0)
             continue;
         QCOMPARE(check.report(),
-                 QStringList({"--check " + path + ": line 5 differs (- expected, + this run)",
+                 QStringList({"--check " + path + ": line 5 differs at column 28 (- expected, + this run)",
                               "       2  {\"t\":1,\"ev\":\"latency\",\"ms\":1}",
                               "       3  {\"t\":2,\"ev\":\"latency\",\"ms\":2}",
                               "       4  {\"t\":3,\"ev\":\"latency\",\"ms\":3}",
                               "-      5  {\"t\":4,\"ev\":\"latency\",\"ms\":4}",
-                              "+      5  {\"t\":4,\"ev\":\"latency\",\"ms\":99}"}));
+                              "+      5  {\"t\":4,\"ev\":\"latency\",\"ms\":99}",
+                              QString(10 + 27, ' ') + '^'}));
     }
     // A run that ends before the earlier one did differs at the first line it lacks.
     cGoldenCheck shorter;
@@ -117,6 +120,69 @@ void tst_Expectation::goldenCheckReportsTheFirstDifference()
     QCOMPARE(shorter.report().value(0), "--check " + path + ": line 2 differs (- expected, + this run)");
     QCOMPARE(shorter.report().value(3), "+      2  (the run ended here)");
     QVERIFY(!cGoldenCheck().open(dir.filePath("missing.jsonl")));
+}
+
+namespace {
+
+// The line a run writes for a log message of `text`.
+QByteArray logLine(const QString &text)
+{
+    return cTraceEvent(7, TraceKind::Log, {{"level", "warning"}, {"message", text}}).toJson();
+}
+
+} // namespace
+
+void tst_Expectation::goldenCheckShowsWhereLinesDiffer_data()
+{
+    QTest::addColumn<QString>("message"); // of this run's one event
+    QTest::addColumn<QByteArray>("expected"); // the file's one line
+    QTest::addColumn<int>("column");
+
+    const QString longText(300, QLatin1Char('a'));
+    QByteArray far = logLine(longText);
+    const int farAt = int(far.indexOf('a')) + 250;
+    far[farAt] = 'b';
+    QTest::newRow("past what a line shows") << longText << far << farAt + 1;
+    QTest::newRow("byte order mark") << "ok" << "\xef\xbb\xbf" + logLine("ok") << 1;
+    const QByteArray withSpace = logLine("a b");
+    QTest::newRow("no-break space") << "a b" << logLine(QStringLiteral("a\u00a0b"))
+                                    << int(withSpace.indexOf(' ')) + 1;
+    QTest::newRow("carriage return of a CRLF file") << "ok" << logLine("ok") + '\r'
+                                                    << int(logLine("ok").size()) + 1;
+}
+
+// The two lines as shown differ where the caret points, however long the lines and whatever the
+// byte that differs.
+void tst_Expectation::goldenCheckShowsWhereLinesDiffer()
+{
+    QFETCH(QString, message);
+    QFETCH(QByteArray, expected);
+    QFETCH(int, column);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("golden.jsonl");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(expected + '\n') > 0);
+    file.close();
+    cGoldenCheck check;
+    QVERIFY(check.open(path));
+    check.write(cTraceEvent(7, TraceKind::Log, {{"level", "warning"}, {"message", message}}));
+    QVERIFY(check.differs());
+
+    const QStringList report = check.report();
+    QCOMPARE(report.size(), 4);
+    QCOMPARE(report.at(0),
+             QStringLiteral("--check %1: line 1 differs at column %2 (- expected, + this run)").arg(path).arg(column));
+    const QString minus = report.at(1).mid(2), plus = report.at(2).mid(2);
+    QVERIFY2(minus.size() <= 8 + 200 && plus.size() <= 8 + 200, qPrintable(minus));
+    int shownAt = 0;
+    while (shownAt < minus.size() && shownAt < plus.size() && minus.at(shownAt) == plus.at(shownAt))
+        ++shownAt;
+    QVERIFY2(shownAt < qMax(minus.size(), plus.size()), qPrintable(minus));
+    QCOMPARE(report.at(3), QString(2 + shownAt, QLatin1Char(' ')) + QLatin1Char('^'));
+    // Nothing but printable ASCII and the marks of a cut reaches the terminal.
+    for (const QChar c : minus + plus)
+        QVERIFY2((c.unicode() >= 0x20 && c.unicode() < 0x7f) || c == QChar(0x2026), qPrintable(minus));
 }
 
 QTEST_GUILESS_MAIN(tst_Expectation)

@@ -1,7 +1,7 @@
-# Installs BUILD_DIR into WORK_DIR/prefix, checks that the installed plugin resolves its libraries
-# from the install alone, builds the consumer in SOURCE_DIR against the prefix and runs it on the
-# installed plugin (PLUGIN, relative to the prefix).
-foreach(var BUILD_DIR WORK_DIR SOURCE_DIR CXX PLUGIN)
+# Installs BUILD_DIR into WORK_DIR/prefix, checks that the installed plugin and the programs in
+# BINDIR resolve their libraries from the install alone, builds the consumer in SOURCE_DIR against
+# the prefix and runs it on the installed plugin (PLUGIN, relative to the prefix).
+foreach(var BUILD_DIR WORK_DIR SOURCE_DIR CXX PLUGIN BINDIR)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "run_consumer.cmake: ${var} is not set")
     endif()
@@ -38,6 +38,19 @@ endif()
 if(step_output MATCHES "libQt[56](Gui|Widgets)")
     message(FATAL_ERROR "the installed plugin needs QtGui or QtWidgets:\n${step_output}")
 endif()
+
+# Every program the install puts in bin/ starts from the prefix alone: its run path, not the
+# environment, finds the framework library. q71-host and q71-contract are always among them.
+file(GLOB programs ${prefix}/${BINDIR}/*)
+foreach(required q71-host q71-contract)
+    if(NOT ${prefix}/${BINDIR}/${required} IN_LIST programs)
+        message(FATAL_ERROR "${required} is not installed in ${prefix}/${BINDIR}")
+    endif()
+endforeach()
+foreach(program IN LISTS programs)
+    step("${program} --help from the install" ${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH
+         QT_QPA_PLATFORM=offscreen ${program} --help)
+endforeach()
 
 step("configure" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G "Unix Makefiles"
      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX}

@@ -43,6 +43,8 @@ private slots:
     void initializeWithoutDeviceManager();
     void manifest_data();
     void manifest();
+    void profilerCategory_data();
+    void profilerCategory();
 };
 
 void tst_PluginSpine::shutdownBeforeInitializeUnregistersNothing()
@@ -166,6 +168,57 @@ void tst_PluginSpine::manifest()
     // Without a device element the provider claims nothing.
     if (!parsed)
         QVERIFY(!provider->createDevice(cTransportFactory::headset(TransportKind::Hid)));
+    plugin->shutdown();
+}
+
+void tst_PluginSpine::profilerCategory_data()
+{
+    QTest::addColumn<QString>("profiler"); // replaces the shipped manifest's profiler element
+    QTest::addColumn<bool>("present");
+
+    QTest::newRow("category given") << "<profiler category=\"Speakers\"/>" << true;
+    QTest::newRow("category empty") << "<profiler category=\"\"/>" << false;
+    QTest::newRow("category missing") << "<profiler/>" << false;
+    QTest::newRow("no profiler element") << "" << false;
+}
+
+// The device information carries the profiler category only when the manifest names one: an
+// empty string there would be a category the host files profiles and key events under.
+void tst_PluginSpine::profilerCategory()
+{
+    QFETCH(QString, profiler);
+    QFETCH(bool, present);
+
+    QFile shipped(QFileInfo(g_pluginFile).absoluteDir().filePath(QStringLiteral("Device_Manifest.xml")));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    QString content = QString::fromUtf8(shipped.readAll());
+    const QString original = QStringLiteral("<profiler category=\"Headset\"/>");
+    QVERIFY(content.contains(original));
+    content.replace(original, profiler);
+
+    QTemporaryDir directory;
+    QVERIFY(directory.isValid());
+    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) > 0);
+    file.close();
+
+    cHost host;
+    IPlugin *plugin = entrypointOf(g_pluginFile);
+    cPluginContext context(QStringLiteral("CategoryTest"), directory.path(), cLog(QStringLiteral("q71.test")));
+    Nexaro::registerAliasDirectory(QStringLiteral("CategoryTest"), directory.path());
+    QVERIFY(plugin->initialize(&context));
+    const cAbstractDeviceProviderPtr provider
+        = host.services().devMgr()->provider(QStringLiteral("CategoryTest"));
+    QVERIFY(provider);
+
+    // Twice: the provider fills the category in on every match, into information it keeps.
+    for (int i = 0; i < 2; ++i) {
+        const cAbstractDevicePtr device = provider->createDevice(cTransportFactory::headset(TransportKind::Hid));
+        QVERIFY(device);
+        const cJsonValue &info = device->deviceInfo();
+        QCOMPARE(info.contains(QStringLiteral("profiler")), present);
+        QCOMPARE(info["profiler"]["category"].toString(), present ? QStringLiteral("Speakers") : QString());
+    }
     plugin->shutdown();
 }
 
