@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/hidraw.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -16,6 +17,9 @@ namespace {
 
 // The largest report the kernel's HID core hands to a hidraw reader (HID_MAX_BUFFER_SIZE).
 constexpr int g_maxReportSize = 4096;
+// hidraw polls readable only with a report queued; a node that keeps waking the reader with none
+// is no longer a device's.
+constexpr int g_emptyWakeupsGone = 16;
 
 QString errorText(const char *operation, int error)
 {
@@ -71,6 +75,7 @@ void cHidrawTransport::open()
             fail(errorText("open", error));
         return;
     }
+    m_emptyWakeups = 0;
     m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, [this] { onReadable(); });
     m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
@@ -106,21 +111,43 @@ void cHidrawTransport::onReadable()
 {
     // Everything waiting is taken now, so that the notifier fires again only for new reports.
     char buffer[g_maxReportSize];
+    bool readAny = false;
     while (m_fd >= 0) {
         const ssize_t count = ::read(m_fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR)
             continue;
-        if (count < 0 && wouldBlock(errno))
+        if (count < 0 && wouldBlock(errno)) {
+            if (!readAny)
+                wokeWithNothing();
             return;
+        }
         // A hidraw read returns at least one byte; nothing at all means the node has gone.
         if (count <= 0) {
             fail(count < 0 ? errorText("read", errno) : QStringLiteral("read: end of file"));
             return;
         }
+        readAny = true;
+        m_emptyWakeups = 0;
         m_input.append(QByteArray(buffer, int(count)));
         emit received(m_input.constLast());
         emit readyRead();
     }
+}
+
+void cHidrawTransport::wokeWithNothing()
+{
+    // Not every kernel reports a pulled-out device through read(): the node may go on polling
+    // readable, with POLLHUP or POLLERR, while read() answers EAGAIN, and the notifier would fire
+    // for ever. Gone it is, then, as it is when the node says so or keeps waking for nothing.
+    pollfd node {m_fd, POLLIN, 0};
+    if (::poll(&node, 1, 0) > 0 && (node.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        fail(QStringLiteral("poll: the node %1").arg(node.revents & POLLHUP ? QStringLiteral("hung up")
+                                                                            : QStringLiteral("reports an error")));
+        return;
+    }
+    if (++m_emptyWakeups >= g_emptyWakeupsGone)
+        fail(QStringLiteral("read: the node woke the reader %1 times in a row with nothing to read")
+                 .arg(m_emptyWakeups));
 }
 
 void cHidrawTransport::write(int cookie, const QByteArray &outputReport)

@@ -13,8 +13,9 @@ class QSocketNotifier;
 // that finds the node busy waits until it is writable, and its "writeComplete(int)" follows from
 // the event loop once the report went out, never from inside write().
 //
-// When the node fails (the headset pulled out mid-transfer, a report written only in part) the
-// transport closes it, says why on "q71.linux" and emits failed(); the bus then takes it away.
+// When the node fails (the headset pulled out mid-transfer, a report written only in part, a node
+// that hangs up or keeps polling readable with nothing to read) the transport closes it, says why
+// on "q71.linux" and emits failed(); the bus then takes it away.
 class cHidrawTransport : public cTransportBase<IHidTransport>
 {
     Q_OBJECT
@@ -57,6 +58,7 @@ private:
     void open();
     void close();
     void onReadable();
+    void wokeWithNothing();
     void onWritable();
     void writePending();
     void fail(const QString &reason);
@@ -65,6 +67,7 @@ private:
     int m_fd = -1;
     QSocketNotifier *m_readNotifier = nullptr;
     QSocketNotifier *m_writeNotifier = nullptr;
+    int m_emptyWakeups = 0; // read notifications in a row that found no report
     QList<QByteArray> m_input;
     QList<cPendingWrite> m_pending;
 };
