@@ -9,10 +9,128 @@
 
 #include <QMetaObject>
 
+#include <iterator>
+
+namespace {
+
+// What a step acts on: the run's bus, host and kept microphone model, and what the step's two
+// bytes chose. The top bit of the action picks the second headset, which has transports and a
+// device of its own.
+struct cStepContext
+{
+    Fuzz::cInputBytes &input;
+    cSimBus &bus;
+    cHost &host;
+    cMicrophoneClient &microphone;
+    quint8 argument;
+    int unit;
+    TransportKind::TransportKind_t kind;
+    QSharedPointer<cSimHidTransport> hid;
+    cAbstractDevicePtr device;
+};
+
+struct cStep
+{
+    const char *name;
+    void (*run)(cStepContext &step);
+};
+
+// The action byte's low seven bits pick a step by its place here: the seeds in fuzz/corpus spell
+// their actions by these places, so a new step goes at the end.
+const cStep g_steps[] = {
+    {"input report of 0 to 15 bytes, mostly of the five a report has",
+     [](cStepContext &s) {
+         if (s.hid)
+             s.hid->feedInput(s.input.take(s.argument % 16));
+     }},
+    {"write completion",
+     [](cStepContext &s) {
+         if (s.hid)
+             emit s.hid->writeComplete(qint8(s.argument));
+     }},
+    {"time passes: completions arrive and the 100 ms shots fire",
+     [](cStepContext &s) { cVirtualEventDispatcher::current()->advance(s.argument * 4); }},
+    {"a shot that no completion asked for",
+     [](cStepContext &s) {
+         if (s.device)
+             QMetaObject::invokeMethod(s.device.data(), "onWriteTimer");
+     }},
+    {"light setting, mostly valid, now and then any value a host could send",
+     [](cStepContext &s) {
+         s.microphone.setLightConfig(MicLight::MicLight_t(s.argument < 200 ? s.argument % 4 : qint8(s.argument)));
+     }},
+    {"notification setting, mostly valid",
+     [](cStepContext &s) {
+         s.microphone.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(
+             s.argument < 200 ? s.argument % 3 : qint8(s.argument)));
+     }},
+    {"microphone model read",
+     [](cStepContext &s) {
+         s.microphone.getCaps();
+         s.microphone.getLightConfig();
+         s.microphone.getNotificationConfig();
+         s.microphone.isMuted();
+     }},
+    {"microphone model of the unit's device",
+     [](cStepContext &s) {
+         if (s.device)
+             s.microphone = cHost::microphone(s.device);
+     }},
+    {"application exit", [](cStepContext &s) { s.host.exitApplication(); }},
+    {"start: the host starts complete devices only, one by hand may be incomplete",
+     [](cStepContext &s) {
+         if (s.argument & 1)
+             s.host.start();
+         else if (s.device)
+             s.device->start();
+     }},
+    {"stop",
+     [](cStepContext &s) {
+         if (s.argument & 1)
+             s.host.stop();
+         else if (s.device)
+             s.device->stop();
+     }},
+    {"unplug", [](cStepContext &s) { s.bus.unplug(s.kind, s.unit); }},
+    {"plug", [](cStepContext &s) { s.bus.plug(s.kind, s.unit); }},
+    {"another product's transport, or a transport of no headset kind",
+     [](cStepContext &s) {
+         s.bus.plugTransport((s.argument & 4) ? cTransportFactory::foreign(s.kind, s.unit)
+                                              : cTransportFactory::headset(TransportKind::Other, s.unit));
+     }},
+    {"completion mode",
+     [](cStepContext &s) {
+         if (s.hid)
+             s.hid->setCompletionMode(cSimHidTransport::CompletionMode(s.argument % 3));
+     }},
+    {"completion latency",
+     [](cStepContext &s) {
+         if (s.hid)
+             s.hid->setCompletionLatency(s.argument);
+     }},
+    {"host service up or down",
+     [](cStepContext &s) {
+         s.host.services().setAvailable(cHostServices::Service(s.argument % 3), s.argument & 4);
+     }},
+    {"plugin shut down under its devices, then initialised again",
+     [](cStepContext &s) {
+         s.host.shutdownPlugin();
+         if (s.argument & 1)
+             s.host.loadPlugin();
+         s.host.deviceManager()->setAutoStart(s.argument & 2);
+     }},
+};
+
+// Q71_FUZZ_STEPS names each step as it runs, to read what a crashing input did.
+bool g_printSteps = false;
+
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     Fuzz::startApplication(argc, argv);
     Fuzz::preloadPlugin(cHost::defaultPluginFile());
+    g_printSteps = qEnvironmentVariableIsSet("Q71_FUZZ_STEPS");
     return 0;
 }
 
@@ -34,88 +152,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         while (!input.atEnd()) {
             const quint8 action = input.next();
             const quint8 argument = input.next();
-            // The top bit picks the second headset, which has transports and a device of its own.
             const int unit = 1 + (action >> 7);
-            const auto kind = TransportKind::TransportKind_t(argument % 3);
-            const QSharedPointer<cSimHidTransport> hid = bus.hidTransport(unit);
-            const cAbstractDevicePtr device = bus.device(host, unit);
-            switch ((action & 0x7f) % 18) {
-            case 0: // an input report of 0 to 15 bytes, mostly of the five a report has
-                if (hid)
-                    hid->feedInput(input.take(argument % 16));
-                break;
-            case 1:
-                if (hid)
-                    emit hid->writeComplete(qint8(argument));
-                break;
-            case 2: // time passes: completions arrive and the 100 ms shots fire
-                cVirtualEventDispatcher::current()->advance(argument * 4);
-                break;
-            case 3: // a shot that no completion asked for
-                if (device)
-                    QMetaObject::invokeMethod(device.data(), "onWriteTimer");
-                break;
-            case 4: // mostly valid settings, and now and then any value a host could send
-                microphone.setLightConfig(
-                    MicLight::MicLight_t(argument < 200 ? argument % 4 : qint8(argument)));
-                break;
-            case 5:
-                microphone.setNotificationConfig(MicMuteNotification::MicMuteNotification_t(
-                    argument < 200 ? argument % 3 : qint8(argument)));
-                break;
-            case 6:
-                microphone.getCaps();
-                microphone.getLightConfig();
-                microphone.getNotificationConfig();
-                microphone.isMuted();
-                break;
-            case 7:
-                if (device)
-                    microphone = cHost::microphone(device);
-                break;
-            case 8:
-                host.exitApplication();
-                break;
-            case 9: // the host starts complete devices only; a device started by hand may be incomplete
-                if (argument & 1)
-                    host.start();
-                else if (device)
-                    device->start();
-                break;
-            case 10:
-                if (argument & 1)
-                    host.stop();
-                else if (device)
-                    device->stop();
-                break;
-            case 11:
-                bus.unplug(kind, unit);
-                break;
-            case 12:
-                bus.plug(kind, unit);
-                break;
-            case 13: // another product's transport, or a transport of no headset kind
-                bus.plugTransport((argument & 4) ? cTransportFactory::foreign(kind, unit)
-                                                 : cTransportFactory::headset(TransportKind::Other, unit));
-                break;
-            case 14:
-                if (hid)
-                    hid->setCompletionMode(cSimHidTransport::CompletionMode(argument % 3));
-                break;
-            case 15:
-                if (hid)
-                    hid->setCompletionLatency(argument);
-                break;
-            case 16:
-                host.services().setAvailable(cHostServices::Service(argument % 3), argument & 4);
-                break;
-            case 17: // the plugin shut down under its devices, then initialised again
-                host.shutdownPlugin();
-                if (argument & 1)
-                    host.loadPlugin();
-                host.deviceManager()->setAutoStart(argument & 2);
-                break;
-            }
+            cStepContext context {input, bus, host, microphone, argument, unit,
+                                  TransportKind::TransportKind_t(argument % 3), bus.hidTransport(unit),
+                                  bus.device(host, unit)};
+            const cStep &step = g_steps[(action & 0x7f) % std::size(g_steps)];
+            if (g_printSteps)
+                fprintf(stderr, "unit %d, %u: %s\n", unit, unsigned(argument), step.name);
+            step.run(context);
         }
     }
     // Whatever the devices left pending runs out with the host gone.
