@@ -1,6 +1,7 @@
 # Installs BUILD_DIR into WORK_DIR/prefix, checks that the installed plugin and the programs in
 # BINDIR resolve their libraries from the install alone, builds the consumer in SOURCE_DIR against
 # the prefix and runs it on the installed plugin (PLUGIN, relative to the prefix).
+cmake_minimum_required(VERSION 3.19)
 foreach(var BUILD_DIR WORK_DIR SOURCE_DIR CXX PLUGIN BINDIR)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "run_consumer.cmake: ${var} is not set")
