@@ -23,6 +23,7 @@ private slots:
     void refusesWhatOnlyTheSimulationCanDo();
     void hostsTheMachinesHeadsets();
     void runsTheUsersConfiguration();
+    void saysItWaitsForAHeadset();
 
 private:
     void replug(cRunningHost &host, const QByteArray &first, int number, const char *script);
@@ -212,6 +213,23 @@ void tst_LiveHost::runsTheUsersConfiguration()
             reports << write.value(QStringLiteral("report")).toString();
         QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 04 01 00 00"}));
     }
+}
+
+// The user service's way: --quiet, nothing plugged yet. It says once that it waits, on standard
+// error, where the journal reads it.
+void tst_LiveHost::saysItWaitsForAHeadset()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-server")).toUtf8());
+    const QString waiting = QStringLiteral("q71-host: no headset yet: waiting for one to be plugged in\n");
+    cRunningHost host;
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--quiet", "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY2(host.waitForError(waiting), qPrintable(host.errorOutput()));
+    QCOMPARE(host.stop(SIGINT), 130);
+    QCOMPARE(host.errorOutput().count(waiting), 1);
+    QCOMPARE(host.events().size(), 1); // the summary, all --quiet prints
 }
 
 QTEST_GUILESS_MAIN(tst_LiveHost)
