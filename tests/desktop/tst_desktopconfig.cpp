@@ -32,7 +32,6 @@ class tst_DesktopConfig : public QObject
 private slots:
     void refusesAConfigItCannotRead();
     void runsActionsAndKeepsSettings();
-    void tellsWhatTheHeadsetSaid();
     void warnsOnStandardError();
 
 private:
@@ -128,33 +127,6 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     QFile kept(config);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), original);
-}
-
-// A status that did not change is passed over by the plugin, whose microphone model keeps what the
-// host gave it since (the saved light 3 after the second setup): the log and mic.changed tell the
-// headset's light 1 all the same, once, as it never changed.
-void tst_DesktopConfig::tellsWhatTheHeadsetSaid()
-{
-    const QString config = m_dir.filePath(QStringLiteral("status.conf"));
-    const QString changed = m_dir.filePath(QStringLiteral("changed"));
-    {
-        QSettings settings(config, QSettings::IniFormat);
-        settings.setValue(QStringLiteral("actions/mic.changed"),
-                          QStringLiteral("echo \"$Q71_MIC_LIGHT $Q71_MIC_NOTIFICATION\" >> '%1'").arg(changed));
-        settings.setValue(QStringLiteral("microphone/light"), 3);
-    }
-    const cToolRun run = runTool(QStringLiteral(Q71_HOST_PROGRAM),
-                                 {"--json", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, "-"},
-                                 "plug\nstart\nwait 1s\ninput 02 01 01 00 00\nwait 100ms\n"
-                                 "input 01 01 00 00 00\nwait 1s\ninput 02 01 01 00 00\nwait 100ms\n");
-    QCOMPARE(run.exitCode, 0);
-    // The saved light went out after each of the two setups.
-    QCOMPARE(jsonValues(run.out, "hid.write", "report").filter(QStringLiteral("02 02 04 00 00")).size(), 2);
-    QCOMPARE(jsonValues(run.out, "log", "message").filter(QStringLiteral("microphone of device")),
-             QStringList({"microphone of device 1: light 1, notification 1"}));
-    QFile told(changed);
-    QVERIFY(told.open(QIODevice::ReadOnly));
-    QCOMPARE(told.readAll(), QByteArray("1 1\n"));
 }
 
 // The program's own warnings reach standard error however quiet the run: one plain line, or, when
