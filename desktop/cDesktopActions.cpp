@@ -162,6 +162,9 @@ void cDesktopActions::release(QProcess *process)
 void cDesktopActions::finish(int timeoutMs, const std::function<bool()> &stopped)
 {
     if (!m_running.isEmpty() && !(stopped && stopped())) {
+        // Said, for the end of the run would otherwise seem to hang for no reason.
+        qCInfo(lcQ71Desktop, "waiting up to %d ms for the commands still running (%d)", timeoutMs,
+               int(m_running.size()));
         QEventLoop loop;
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         // release() takes a finished command off the list before this runs.
