@@ -169,10 +169,11 @@ void cDesktopActions::finish(int timeoutMs, const std::function<bool()> &stopped
         QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         // release() takes a finished command off the list before this runs.
         for (QProcess *process : std::as_const(m_running))
-            connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop, [this, &loop] {
-                if (m_running.isEmpty())
-                    loop.quit();
-            });
+            connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                    [this, &loop] {
+                        if (m_running.isEmpty())
+                            loop.quit();
+                    });
         loop.exec();
     }
     for (QProcess *process : std::as_const(m_running))

@@ -45,7 +45,9 @@ enum : quint8 {
 // The microphone settings that a status answer's third byte tells.
 constexpr MicLight::MicLight_t micLightOf(quint8 status)
 {
-    return (status & Light2Bit) ? MicLight::Setting2 : (status & Light3Bit) ? MicLight::Setting3 : MicLight::Setting1;
+    return (status & Light2Bit) ? MicLight::Setting2
+        : (status & Light3Bit)  ? MicLight::Setting3
+                                : MicLight::Setting1;
 }
 
 constexpr MicMuteNotification::MicMuteNotification_t micNotificationOf(quint8 status)

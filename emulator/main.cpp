@@ -309,9 +309,9 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
     host.attachBus(&bus);
     int status = play(options, prepared, {host, bus, live.data(), clock, trace, progress, stage});
     // A run a signal stopped tells what it compared until then, and keeps its exit code.
-    const QStringList failures = status == 0               ? checks.failures(trace.summary())
-        : cSignalStop::caughtSignal() != 0 ? checks.stoppedReport()
-                                           : QStringList();
+    const QStringList failures = status == 0 ? checks.failures(trace.summary())
+        : cSignalStop::caughtSignal() != 0   ? checks.stoppedReport()
+                                             : QStringList();
     printLines(failures);
     if (status == 0 && !failures.isEmpty())
         status = g_exitCheckFailed;

@@ -82,19 +82,19 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
     const QString dolby = m_dir.filePath(QStringLiteral("dolby"));
     const QString pressed = m_dir.filePath(QStringLiteral("pressed"));
-    const QByteArray original = QStringLiteral(
-                                   "; the user's own words\n"
-                                   "[actions]\n"
-                                   "dolby.on=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%1'\"\n"
-                                   "G1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%2'\"\n"
-                                   "dolby.off=exit 3\n"
-                                   "G4.pressed=true\n"
-                                   "[microphone]\n"
-                                   "; as I like it\n"
-                                   "light=3\n"
-                                   "notification=loud\n")
-                                   .arg(dolby, pressed)
-                                   .toUtf8();
+    const QByteArray original
+        = QStringLiteral("; the user's own words\n"
+                         "[actions]\n"
+                         "dolby.on=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%1'\"\n"
+                         "G1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%2'\"\n"
+                         "dolby.off=exit 3\n"
+                         "G4.pressed=true\n"
+                         "[microphone]\n"
+                         "; as I like it\n"
+                         "light=3\n"
+                         "notification=loud\n")
+              .arg(dolby, pressed)
+              .toUtf8();
     {
         QFile file(config);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -138,7 +138,8 @@ void tst_DesktopConfig::warnsOnStandardError()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[actions]\nG4.pressed=true\n");
     file.close();
-    const QStringList arguments {"--quiet", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, "-"};
+    const QStringList arguments {"--quiet",  "--realtime",    "--config", config,
+                                 "--plugin", Q71_PLUGIN_FILE, "-"};
     const QString warning = QStringLiteral("[actions] G4.pressed: no such event (");
 
     const cToolRun quiet = runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments, "plug\n");
@@ -151,10 +152,11 @@ void tst_DesktopConfig::warnsOnStandardError()
     QVERIFY(QFile(errors).open(QIODevice::WriteOnly));
     struct stat status = {};
     QCOMPARE(::stat(QFile::encodeName(errors).constData(), &status), 0);
-    const QByteArray ours = QByteArray::number(qulonglong(status.st_dev)) + ':'
-        + QByteArray::number(qulonglong(status.st_ino));
-    for (const auto &[stream, prefix] : {std::pair(ours, QStringLiteral("<4>")),
-                                         std::pair(QByteArray("1:1"), QStringLiteral("q71-host: warning: "))}) {
+    const QByteArray ours
+        = QByteArray::number(qulonglong(status.st_dev)) + ':' + QByteArray::number(qulonglong(status.st_ino));
+    for (const auto &[stream, prefix] :
+         {std::pair(ours, QStringLiteral("<4>")),
+          std::pair(QByteArray("1:1"), QStringLiteral("q71-host: warning: "))}) {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("JOURNAL_STREAM"), QString::fromLatin1(stream));

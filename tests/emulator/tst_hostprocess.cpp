@@ -125,11 +125,12 @@ void tst_HostProcess::stoppedReplay()
     QCOMPARE(host.events(cRunningHost::kind("deviceRemoved")).size(), 1);
     QCOMPARE(host.events().constLast().value(QStringLiteral("ev")).toString(), QStringLiteral("summary"));
     // --check says how far the two runs were the same: up to the signal, not the teardown after it.
-    const QRegularExpression same(QStringLiteral("^q71-host: --check %1: stopped by a signal after (\\d+) lines, "
-                                                 "the same as the file's first \\1 \\(its teardown is not "
-                                                 "compared\\)$")
-                                      .arg(QRegularExpression::escape(golden)),
-                                  QRegularExpression::MultilineOption);
+    const QRegularExpression same(
+        QStringLiteral("^q71-host: --check %1: stopped by a signal after (\\d+) lines, "
+                       "the same as the file's first \\1 \\(its teardown is not "
+                       "compared\\)$")
+            .arg(QRegularExpression::escape(golden)),
+        QRegularExpression::MultilineOption);
     const QRegularExpressionMatch told = same.match(host.errorOutput());
     QVERIFY2(told.hasMatch(), qPrintable(host.errorOutput()));
     QVERIFY(told.captured(1).toInt() > 0);
@@ -174,9 +175,9 @@ void tst_HostProcess::stoppedCommandTakesItsChildren()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString child = dir.filePath(QStringLiteral("child"));
-    const cToolRun run = runTool(
-        QStringLiteral(Q71_HOST_PROGRAM),
-        dolbyRun(dir, QStringLiteral("sleep 300 & echo $! > '%1'; wait").arg(child).toUtf8()));
+    const cToolRun run
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM),
+                  dolbyRun(dir, QStringLiteral("sleep 300 & echo $! > '%1'; wait").arg(child).toUtf8()));
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains("a command still runs at the end and is stopped"), run.out.constData());
     QVERIFY2(!run.err.contains(QLatin1String("Destroyed while process")), qPrintable(run.err));
@@ -203,8 +204,9 @@ void tst_HostProcess::progressMakesWayForTheTrace()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("plug\nstart\nwait 2500ms\ninfo\n");
     file.close();
-    const QString command = QStringLiteral("'%1' --realtime --plugin '%2' '%3'")
-                                .arg(QStringLiteral(Q71_HOST_PROGRAM), QStringLiteral(Q71_PLUGIN_FILE), scenario);
+    const QString command
+        = QStringLiteral("'%1' --realtime --plugin '%2' '%3'")
+              .arg(QStringLiteral(Q71_HOST_PROGRAM), QStringLiteral(Q71_PLUGIN_FILE), scenario);
     const cToolRun run = runTool(script, {"-qec", command, "/dev/null"});
     QCOMPARE(run.exitCode, 0);
     const QByteArray progress = "on the clock, line 3\033[K";
@@ -215,7 +217,8 @@ void tst_HostProcess::progressMakesWayForTheTrace()
     QVERIFY2(run.out.mid(after, 4) == "\r\033[K", run.out.mid(shown).constData());
     QVERIFY2(run.out.indexOf("id \"device-1\"", after) > 0, run.out.mid(shown).constData());
     // And it comes back under the trace line, to be taken away at the end.
-    QVERIFY2(run.out.indexOf(progress, after) > run.out.indexOf("id \"device-1\"", after), run.out.mid(shown).constData());
+    QVERIFY2(run.out.indexOf(progress, after) > run.out.indexOf("id \"device-1\"", after),
+             run.out.mid(shown).constData());
 }
 
 void tst_HostProcess::ownManifest()

@@ -203,9 +203,8 @@ void tst_LiveHost::runsTheUsersConfiguration()
     const auto setupStart = cRunningHost::matching("hid.write", "report", QStringLiteral("02 08 00 00 00"));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0101000000",
                        cRunningHost::matching("hid.input", "report", QStringLiteral("01 01 00 00 00")));
-    QVERIFY(host.waitFor([&](const QJsonObject &event) {
-        return setupStart(event) && host.events(setupStart).size() == 2;
-    }));
+    QVERIFY(host.waitFor(
+        [&](const QJsonObject &event) { return setupStart(event) && host.events(setupStart).size() == 2; }));
     const auto status = cRunningHost::matching("hid.input", "report", QStringLiteral("02 01 0B 00 00"));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "02010B0000", [&](const QJsonObject &event) {
         return status(event) && host.events(status).size() == 2;
@@ -220,13 +219,15 @@ void tst_LiveHost::runsTheUsersConfiguration()
     QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 12, 60000);
     QVERIFY(reported.open(QIODevice::ReadOnly));
     QCOMPARE(reported.readAll(), QByteArray("1 2 2\n2 2 2\n"));
-    QCOMPARE(host.events(cRunningHost::matching("log", "message",
-                                                QStringLiteral("microphone of device 1: light 2, notification 2")))
-                 .size(),
-             1);
-    QVERIFY(host.events(cRunningHost::matching("log", "message",
-                                                QStringLiteral("microphone of device 1: light 3, notification 1")))
-                .isEmpty());
+    QCOMPARE(
+        host.events(cRunningHost::matching("log", "message",
+                                           QStringLiteral("microphone of device 1: light 2, notification 2")))
+            .size(),
+        1);
+    QVERIFY(
+        host.events(cRunningHost::matching("log", "message",
+                                           QStringLiteral("microphone of device 1: light 3, notification 1")))
+            .isEmpty());
     QCOMPARE(host.stop(SIGTERM), 143);
     for (int device : {1, 2}) {
         QStringList reports;
@@ -246,7 +247,8 @@ void tst_LiveHost::saysItWaitsForAHeadset()
     qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-server")).toUtf8());
     const QString waiting = QStringLiteral("q71-host: no headset yet: waiting for one to be plugged in\n");
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       {"--live", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitForError(waiting), qPrintable(host.errorOutput()));
     QCOMPARE(host.stop(SIGINT), 130);
     QCOMPARE(host.errorOutput().count(waiting), 1);
