@@ -25,11 +25,11 @@ qint64 cClock::nowMs() const
     return m_dispatcher ? m_dispatcher->nowMs() - m_virtualStart : -1;
 }
 
-void cClock::wait(qint64 ms)
+void cClock::wait(qint64 ms, const std::function<bool()> &stopped)
 {
     if (m_virtual) {
         if (m_dispatcher)
-            m_dispatcher->advance(ms);
+            m_dispatcher->advance(ms, stopped);
         return;
     }
     QEventLoop loop;

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QPointer>
 
+#include <functional>
+
 class cVirtualEventDispatcher;
 
 // The time a run is measured in. It follows the event dispatcher of the thread that creates it:
@@ -21,7 +23,9 @@ public:
     qint64 nowMs() const;
     // Runs the thread's events for `ms` milliseconds: moves virtual time on, or spins a nested
     // event loop on real time. Call it from plain code, not from under an event handler.
-    void wait(qint64 ms);
+    // Virtual time stops early once `stopped` says so, asked after each timer that fired (a
+    // nested loop on real time is ended by QCoreApplication::exit() instead).
+    void wait(qint64 ms, const std::function<bool()> &stopped = nullptr);
 
 private:
     bool m_virtual = false;

@@ -24,14 +24,17 @@ cVirtualEventDispatcher *cVirtualEventDispatcher::current()
     return qobject_cast<cVirtualEventDispatcher *>(QAbstractEventDispatcher::instance());
 }
 
-void cVirtualEventDispatcher::advance(qint64 ms)
+void cVirtualEventDispatcher::advance(qint64 ms, const std::function<bool()> &stopped)
 {
     const qint64 target = m_now + qMax<qint64>(ms, 0);
     ++m_visit;
     for (;;) {
         deliverPosted(true);
-        if (fireNext(target, ULLONG_MAX))
+        if (fireNext(target, ULLONG_MAX)) {
+            if (stopped && stopped())
+                break;
             continue;
+        }
         // A handler that advanced on its own may already have gone past the target; time never
         // runs backwards.
         if (m_now >= target)

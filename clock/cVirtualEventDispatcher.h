@@ -4,6 +4,7 @@
 #include <QAtomicInt>
 #include <QHash>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <utility>
@@ -64,8 +65,10 @@ public:
 
     qint64 nowMs() const { return m_now; }
     // Runs everything that falls due in the next `ms` milliseconds, in time order, and leaves
-    // the clock at now + ms (or later, if a handler advanced further itself).
-    void advance(qint64 ms);
+    // the clock at now + ms (or later, if a handler advanced further itself). `stopped`, when
+    // given, is asked after each timer: true leaves the clock where that timer fired, so that a
+    // long stretch of busy virtual time can be cut short.
+    void advance(qint64 ms, const std::function<bool()> &stopped = nullptr);
 
     // Delivers posted events and fires the timers already due now that existed when the call
     // began, up to an interrupt() (QEventLoop::exit() sends one); never moves time and never

@@ -2,15 +2,54 @@
 
 #include "DesktopLog.h"
 
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QSettings>
 #include <QStringList>
+#include <QTimer>
 
 #include <utility>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
 
 namespace {
 
 const char g_shell[] = "/bin/sh";
+// How long a stopped command's group has for SIGTERM before SIGKILL.
+const int g_termGraceMs = 500;
+
+#ifdef Q_OS_UNIX
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+// Qt 5 runs its code in the child through this virtual; Qt 6 takes a function instead.
+class cGroupLeaderProcess : public QProcess
+{
+public:
+    using QProcess::QProcess;
+
+protected:
+    void setupChildProcess() override { ::setpgid(0, 0); }
+};
+#endif
+
+QProcess *newGroupLeader(QObject *parent)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    return new cGroupLeaderProcess(parent);
+#else
+    auto *process = new QProcess(parent);
+    // Between fork and exec only async-signal-safe calls: setpgid is one.
+    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    return process;
+#endif
+}
+#else
+// Elsewhere a command is stopped on its own.
+QProcess *newGroupLeader(QObject *parent)
+{
+    return new QProcess(parent);
+}
+#endif
 
 QStringList knownEvents()
 {
@@ -29,9 +68,7 @@ cDesktopActions::cDesktopActions(QObject *parent)
 
 cDesktopActions::~cDesktopActions()
 {
-    // The processes are children: each one's destructor kills it and reaps it.
-    for (QProcess *process : std::as_const(m_running))
-        process->disconnect(this);
+    stopAll();
 }
 
 QString cDesktopActions::keyEvent(int key, bool pressed)
@@ -72,7 +109,7 @@ void cDesktopActions::run(const QString &event, const QString &model, int device
                   MaxRunning);
         return;
     }
-    auto *process = new QProcess(this);
+    QProcess *process = newGroupLeader(this);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("Q71_EVENT"), event);
     environment.insert(QStringLiteral("Q71_MODEL"), model);
@@ -97,6 +134,12 @@ void cDesktopActions::run(const QString &event, const QString &model, int device
             });
     m_running.append(process);
     process->start(QLatin1String(g_shell), {QStringLiteral("-c"), command});
+    // The child makes its group too; from here as well, so that a stop right after the start
+    // finds the group whichever of the two ran first (this one fails once the child has exec'd).
+#ifdef Q_OS_UNIX
+    if (process->processId() > 0)
+        ::setpgid(pid_t(process->processId()), pid_t(process->processId()));
+#endif
 }
 
 void cDesktopActions::onFinished(QProcess *process, const QString &event, int exitCode,
@@ -116,16 +159,54 @@ void cDesktopActions::release(QProcess *process)
     process->deleteLater();
 }
 
-void cDesktopActions::finish(int timeoutMs)
+void cDesktopActions::finish(int timeoutMs, const std::function<bool()> &stopped)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!m_running.isEmpty() && !deadline.hasExpired()) {
-        // finished() is emitted from within the wait, which takes the process off the list.
-        QProcess *process = m_running.constFirst();
-        if (!process->waitForFinished(int(qMax<qint64>(1, deadline.remainingTime()))))
-            break;
+    if (!m_running.isEmpty() && !(stopped && stopped())) {
+        // Said, for the end of the run would otherwise seem to hang for no reason.
+        qCInfo(lcQ71Desktop, "waiting up to %d ms for the commands still running (%d)", timeoutMs,
+               int(m_running.size()));
+        QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        // release() takes a finished command off the list before this runs.
+        for (QProcess *process : std::as_const(m_running))
+            connect(process, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), &loop,
+                    [this, &loop] {
+                        if (m_running.isEmpty())
+                            loop.quit();
+                    });
+        loop.exec();
     }
     for (QProcess *process : std::as_const(m_running))
         qCWarning(lcQ71Desktop, "a command still runs at the end and is stopped: %s",
                   qUtf8Printable(process->arguments().value(1)));
+    stopAll();
+}
+
+void cDesktopActions::stopAll()
+{
+    const QList<QProcess *> running = std::exchange(m_running, {});
+    for (QProcess *process : running) {
+        // Its end is this class's doing, no failure of the command's to report.
+        process->disconnect(this);
+        stop(process);
+        delete process;
+    }
+}
+
+void cDesktopActions::stop(QProcess *process)
+{
+#ifndef Q_OS_UNIX
+    process->kill();
+    process->waitForFinished(-1);
+#else
+    const pid_t group = pid_t(process->processId());
+    if (group <= 0)
+        return;
+    ::kill(-group, SIGTERM);
+    process->waitForFinished(g_termGraceMs);
+    // What ignored SIGTERM, the shell or what it started, goes now; the shell is reaped here,
+    // so that no "Destroyed while process is still running" follows.
+    ::kill(-group, SIGKILL);
+    process->waitForFinished(-1);
+#endif
 }

@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <functional>
+
 class QSettings;
 
 // The user's commands for what happens on a headset, from the [actions] section of the
@@ -11,6 +13,10 @@ class QSettings;
 // "mic.changed". Each runs through /bin/sh -c without anything waiting for it, with Q71_EVENT,
 // Q71_MODEL and Q71_DEVICE (and what the event adds) in its environment; its standard input and output are
 // null (standard output carries the trace), its standard error is the program's own.
+//
+// Each command is the leader of a process group of its own, so that stopping it stops what it
+// started too (a "sleep &" would otherwise outlive the run, and Ctrl-C on the terminal reaches
+// the run only, which stops its commands itself).
 //
 // A command that cannot start, exits with another status than 0 or is killed is one warning line
 // naming its event. At most MaxRunning commands run at once: a key held down and let go in a
@@ -35,8 +41,10 @@ public:
              const QList<QPair<QString, QString>> &more = {});
 
     // Waits up to `timeoutMs` in all for the commands still running, so that a short run does
-    // not kill what it started and their failures are still reported.
-    void finish(int timeoutMs);
+    // not kill what it started and their failures are still reported; then stops the others. The
+    // wait is an event loop, which QCoreApplication::exit() ends early; it is not begun when
+    // `stopped` already says so.
+    void finish(int timeoutMs, const std::function<bool()> &stopped = nullptr);
 
     static QString keyEvent(int key, bool pressed);
     static QString dolbyEvent(bool on);
@@ -45,6 +53,10 @@ public:
 private:
     void onFinished(QProcess *process, const QString &event, int exitCode, QProcess::ExitStatus status);
     void release(QProcess *process);
+    // Stops `process` with its process group: SIGTERM, then SIGKILL for what is left after a
+    // short grace.
+    static void stop(QProcess *process);
+    void stopAll();
 
     QHash<QString, QString> m_commands;
     QList<QProcess *> m_running;

@@ -50,10 +50,15 @@ void cSavedMicrophone::applyTo(const cAbstractDevicePtr &device)
 
 void cSavedMicrophone::remember(bool light, int value)
 {
+    (light ? m_light : m_notification).value = value;
+}
+
+void cSavedMicrophone::keep(bool light, int value)
+{
+    remember(light, value);
     if (!m_settings)
         return;
-    cSaved &saved = light ? m_light : m_notification;
-    saved.value = value;
+    const cSaved &saved = light ? m_light : m_notification;
     m_settings->setValue(keyOf(saved), value);
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError)

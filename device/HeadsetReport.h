@@ -1,4 +1,6 @@
 #pragma once
+#include "Types.h"
+
 #include <QtGlobal>
 
 // The headset's HID reports, in both directions. Every report is five bytes. Input reports are
@@ -39,5 +41,18 @@ enum : quint8 {
     ExitCommand = 0x80,
     KeysReleaseCommand = 0x70,
 };
+
+// The microphone settings that a status answer's third byte tells.
+constexpr MicLight::MicLight_t micLightOf(quint8 status)
+{
+    return (status & Light2Bit) ? MicLight::Setting2
+        : (status & Light3Bit)  ? MicLight::Setting3
+                                : MicLight::Setting1;
+}
+
+constexpr MicMuteNotification::MicMuteNotification_t micNotificationOf(quint8 status)
+{
+    return (status & Notification2Bit) ? MicMuteNotification::Setting2 : MicMuteNotification::Setting1;
+}
 
 } // namespace HeadsetReport

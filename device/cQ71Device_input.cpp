@@ -83,14 +83,8 @@ void cQ71Device::decodeStatusReport(const QByteArray &report)
     }
 
     // The settings follow every change of the byte, even one of the Dolby bit alone.
-    if (status & Light2Bit)
-        m_micLight = MicLight::Setting2;
-    else if (status & Light3Bit)
-        m_micLight = MicLight::Setting3;
-    else
-        m_micLight = MicLight::Setting1;
-    m_micNotification
-        = (status & Notification2Bit) ? MicMuteNotification::Setting2 : MicMuteNotification::Setting1;
+    m_micLight = micLightOf(status);
+    m_micNotification = micNotificationOf(status);
 }
 
 void cQ71Device::decodeKeyReport(const QByteArray &report)

@@ -49,6 +49,7 @@ cDesktopHooks::cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &se
             [this](int key, const QString &model) { onGKey(true, key, model); });
     connect(profiler, &cProfilerEventReceiver::gKeyReleased, this,
             [this](int key, const QString &model) { onGKey(false, key, model); });
+    // What a scenario sets holds for this run only: a scenario never writes the user's file.
     connect(&runner, &cScenarioRunner::microphoneSet, this,
             [this](bool light, int value) { m_microphone.remember(light, value); });
 }
@@ -69,17 +70,19 @@ void cDesktopHooks::onHidReceived(int device, const QByteArray &report)
 {
     if (!isStatus(report))
         return;
-    // Once the plugin has read the report, its microphone model says what it made of it.
-    QTimer::singleShot(0, this, [this, device] { onMicrophoneReported(device); });
+    // What the headset says, not what the microphone model holds: the model may keep a setting
+    // the host gave it since, and the plugin passes over a status that did not change.
+    const quint8 status = quint8(report.at(2));
+    const QPair<int, int> state(HeadsetReport::micLightOf(status), HeadsetReport::micNotificationOf(status));
+    // Told after what the plugin makes of the report, as the trace shows that first.
+    QTimer::singleShot(0, this, [this, device, state] { onMicrophoneReported(device, state); });
 }
 
-void cDesktopHooks::onMicrophoneReported(int device)
+void cDesktopHooks::onMicrophoneReported(int device, const QPair<int, int> &state)
 {
     const cAbstractDevicePtr held = m_runner.deviceNumbered(device);
-    const cMicrophoneClient microphone(held);
-    if (!microphone.isValid())
+    if (!cMicrophoneClient(held).isValid())
         return;
-    const QPair<int, int> state(int(microphone.getLightConfig()), int(microphone.getNotificationConfig()));
     const auto known = m_microphoneStates.constFind(device);
     if (known != m_microphoneStates.constEnd() && *known == state)
         return;

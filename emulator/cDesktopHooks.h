@@ -26,15 +26,17 @@ public:
     cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &settings, bool wallClock,
                   QObject *parent = nullptr);
 
-    // Gives the commands still running up to `timeoutMs` before the run ends.
-    void finish(int timeoutMs) { m_actions.finish(timeoutMs); }
+    // Gives the commands still running up to `timeoutMs` before the run ends, none once
+    // `stopped` says so, and stops what is left.
+    void finish(int timeoutMs, const std::function<bool()> &stopped) { m_actions.finish(timeoutMs, stopped); }
 
 private:
     void onModelCalled(const QString &uid, const cModelCall &call);
     void onGKey(bool pressed, int key, const QString &model);
     void onHidWritten(int device, const QByteArray &report);
     void onHidReceived(int device, const QByteArray &report);
-    void onMicrophoneReported(int device);
+    // `state`: the light and notification settings the headset's status told.
+    void onMicrophoneReported(int device, const QPair<int, int> &state);
 
     cHost &m_host;
     cScenarioRunner &m_runner;

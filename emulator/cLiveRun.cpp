@@ -1,5 +1,6 @@
 #include "cLiveRun.h"
 
+#include "StderrLog.h"
 #include "cHost.h"
 #include "cScenarioRunner.h"
 #ifdef Q71_HAVE_LINUX_BUS
@@ -55,6 +56,9 @@ void cLiveRun::begin(cHost &host, cScenarioRunner &runner)
 #endif
     host.attachBus(bus);
     bus->start();
+    // A service started before the headset is plugged would otherwise say nothing at all.
+    if (host.deviceManager()->devices().isEmpty())
+        StderrLog::write(QtInfoMsg, QStringLiteral("no headset yet: waiting for one to be plugged in"));
 #else
     Q_UNUSED(host);
     Q_UNUSED(runner);

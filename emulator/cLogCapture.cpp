@@ -1,5 +1,6 @@
 #include "cLogCapture.h"
 
+#include "StderrLog.h"
 #include "cTrace.h"
 
 #include <cstring>
@@ -54,6 +55,9 @@ void cLogCapture::handle(QtMsgType type, const QMessageLogContext &context, cons
             g_previous(type, context, message);
         return;
     }
+    // The trace may be quiet, or read by a program: the user hears of these all the same.
+    if (StderrLog::isForStderr(type, context.category))
+        StderrLog::write(type, message);
     const QList<cTraceEvent::Field> fields {{QStringLiteral("level"), levelName(type)},
                                             {QStringLiteral("message"), message}};
     if (!g_showFramework && context.category && std::strcmp(context.category, g_frameworkCategory) == 0)

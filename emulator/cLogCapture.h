@@ -4,7 +4,8 @@
 class cTrace;
 
 // While it exists, every Qt message of the process (the plugin's failure lines above all) becomes
-// a "log" event of the trace instead of a line on standard error. Messages are single-threaded
+// a "log" event of the trace instead of a line on standard error; the program's own warnings go
+// to standard error as well (StderrLog). Messages are single-threaded
 // here: the emulator runs everything on its main thread.
 class cLogCapture
 {

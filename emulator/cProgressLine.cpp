@@ -34,14 +34,39 @@ void cProgressLine::update(qint64 virtualMs, int line, qint64 reports)
                        .arg(line);
     if (reports > 0)
         text += QStringLiteral(", %1 reports replayed").arg(reports);
-    // Carriage return and erase-to-end-of-line: the next update overwrites this one.
-    std::fprintf(m_stream, "\r%s\033[K", qUtf8Printable(text));
-    std::fflush(m_stream);
+    m_text = text;
     m_shown = true;
+    m_hidden = false;
+    redrawText();
+}
+
+void cProgressLine::redrawText()
+{
+    // Carriage return and erase-to-end-of-line: the next update overwrites this one.
+    std::fprintf(m_stream, "\r%s\033[K", qUtf8Printable(m_text));
+    std::fflush(m_stream);
+}
+
+void cProgressLine::hide()
+{
+    if (!m_shown)
+        return;
+    clear();
+    m_hidden = true;
+}
+
+void cProgressLine::redraw()
+{
+    if (!m_hidden)
+        return;
+    m_hidden = false;
+    m_shown = true;
+    redrawText();
 }
 
 void cProgressLine::clear()
 {
+    m_hidden = false;
     if (!m_shown)
         return;
     std::fprintf(m_stream, "\r\033[K");

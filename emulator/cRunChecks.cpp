@@ -5,6 +5,7 @@
 bool cRunChecks::openGolden(const QString &fileName, QString *error)
 {
     m_golden.reset(new cGoldenCheck);
+    m_goldenFile = fileName;
     if (m_golden->open(fileName))
         return true;
     *error = m_golden->errorString();
@@ -18,8 +19,33 @@ void cRunChecks::attach(cTrace &trace, const QString &source,
         m_expectations.reset(new cExpectationChecker(trace, source, report));
         trace.addSink(m_expectations.data());
     }
-    if (m_golden)
+    if (m_golden) {
         trace.addSink(m_golden.data());
+        trace.addSink(this);
+    }
+}
+
+void cRunChecks::write(const cTraceEvent &)
+{
+    if (m_stopRequested && m_stopRequested())
+        return;
+    // After --check's own sink: it has compared this event by now.
+    ++m_comparedLines;
+    m_differedBeforeStop = m_golden->differs();
+}
+
+QStringList cRunChecks::stoppedReport() const
+{
+    if (!m_golden)
+        return {};
+    if (!m_differedBeforeStop)
+        return {QStringLiteral("q71-host: --check %1: stopped by a signal after %2 lines, the same as the "
+                               "file's first %2 (its teardown is not compared)")
+                    .arg(m_goldenFile)
+                    .arg(m_comparedLines)};
+    QStringList difference = m_golden->report();
+    difference.first().prepend(QLatin1String("q71-host: "));
+    return difference;
 }
 
 QStringList cRunChecks::failures(const cTraceSummary &summary) const

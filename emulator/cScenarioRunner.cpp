@@ -147,13 +147,21 @@ void cScenarioRunner::run(const cScenario &scenario)
 void cScenarioRunner::run(const std::function<bool(cScenarioCommand *)> &next)
 {
     cScenarioCommand command;
-    while (!(m_stopRequested && m_stopRequested()) && next(&command)) {
+    const auto stopped = [this] { return m_stopRequested && m_stopRequested(); };
+    while (!stopped() && next(&command)) {
         execute(command);
         showProgress(command.line);
     }
 
-    if (!m_replay)
-        return;
+    // A run the user stopped did not end early by a fault of its scenario.
+    if (m_replay && !stopped())
+        reportUnplayed();
+    m_replayTimer.stop();
+    m_replayPending = false;
+}
+
+void cScenarioRunner::reportUnplayed()
+{
     if (!m_replayBegun)
         error(g_replayLine, QLatin1String(g_replayCommand),
               QStringLiteral("no device was started, so no report of %1 was played").arg(m_replaySource));
@@ -163,8 +171,6 @@ void cScenarioRunner::run(const std::function<bool(cScenarioCommand *)> &next)
                   .arg(m_replay->reportCount() - m_replayedCount)
                   .arg(m_replay->reportCount())
                   .arg(m_replaySource));
-    m_replayTimer.stop();
-    m_replayPending = false;
 }
 
 void cScenarioRunner::execute(const cScenarioCommand &command)
@@ -188,7 +194,8 @@ void cScenarioRunner::execute(const cScenarioCommand &command)
         input(command);
         break;
     case cScenarioCommand::Wait:
-        m_clock.wait(command.ms);
+        // A replay's wait spans the whole capture: a signal must not have to wait for its end.
+        m_clock.wait(command.ms, m_stopRequested);
         break;
     case cScenarioCommand::MicLight:
     case cScenarioCommand::MicNotify:

@@ -108,6 +108,7 @@ private:
     bool feed(const QByteArray &report);
     void feed(const QSharedPointer<cSimHidTransport> &hid, const QByteArray &report);
     void beginReplay();
+    void reportUnplayed();
     void onReplayTimer();
     void scheduleReplay();
     void takeNextReplayed();

@@ -22,6 +22,7 @@
 #include "cServiceCallTracer.h"
 #include "cSignalStop.h"
 #include "cSimBus.h"
+#include "cTerminalPrinter.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
 #include "cVirtualEventDispatcher.h"
@@ -230,7 +231,8 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
         return fail(parts.host.pluginError());
 
     cScenarioRunner runner(parts.host, parts.bus, parts.clock, parts.trace);
-    runner.setStopRequested([] { return cSignalStop::caughtSignal() != 0; });
+    const auto stopped = [] { return cSignalStop::caughtSignal() != 0; };
+    runner.setStopRequested(stopped);
     QSettings *config = prepared.config.settings();
     QScopedPointer<cDesktopHooks> desktop(
         config ? new cDesktopHooks(parts.host, runner, *config, !parts.clock.isVirtual()) : nullptr);
@@ -252,12 +254,13 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     // The signal's notifier ends the event loop.
     if (parts.live && !options.hasScenario && cSignalStop::caughtSignal() == 0)
         QCoreApplication::exec();
-    const int signal = cSignalStop::caughtSignal();
-    if (parts.live || signal != 0)
+    if (parts.live || stopped())
         parts.host.deviceManager()->clear();
+    // A signal while the commands finish stops them and the run at once, with its exit code.
     if (desktop)
-        desktop->finish(g_commandGraceMs);
+        desktop->finish(g_commandGraceMs, stopped);
     parts.trace.finish();
+    const int signal = cSignalStop::caughtSignal();
     return signal != 0 ? cSignalStop::exitCode(signal) : 0;
 }
 
@@ -282,13 +285,15 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
     QString error;
     if (!openSinks(options, prepared.title, clock, &out, &sinks, &error))
         return fail(error);
-    trace.addSink(sinks.printer.data());
+    cProgressLine progress(stderr);
+    cTerminalPrinter printer(sinks.printer.data(), stdout, progress);
+    trace.addSink(&printer);
     if (sinks.pcap)
         trace.addSink(sinks.pcap.data());
     if (sinks.record)
         trace.addSink(sinks.record.data());
-    cProgressLine progress(stderr);
     cRunChecks &checks = prepared.checks;
+    checks.setStopRequested([] { return cSignalStop::caughtSignal() != 0; });
     checks.attach(trace, prepared.scenario.source(), [&progress](const QString &line) {
         progress.clear();
         printLines({line});
@@ -303,9 +308,12 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
     cHost host;
     host.attachBus(&bus);
     int status = play(options, prepared, {host, bus, live.data(), clock, trace, progress, stage});
-    const QStringList failures = status == 0 ? checks.failures(trace.summary()) : QStringList();
+    // A run a signal stopped tells what it compared until then, and keeps its exit code.
+    const QStringList failures = status == 0 ? checks.failures(trace.summary())
+        : cSignalStop::caughtSignal() != 0   ? checks.stoppedReport()
+                                             : QStringList();
     printLines(failures);
-    if (!failures.isEmpty())
+    if (status == 0 && !failures.isEmpty())
         status = g_exitCheckFailed;
     // A run a signal stopped keeps its exit code (130, 143) unless its output was lost too.
     if (status != g_exitFailure && !sinks.close(&error))

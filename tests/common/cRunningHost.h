@@ -51,13 +51,28 @@ public:
         }
     }
 
+    // True once standard error holds `text`, at most after `timeoutMs`.
+    bool waitForError(const QString &text, int timeoutMs = 60000)
+    {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (;;) {
+            m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
+            if (m_error.contains(text))
+                return true;
+            if (elapsed.hasExpired(timeoutMs) || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(100);
+        }
+    }
+
     // Sends `signal` and waits for the end: the exit code, -1 for a crash or a hang.
     int stop(int signal)
     {
         ::kill(m_process.processId(), signal);
         const bool ended = m_process.waitForFinished(120000);
         read();
-        m_error = QString::fromLocal8Bit(m_process.readAllStandardError());
+        m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
         return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 

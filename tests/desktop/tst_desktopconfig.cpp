@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <utility>
 
 namespace {
@@ -31,6 +32,7 @@ class tst_DesktopConfig : public QObject
 private slots:
     void refusesAConfigItCannotRead();
     void runsActionsAndKeepsSettings();
+    void warnsOnStandardError();
 
 private:
     QTemporaryDir m_dir;
@@ -73,22 +75,30 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
 
 // The configuration of a simulated run on the wall clock acts as a live one's does: the Dolby
 // switch and the keys run their commands (a key's with the device the report was fed to, the
-// second of two headsets here), the saved microphone settings follow each setup, and what the
-// model accepted from the scenario is written back, what it refused is not.
+// second of two headsets here), the saved microphone settings follow each setup, and the file is
+// the user's: what the scenario sets is not written to it, comments and all stay.
 void tst_DesktopConfig::runsActionsAndKeepsSettings()
 {
     const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
     const QString dolby = m_dir.filePath(QStringLiteral("dolby"));
     const QString pressed = m_dir.filePath(QStringLiteral("pressed"));
+    const QByteArray original
+        = QStringLiteral("; the user's own words\n"
+                         "[actions]\n"
+                         "dolby.on=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%1'\"\n"
+                         "G1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%2'\"\n"
+                         "dolby.off=exit 3\n"
+                         "G4.pressed=true\n"
+                         "[microphone]\n"
+                         "; as I like it\n"
+                         "light=3\n"
+                         "notification=loud\n")
+              .arg(dolby, pressed)
+              .toUtf8();
     {
-        QSettings settings(config, QSettings::IniFormat);
-        const QString echo = QStringLiteral("echo \"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\" >> '%1'");
-        settings.setValue(QStringLiteral("actions/dolby.on"), echo.arg(dolby));
-        settings.setValue(QStringLiteral("actions/G1.pressed"), echo.arg(pressed));
-        settings.setValue(QStringLiteral("actions/dolby.off"), QStringLiteral("exit 3"));
-        settings.setValue(QStringLiteral("actions/G4.pressed"), QStringLiteral("true"));
-        settings.setValue(QStringLiteral("microphone/light"), 3);
-        settings.setValue(QStringLiteral("microphone/notification"), QStringLiteral("loud"));
+        QFile file(config);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(original), original.size());
     }
     const cToolRun run
         = runTool(QStringLiteral(Q71_HOST_PROGRAM),
@@ -114,9 +124,57 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     const QStringList reports = jsonValues(run.out, "hid.write", "report", 1);
     QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 02 02 00 00"}));
 
-    const QSettings kept(config, QSettings::IniFormat);
-    QCOMPARE(kept.value(QStringLiteral("microphone/light")).toString(), QStringLiteral("2"));
-    QCOMPARE(kept.value(QStringLiteral("microphone/notification")).toString(), QStringLiteral("loud"));
+    QFile kept(config);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), original);
+}
+
+// The program's own warnings reach standard error however quiet the run: one plain line, or, when
+// standard error is the journal's stream, one with the warning's priority for the journal.
+void tst_DesktopConfig::warnsOnStandardError()
+{
+    const QString config = m_dir.filePath(QStringLiteral("misspelt.conf"));
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[actions]\nG4.pressed=true\n");
+    file.close();
+    const QStringList arguments {"--quiet",  "--realtime",    "--config", config,
+                                 "--plugin", Q71_PLUGIN_FILE, "-"};
+    const QString warning = QStringLiteral("[actions] G4.pressed: no such event (");
+
+    const cToolRun quiet = runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments, "plug\n");
+    QCOMPARE(quiet.exitCode, 0);
+    QVERIFY2(quiet.err.startsWith(QStringLiteral("q71-host: warning: ") + warning), qPrintable(quiet.err));
+    QCOMPARE(quiet.err.count(QLatin1Char('\n')), 1);
+
+    // JOURNAL_STREAM is believed only for the stream it names: another one's is plain text.
+    const QString errors = m_dir.filePath(QStringLiteral("stderr"));
+    QVERIFY(QFile(errors).open(QIODevice::WriteOnly));
+    struct stat status = {};
+    QCOMPARE(::stat(QFile::encodeName(errors).constData(), &status), 0);
+    const QByteArray ours
+        = QByteArray::number(qulonglong(status.st_dev)) + ':' + QByteArray::number(qulonglong(status.st_ino));
+    for (const auto &[stream, prefix] :
+         {std::pair(ours, QStringLiteral("<4>")),
+          std::pair(QByteArray("1:1"), QStringLiteral("q71-host: warning: "))}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("JOURNAL_STREAM"), QString::fromLatin1(stream));
+        process.setProcessEnvironment(environment);
+        process.setStandardErrorFile(errors);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral(Q71_HOST_PROGRAM), arguments);
+        QVERIFY(process.waitForStarted());
+        process.write("plug\n");
+        process.closeWriteChannel();
+        QVERIFY(process.waitForFinished(240000));
+        QCOMPARE(process.exitCode(), 0);
+        QFile written(errors);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(written.readAll());
+        QVERIFY2(text.startsWith(prefix + warning), qPrintable(text));
+        QCOMPARE(text.count(QLatin1Char('\n')), 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_DesktopConfig)

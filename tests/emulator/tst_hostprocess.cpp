@@ -1,19 +1,24 @@
 #include "cCaptureReader.h"
+#include "cPcapWriter.h"
 #include "cRunningHost.h"
 #include "cToolRun.h"
+
+#include <csignal>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 // q71-host as a process: stopped by SIGINT or SIGTERM in the middle of a wall-clock run (the
 // devices stopped as an unplug stops them, the summary printed, the capture complete, the exit
-// code a shell reports for the signal), and loading the plugin with a manifest of the user's.
-
+// code a shell reports for the signal), in a replay on the virtual clock and while the commands of
+// the configuration finish; the commands it stops go with all they started; and loading the
+// plugin with a manifest of the user's.
 namespace {
 
 // The plugin's own manifest, as the build put it beside the plugin.
@@ -24,16 +29,36 @@ QByteArray shippedManifest()
     return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
 }
 
+bool zombie(pid_t pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    // pid (comm) STATE ...: the command name may hold spaces, the state follows its ")".
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
 } // namespace
+
 class tst_HostProcess : public QObject
 {
     Q_OBJECT
 private slots:
     void stoppedRunEndsCleanly_data();
     void stoppedRunEndsCleanly();
+    void stoppedReplay();
+    void stoppedWhileCommandsFinish();
+    void stoppedCommandTakesItsChildren();
+    void progressMakesWayForTheTrace();
     void ownManifest();
     void manifestWithoutOneProbe_data();
     void manifestWithoutOneProbe();
+
+private:
+    // A configuration whose Dolby switch runs `command`, and a wall-clock scenario that turns the
+    // switch on and ends.
+    QStringList dolbyRun(const QTemporaryDir &dir, const QByteArray &command);
 };
 
 void tst_HostProcess::stoppedRunEndsCleanly_data()
@@ -75,6 +100,137 @@ void tst_HostProcess::stoppedRunEndsCleanly()
     QVERIFY2(reader.read(capture), qPrintable(reader.errorString()));
     QCOMPARE(reader.reports().size(), 1);
     QCOMPARE(reader.reports().constFirst().data, QByteArray::fromHex("0210110000"));
+}
+
+void tst_HostProcess::stoppedReplay()
+{
+    // Far more reports than the pipe holds: the run cannot be through them while the test does
+    // not read, so the signal comes in the middle of the replay's one long wait.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString capture = dir.filePath(QStringLiteral("long.pcap"));
+    const int reportCount = 20000;
+    cPcapWriter writer;
+    QVERIFY(writer.open(capture));
+    for (int i = 0; i < reportCount; ++i)
+        QVERIFY(writer.writeInput(qint64(i) * 1000, 5, QByteArray::fromHex("0210000000")));
+    QVERIFY(writer.close());
+
+    // The whole replay once, for --check to compare the stopped one with.
+    const QStringList arguments {"--json", "--replay", capture, "--plugin", Q71_PLUGIN_FILE};
+    const cToolRun whole = runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments);
+    QCOMPARE(whole.exitCode, 0);
+    const QString golden = dir.filePath(QStringLiteral("whole.jsonl"));
+    QFile file(golden);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(whole.out) == whole.out.size());
+    file.close();
+
+    cRunningHost host;
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), QStringList {"--check", golden} + arguments));
+    QVERIFY(host.waitFor(cRunningHost::kind("hid.input")));
+    QCOMPARE(host.stop(SIGINT), 130);
+
+    // What was left of the capture was not played, and that is no error of the run's.
+    const int played = host.events(cRunningHost::kind("hid.input")).size();
+    QVERIFY2(played < reportCount, qPrintable(QString::number(played)));
+    QVERIFY(host.events(cRunningHost::kind("error")).isEmpty());
+    QCOMPARE(host.events(cRunningHost::kind("deviceRemoved")).size(), 1);
+    QCOMPARE(host.events().constLast().value(QStringLiteral("ev")).toString(), QStringLiteral("summary"));
+    // --check says how far the two runs were the same: up to the signal, not the teardown after it.
+    const QRegularExpression same(
+        QStringLiteral("^q71-host: --check %1: stopped by a signal after (\\d+) lines, "
+                       "the same as the file's first \\1 \\(its teardown is not "
+                       "compared\\)$")
+            .arg(QRegularExpression::escape(golden)),
+        QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch told = same.match(host.errorOutput());
+    QVERIFY2(told.hasMatch(), qPrintable(host.errorOutput()));
+    QVERIFY(told.captured(1).toInt() > 0);
+    QVERIFY(told.captured(1).toInt() < host.events().size());
+}
+
+QStringList tst_HostProcess::dolbyRun(const QTemporaryDir &dir, const QByteArray &command)
+{
+    const QString config = dir.filePath(QStringLiteral("q71.conf"));
+    QFile file(config);
+    if (file.open(QIODevice::WriteOnly))
+        file.write("[actions]\ndolby.on=\"" + command + "\"\n");
+    const QString scenario = dir.filePath(QStringLiteral("dolby.q71"));
+    QFile steps(scenario);
+    if (steps.open(QIODevice::WriteOnly))
+        steps.write("plug\nstart\nwait 1s\ninput 02 01 01 00 00\nwait 100ms\nunplug\n");
+    return {"--json", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, scenario};
+}
+
+void tst_HostProcess::stoppedWhileCommandsFinish()
+{
+    // The run is over and waits for the command it started: the signal ends that wait too.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString started = dir.filePath(QStringLiteral("started"));
+    cRunningHost host;
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       dolbyRun(dir, QStringLiteral("touch '%1'; sleep 30").arg(started).toUtf8())));
+    QVERIFY(host.waitFor(cRunningHost::matching(
+        "log", "message", QStringLiteral("waiting up to 3000 ms for the commands still running (1)"))));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(started), 60000);
+    QCOMPARE(host.stop(SIGTERM), 143);
+    QCOMPARE(host.events().constLast().value(QStringLiteral("ev")).toString(), QStringLiteral("summary"));
+    QVERIFY2(!host.errorOutput().contains(QLatin1String("Destroyed while process")),
+             qPrintable(host.errorOutput()));
+}
+
+void tst_HostProcess::stoppedCommandTakesItsChildren()
+{
+    // The command outlives the run's grace and starts a process of its own, which must not be
+    // left behind when the command is stopped.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString child = dir.filePath(QStringLiteral("child"));
+    const cToolRun run
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM),
+                  dolbyRun(dir, QStringLiteral("sleep 300 & echo $! > '%1'; wait").arg(child).toUtf8()));
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.out.contains("a command still runs at the end and is stopped"), run.out.constData());
+    QVERIFY2(!run.err.contains(QLatin1String("Destroyed while process")), qPrintable(run.err));
+    QFile file(child);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    bool number = false;
+    const pid_t pid = pid_t(file.readAll().trimmed().toInt(&number));
+    QVERIFY(number && pid > 0);
+    // Gone, or at most a zombie of init's until it is reaped.
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0 || zombie(pid), 60000);
+}
+
+void tst_HostProcess::progressMakesWayForTheTrace()
+{
+    // The trace and the progress line on one terminal (script gives the run one): the progress,
+    // shown after the long wait, is erased before the next trace line and drawn again under it.
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("script is not installed (Debian package bsdutils): no terminal to run q71-host on");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString scenario = dir.filePath(QStringLiteral("slow.q71"));
+    QFile file(scenario);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("plug\nstart\nwait 2500ms\ninfo\n");
+    file.close();
+    const QString command
+        = QStringLiteral("'%1' --realtime --plugin '%2' '%3'")
+              .arg(QStringLiteral(Q71_HOST_PROGRAM), QStringLiteral(Q71_PLUGIN_FILE), scenario);
+    const cToolRun run = runTool(script, {"-qec", command, "/dev/null"});
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray progress = "on the clock, line 3\033[K";
+    const int shown = run.out.indexOf(progress);
+    QVERIFY2(shown > 0, run.out.constData());
+    // Whatever comes after the progress line starts by erasing it.
+    const int after = shown + progress.size();
+    QVERIFY2(run.out.mid(after, 4) == "\r\033[K", run.out.mid(shown).constData());
+    QVERIFY2(run.out.indexOf("id \"device-1\"", after) > 0, run.out.mid(shown).constData());
+    // And it comes back under the trace line, to be taken away at the end.
+    QVERIFY2(run.out.indexOf(progress, after) > run.out.indexOf("id \"device-1\"", after),
+             run.out.mid(shown).constData());
 }
 
 void tst_HostProcess::ownManifest()

@@ -23,6 +23,7 @@ private slots:
     void refusesWhatOnlyTheSimulationCanDo();
     void hostsTheMachinesHeadsets();
     void runsTheUsersConfiguration();
+    void saysItWaitsForAHeadset();
 
 private:
     void replug(cRunningHost &host, const QByteArray &first, int number, const char *script);
@@ -195,6 +196,19 @@ void tst_LiveHost::runsTheUsersConfiguration()
         };
     };
     QVERIFY(host.waitFor(lastSetting(1)));
+    // The headset asks to be set up again, and the host gives the microphone model the saved light
+    // 3 and notification 1 at once; then it tells the status it told before. The plugin passes over
+    // a status that did not change, but the headset's settings did not change either: mic.changed
+    // does not run (checked with the file below) and no line says so.
+    const auto setupStart = cRunningHost::matching("hid.write", "report", QStringLiteral("02 08 00 00 00"));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0101000000",
+                       cRunningHost::matching("hid.input", "report", QStringLiteral("01 01 00 00 00")));
+    QVERIFY(host.waitFor(
+        [&](const QJsonObject &event) { return setupStart(event) && host.events(setupStart).size() == 2; }));
+    const auto status = cRunningHost::matching("hid.input", "report", QStringLiteral("02 01 0B 00 00"));
+    UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "02010B0000", [&](const QJsonObject &event) {
+        return status(event) && host.events(status).size() == 2;
+    });
     replug(host, first, 6, "q71-setup-saved.script");
     QVERIFY(host.waitFor(lastSetting(2)));
     // Each headset's status answer told its microphone settings once (light 2, notification 2):
@@ -205,13 +219,40 @@ void tst_LiveHost::runsTheUsersConfiguration()
     QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 12, 60000);
     QVERIFY(reported.open(QIODevice::ReadOnly));
     QCOMPARE(reported.readAll(), QByteArray("1 2 2\n2 2 2\n"));
+    QCOMPARE(
+        host.events(cRunningHost::matching("log", "message",
+                                           QStringLiteral("microphone of device 1: light 2, notification 2")))
+            .size(),
+        1);
+    QVERIFY(
+        host.events(cRunningHost::matching("log", "message",
+                                           QStringLiteral("microphone of device 1: light 3, notification 1")))
+            .isEmpty());
     QCOMPARE(host.stop(SIGTERM), 143);
     for (int device : {1, 2}) {
         QStringList reports;
         for (const QJsonObject &write : host.events(cRunningHost::matching("hid.write", "device", device)))
             reports << write.value(QStringLiteral("report")).toString();
-        QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 04 01 00 00"}));
+        QCOMPARE(reports.mid(5, 2), QStringList({"02 02 04 00 00", "02 04 01 00 00"}));
     }
+}
+
+// The user service's way: --quiet, nothing plugged yet. It says once that it waits, on standard
+// error, where the journal reads it.
+void tst_LiveHost::saysItWaitsForAHeadset()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-server")).toUtf8());
+    const QString waiting = QStringLiteral("q71-host: no headset yet: waiting for one to be plugged in\n");
+    cRunningHost host;
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       {"--live", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY2(host.waitForError(waiting), qPrintable(host.errorOutput()));
+    QCOMPARE(host.stop(SIGINT), 130);
+    QCOMPARE(host.errorOutput().count(waiting), 1);
+    QCOMPARE(host.events().size(), 1); // the summary, all --quiet prints
 }
 
 QTEST_GUILESS_MAIN(tst_LiveHost)
