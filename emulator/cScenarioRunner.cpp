@@ -16,7 +16,7 @@
 #include "cSimBus.h"
 #include "cTrace.h"
 #include "cTransportFactory.h"
-#include "cTransportObserver.h"
+#include "cTransportTap.h"
 
 #include <QJsonArray>
 
@@ -516,32 +516,32 @@ void cScenarioRunner::showProgress(int line)
 
 void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
 {
-    const auto *observer = new cTransportObserver(transport.data());
-    connect(observer, &cTransportObserver::runningChanged, this, [this](IAbstractTransport *raw, bool on) {
+    cTransportTap *tap = cTransportTap::of(transport.data());
+    if (!tap)
+        return;
+    IAbstractTransport *raw = transport.data();
+    connect(tap, &cTransportTap::runningChanged, this, [this, raw](bool on) {
         record(TraceKind::Transport,
                {{QStringLiteral("transport"), TransportKind::nameOf(raw)},
                 {QStringLiteral("op"), on ? QStringLiteral("start") : QStringLiteral("stop")}},
                numberHolding(raw));
     });
-    connect(observer, &cTransportObserver::written, this,
-            [this](IAbstractTransport *raw, const QByteArray &report, int cookie) {
-                const int device = numberHolding(raw);
-                record(TraceKind::HidWrite,
-                       {{QStringLiteral("report"), ReportMeaning::hex(report)},
-                        {QStringLiteral("cookie"), cookie}},
-                       device);
-                emit hidWritten(device, report);
-            });
-    connect(observer, &cTransportObserver::writeComplete, this, [this](IAbstractTransport *raw, int cookie) {
+    connect(tap, &cTransportTap::written, this, [this, raw](const QByteArray &report, int cookie) {
+        const int device = numberHolding(raw);
+        record(TraceKind::HidWrite,
+               {{QStringLiteral("report"), ReportMeaning::hex(report)}, {QStringLiteral("cookie"), cookie}},
+               device);
+        emit hidWritten(device, report);
+    });
+    connect(tap, &cTransportTap::writeCompleted, this, [this, raw](int cookie) {
         record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
     });
     // A simulated headset's input is recorded as the scenario feeds it; a real one's as it arrives.
-    connect(observer, &cTransportObserver::received, this,
-            [this](IAbstractTransport *raw, const QByteArray &report) {
-                const int device = numberHolding(raw);
-                record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}}, device);
-                emit hidReceived(device, report);
-            });
+    connect(tap, &cTransportTap::received, this, [this, raw](const QByteArray &report) {
+        const int device = numberHolding(raw);
+        record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}}, device);
+        emit hidReceived(device, report);
+    });
 }
 
 void cScenarioRunner::watchBus(ITransportBus *bus)
