@@ -73,13 +73,13 @@ bool cQ71Device::setMicLight(MicLight::MicLight_t type)
     quint8 value = 0;
     switch (type) {
     case MicLight::Setting1:
-        value = 0x01;
+        value = MicLight1Value;
         break;
     case MicLight::Setting2:
-        value = 0x02;
+        value = MicLight2Value;
         break;
     case MicLight::Setting3:
-        value = 0x04;
+        value = MicLight3Value;
         break;
     default:
         return false;
@@ -93,7 +93,9 @@ bool cQ71Device::setMicNotification(MicMuteNotification::MicMuteNotification_t t
 {
     if (type != MicMuteNotification::Setting1 && type != MicMuteNotification::Setting2)
         return false;
-    admitSetting(outputReport(MicNotificationCommand, quint8(type)));
+    admitSetting(outputReport(MicNotificationCommand, type == MicMuteNotification::Setting1
+                                                          ? MicNotification1Value
+                                                          : MicNotification2Value));
     m_micNotification = type;
     return true;
 }

@@ -16,7 +16,7 @@
 #include "cSimBus.h"
 #include "cTrace.h"
 #include "cTransportFactory.h"
-#include "cTransportObserver.h"
+#include "cTransportTap.h"
 
 #include <QJsonArray>
 
@@ -75,9 +75,8 @@ void cScenarioRunner::watchDeviceManager()
                 // The device is announced right after this signal; it takes the next number.
                 record(TraceKind::CreateDevice,
                        {{QStringLiteral("transport"), kind}, {QStringLiteral("result"), created}},
-                       created ? m_nextDevice : 0);
+                       created ? m_host.deviceManager()->nextNumber() : 0);
             });
-    connect(devices, &cDeviceManager::deviceAdded, this, &cScenarioRunner::onDeviceAdded);
     connect(devices, &cDeviceManager::addTransportCalled, this,
             [this](IAbstractDevice *device, const QString &kind, bool accepted) {
                 record(TraceKind::AddTransport,
@@ -523,32 +522,32 @@ void cScenarioRunner::showProgress(int line)
 
 void cScenarioRunner::watch(const cAbstractTransportPtr &transport)
 {
-    const auto *observer = new cTransportObserver(transport.data());
-    connect(observer, &cTransportObserver::runningChanged, this, [this](IAbstractTransport *raw, bool on) {
+    cTransportTap *tap = cTransportTap::of(transport.data());
+    if (!tap)
+        return;
+    IAbstractTransport *raw = transport.data();
+    connect(tap, &cTransportTap::runningChanged, this, [this, raw](bool on) {
         record(TraceKind::Transport,
                {{QStringLiteral("transport"), TransportKind::nameOf(raw)},
                 {QStringLiteral("op"), on ? QStringLiteral("start") : QStringLiteral("stop")}},
                numberHolding(raw));
     });
-    connect(observer, &cTransportObserver::written, this,
-            [this](IAbstractTransport *raw, const QByteArray &report, int cookie) {
-                const int device = numberHolding(raw);
-                record(TraceKind::HidWrite,
-                       {{QStringLiteral("report"), ReportMeaning::hex(report)},
-                        {QStringLiteral("cookie"), cookie}},
-                       device);
-                emit hidWritten(device, report);
-            });
-    connect(observer, &cTransportObserver::writeComplete, this, [this](IAbstractTransport *raw, int cookie) {
+    connect(tap, &cTransportTap::written, this, [this, raw](const QByteArray &report, int cookie) {
+        const int device = numberHolding(raw);
+        record(TraceKind::HidWrite,
+               {{QStringLiteral("report"), ReportMeaning::hex(report)}, {QStringLiteral("cookie"), cookie}},
+               device);
+        emit hidWritten(device, report);
+    });
+    connect(tap, &cTransportTap::writeCompleted, this, [this, raw](int cookie) {
         record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
     });
     // A simulated headset's input is recorded as the scenario feeds it; a real one's as it arrives.
-    connect(observer, &cTransportObserver::received, this,
-            [this](IAbstractTransport *raw, const QByteArray &report) {
-                const int device = numberHolding(raw);
-                record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}}, device);
-                emit hidReceived(device, report);
-            });
+    connect(tap, &cTransportTap::received, this, [this, raw](const QByteArray &report) {
+        const int device = numberHolding(raw);
+        record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}}, device);
+        emit hidReceived(device, report);
+    });
 }
 
 void cScenarioRunner::watchBus(ITransportBus *bus)
@@ -579,21 +578,10 @@ cAbstractTransportPtr cScenarioRunner::plugged(const cTransportChoice &choice) c
     return cAbstractTransportPtr();
 }
 
-cAbstractDevicePtr cScenarioRunner::oldestDevice() const
-{
-    const cAbstractDeviceList devices = m_host.deviceManager()->devices();
-    cAbstractDevicePtr oldest;
-    for (const cAbstractDevicePtr &device : devices) {
-        if (!oldest || number(device.data()) < number(oldest.data()))
-            oldest = device;
-    }
-    return oldest;
-}
-
 cAbstractDevicePtr cScenarioRunner::addressed(const cScenarioCommand &command)
 {
     if (command.device == 0) {
-        const cAbstractDevicePtr oldest = oldestDevice();
+        const cAbstractDevicePtr oldest = m_host.deviceManager()->oldestDevice();
         if (!oldest)
             error(command, QStringLiteral("no device"));
         return oldest;
@@ -606,33 +594,17 @@ cAbstractDevicePtr cScenarioRunner::addressed(const cScenarioCommand &command)
 
 cAbstractDevicePtr cScenarioRunner::deviceNumbered(int deviceNumber) const
 {
-    // A device the run has not numbered reads as 0, which names none.
-    if (deviceNumber <= 0)
-        return cAbstractDevicePtr();
-    for (const cAbstractDevicePtr &device : m_host.deviceManager()->devices()) {
-        if (number(device.data()) == deviceNumber)
-            return device;
-    }
-    return cAbstractDevicePtr();
+    return m_host.deviceManager()->deviceNumbered(deviceNumber);
 }
 
 int cScenarioRunner::number(const IAbstractDevice *device) const
 {
-    return m_devices.value(device, 0);
+    return m_host.deviceManager()->number(device);
 }
 
 int cScenarioRunner::numberHolding(const IAbstractTransport *transport) const
 {
-    // The device manager's holdings, not the bus: a transport being unplugged has already left
-    // the bus while its device still stops it.
-    cDeviceManager *devices = m_host.deviceManager();
-    for (const cAbstractDevicePtr &device : devices->devices()) {
-        for (const cAbstractTransportPtr &held : devices->transportsOf(device)) {
-            if (held.data() == transport)
-                return number(device.data());
-        }
-    }
-    return 0;
+    return m_host.deviceManager()->numberHolding(transport);
 }
 
 int cScenarioRunner::numberOfAudioDevice(const QString &uid) const
@@ -651,17 +623,9 @@ void cScenarioRunner::record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Fie
     m_trace.record(kind, fields);
 }
 
-void cScenarioRunner::onDeviceAdded(IAbstractDevice *device)
-{
-    const int deviceNumber = m_nextDevice++;
-    m_devices.insert(device, deviceNumber);
-    device->setId(QStringLiteral("device-%1").arg(deviceNumber));
-}
-
 void cScenarioRunner::onDeviceRemoved(IAbstractDevice *device)
 {
     record(TraceKind::DeviceRemoved, {}, number(device));
-    m_devices.remove(device);
 }
 
 void cScenarioRunner::onAudioDeviceCreated(const QString &uid)

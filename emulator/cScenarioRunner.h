@@ -32,8 +32,7 @@ class cTrace;
 //   transport was added comes before the addTransport line);
 // - what the host sets off without waiting for a result (start, stop, an input report, the
 //   application's exit, a transport appearing) is recorded before it happens;
-// - devices are numbered from 1 in the order they appear and get the id "device-N", as the
-//   host application names the devices it keeps. Commands that address one device (mic, info,
+// - devices carry the host's numbers (cDeviceManager). Commands that address one device (mic, info,
 //   input) address the one whose number they give, or without one, the oldest one still present
 //   (input: the headset's HID transport, whichever device holds it);
 // - a key event belongs to the device whose HID transport took the last input report: the
@@ -118,7 +117,6 @@ private:
     void watchServices();
     void watch(const cAbstractTransportPtr &transport);
     cAbstractTransportPtr plugged(const cTransportChoice &choice) const;
-    cAbstractDevicePtr oldestDevice() const;
     // The device a command names, or the oldest; null, with an "error" event, when there is none.
     cAbstractDevicePtr addressed(const cScenarioCommand &command);
     int numberHolding(const IAbstractTransport *transport) const;
@@ -127,7 +125,6 @@ private:
     // A plug or unplug event for `transport`, whoever plugged it.
     void announce(TraceKind::TraceKind_t kind, const cAbstractTransportPtr &transport);
 
-    void onDeviceAdded(IAbstractDevice *device);
     void onDeviceRemoved(IAbstractDevice *device);
     void onAudioDeviceCreated(const QString &uid);
     void onAudioDeviceDestroyed(const QString &uid);
@@ -138,8 +135,6 @@ private:
     cSimBus &m_bus;
     cClock &m_clock;
     cTrace &m_trace;
-    QHash<const IAbstractDevice *, int> m_devices;
-    int m_nextDevice = 1;
     QHash<QString, int> m_audioDevices; // audio device uid -> device number
     int m_inputDevice = 0; // the device whose HID transport took the last input report
     int m_latencyMs = 1;

@@ -38,6 +38,9 @@ cAbstractDevicePtr cDeviceManager::offerTransport(const cAbstractTransportPtr &t
         emit createDeviceCalled(entry.alias, kind, !device.isNull());
         if (device) {
             m_devices.append(device);
+            const int deviceNumber = m_nextNumber++;
+            m_numbers.insert(device.data(), deviceNumber);
+            device->setId(QStringLiteral("device-%1").arg(deviceNumber));
             emit deviceAdded(device.data());
             tookTransport(device, transport);
             return device;
@@ -76,6 +79,36 @@ cAbstractDevicePtr cDeviceManager::deviceHolding(const cAbstractTransportPtr &tr
             return holding.device;
     }
     return cAbstractDevicePtr();
+}
+
+cAbstractDevicePtr cDeviceManager::deviceNumbered(int deviceNumber) const
+{
+    for (const cAbstractDevicePtr &device : m_devices) {
+        if (deviceNumber > 0 && number(device.data()) == deviceNumber)
+            return device;
+    }
+    return cAbstractDevicePtr();
+}
+
+int cDeviceManager::numberHolding(const IAbstractTransport *transport) const
+{
+    // The holdings, not a bus: a transport being unplugged has already left its bus while its
+    // device still stops it.
+    for (const cHolding &holding : m_holdings) {
+        if (holding.transport.data() == transport)
+            return number(holding.device.data());
+    }
+    return 0;
+}
+
+cAbstractDevicePtr cDeviceManager::oldestDevice() const
+{
+    cAbstractDevicePtr oldest;
+    for (const cAbstractDevicePtr &device : m_devices) {
+        if (!oldest || number(device.data()) < number(oldest.data()))
+            oldest = device;
+    }
+    return oldest;
 }
 
 QList<cAbstractTransportPtr> cDeviceManager::transportsOf(const cAbstractDevicePtr &device) const
@@ -155,4 +188,5 @@ void cDeviceManager::removeDevice(const cAbstractDevicePtr &device)
     emit deviceRemoved(device.data());
     m_started.removeAll(device.data());
     m_devices.removeAll(device);
+    m_numbers.remove(device.data());
 }

@@ -2,6 +2,7 @@
 #include "IAbstractDevice.h"
 #include "Types.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 
@@ -13,6 +14,9 @@ class cDevMgrLowService;
 // signal after it returned; start() and stop(), which return nothing, are announced before they
 // are made, so that a trace can show what a device does while it starts or stops after the call
 // that caused it.
+//
+// The host numbers its devices from 1 in the order they appear, never giving a number twice, and
+// names each "device-N" after it, as the host application names the devices it keeps.
 class cDeviceManager : public QObject
 {
     Q_OBJECT
@@ -28,6 +32,18 @@ public:
     cAbstractDeviceList devices() const { return m_devices; }
     cAbstractDevicePtr deviceHolding(const cAbstractTransportPtr &transport) const;
     QList<cAbstractTransportPtr> transportsOf(const cAbstractDevicePtr &device) const;
+
+    // The number of a device the manager holds, or of one whose removal is being announced; 0 for
+    // any other.
+    int number(const IAbstractDevice *device) const { return m_numbers.value(device, 0); }
+    // The number the next device will take.
+    int nextNumber() const { return m_nextNumber; }
+    // The device numbered `deviceNumber`, while the manager holds it.
+    cAbstractDevicePtr deviceNumbered(int deviceNumber) const;
+    // The number of the device that holds `transport`; 0 when none does.
+    int numberHolding(const IAbstractTransport *transport) const;
+    // The oldest device held, the one commands without a number address.
+    cAbstractDevicePtr oldestDevice() const;
 
     // Starts a device only when it reports itself complete; a device does not check that itself.
     bool startDevice(const cAbstractDevicePtr &device);
@@ -68,5 +84,7 @@ private:
     cAbstractDeviceList m_devices;
     QList<cHolding> m_holdings;
     QList<IAbstractDevice *> m_started;
+    QHash<const IAbstractDevice *, int> m_numbers;
+    int m_nextNumber = 1;
     bool m_autoStart = false;
 };

@@ -1,27 +1,29 @@
 #pragma once
 #include "Types.h"
 #include "cJsonValue.h"
+#include "cTransportTap.h"
 
 #include <QByteArray>
 
 // What a transport of any bus shares, whichever transport interface it implements: the
-// information its bus found it with, and the started state the device sets. A transport with no
+// information its bus found it with, the started state the device sets, and the tap it tells
+// its running state, reports and completions through. A transport with no
 // reports of its own answers every report call with nothing, and power changes need nothing from
 // it (the bus's own hardware suspends and resumes itself). The concrete classes add the
 // meta-object, and with it their signals.
-template<class Interface> class cTransportBase : public Interface
+template<class Interface> class cTransportBase : public Interface, public cTappedTransport
 {
 public:
     const cJsonValue &info() override { return m_info; }
     void start() override
     {
         m_started = true;
-        notifyRunning(true);
+        emit this->tap().runningChanged(true);
     }
     void stop() override
     {
         m_started = false;
-        notifyRunning(false);
+        emit this->tap().runningChanged(false);
     }
     bool started() override { return m_started; }
 
@@ -34,10 +36,9 @@ public:
 
 protected:
     explicit cTransportBase(const cJsonValue &info)
-        : m_info(info)
+        : cTappedTransport(this)
+        , m_info(info)
     { }
-    // A transport that someone watches announces its running state with a signal of its own.
-    virtual void notifyRunning(bool) { }
 
 private:
     cJsonValue m_info;

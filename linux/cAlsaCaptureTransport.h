@@ -10,10 +10,4 @@ public:
     explicit cAlsaCaptureTransport(const cJsonValue &info);
 
     cSBVMModelPtr getSBVMModel() override { return cSBVMModelPtr(); }
-
-signals:
-    void runningChanged(bool running);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 };

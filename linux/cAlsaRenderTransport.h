@@ -9,10 +9,4 @@ class cAlsaRenderTransport : public cRenderWithoutModels<cTransportBase<IAudioRe
     Q_OBJECT
 public:
     explicit cAlsaRenderTransport(const cJsonValue &info);
-
-signals:
-    void runningChanged(bool running);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 };

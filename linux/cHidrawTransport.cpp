@@ -129,7 +129,7 @@ void cHidrawTransport::onReadable()
         readAny = true;
         m_emptyWakeups = 0;
         m_input.append(QByteArray(buffer, int(count)));
-        emit received(m_input.constLast());
+        emit tap().received(m_input.constLast());
         emit readyRead();
     }
 }
@@ -155,7 +155,7 @@ void cHidrawTransport::write(int cookie, const QByteArray &outputReport)
     // Closed: never opened, stopped, or failed, which was reported once already.
     if (m_fd < 0)
         return;
-    emit written(outputReport, cookie);
+    emit tap().written(outputReport, cookie);
     m_pending.append({cookie, outputReport});
     // With reports already pending, the node is busy and the write notifier drains them in order.
     if (m_pending.size() == 1)
@@ -192,7 +192,12 @@ void cHidrawTransport::writePending()
         // A device may write its next report from this signal's slot; it must not run inside
         // the write() it came from.
         QMetaObject::invokeMethod(
-            this, [this, cookie] { emit writeComplete(cookie); }, Qt::QueuedConnection);
+            this,
+            [this, cookie] {
+                emit tap().writeCompleted(cookie);
+                emit writeComplete(cookie);
+            },
+            Qt::QueuedConnection);
     }
 }
 

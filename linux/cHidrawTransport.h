@@ -39,14 +39,6 @@ signals:
     void readyRead();
     void writeComplete(int cookie);
     void failed(const QString &reason);
-    // For a trace: the device started or stopped the transport, wrote a report (before it went
-    // out), or a report came in (before readyRead()).
-    void runningChanged(bool running);
-    void written(const QByteArray &report, int cookie);
-    void received(const QByteArray &report);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 
 private:
     struct cPendingWrite

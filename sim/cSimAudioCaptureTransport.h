@@ -10,10 +10,4 @@ public:
     explicit cSimAudioCaptureTransport(const cJsonValue &info);
 
     cSBVMModelPtr getSBVMModel() override { return cSBVMModelPtr(); }
-
-signals:
-    void runningChanged(bool running);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 };

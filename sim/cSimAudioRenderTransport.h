@@ -8,10 +8,4 @@ class cSimAudioRenderTransport : public cRenderWithoutModels<cSimTransportBase<I
     Q_OBJECT
 public:
     explicit cSimAudioRenderTransport(const cJsonValue &info);
-
-signals:
-    void runningChanged(bool running);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 };

@@ -39,11 +39,6 @@ public:
 signals:
     void readyRead();
     void writeComplete(int cookie);
-    void written(const QByteArray &report, int cookie);
-    void runningChanged(bool running);
-
-protected:
-    void notifyRunning(bool running) override { emit runningChanged(running); }
 
 private:
     QList<QByteArray> m_input;

@@ -14,8 +14,8 @@ public:
     explicit cFakeDevice(const QString &unitPrefix, const cJsonValue &info = cJsonValue());
 
     cObjectPtr queryInterface(const QString &) override { return cObjectPtr(); }
-    QString id() override { return QString(); }
-    void setId(const QString &) override { }
+    QString id() override { return m_id; }
+    void setId(const QString &id) override { m_id = id; }
     QString model() override { return QStringLiteral("Fake"); }
     QString displayName() override { return QStringLiteral("Fake device"); }
     const cJsonValue &deviceInfo() override { return m_info; }
@@ -29,6 +29,7 @@ public:
     QStringList calls() const { return m_calls; }
 
 private:
+    QString m_id;
     QString m_unitPrefix;
     cJsonValue m_info;
     QMap<TransportKind::TransportKind_t, cAbstractTransportPtr> m_transports;

@@ -1,6 +1,7 @@
 #include "HeadsetDescriptors.h"
 #include "cSimHidTransport.h"
 #include "cTransportFactory.h"
+#include "cTransportTap.h"
 
 #include <QtTest>
 
@@ -13,6 +14,7 @@ class tst_SimHidTransport : public QObject
 private slots:
     void deliversInArrivalOrderOnceStarted();
     void descriptorsDescribeTheTransports();
+    void tapTellsBeforeThePlugin();
 };
 
 void tst_SimHidTransport::deliversInArrivalOrderOnceStarted()
@@ -76,3 +78,31 @@ void tst_SimHidTransport::descriptorsDescribeTheTransports()
 
 QTEST_GUILESS_MAIN(tst_SimHidTransport)
 #include "tst_simhidtransport.moc"
+
+// A trace shows a write's completion before what the device does about it, so the tap must speak
+// before the by-name signal the plugin listens to; and it is found from the contract's interface.
+void tst_SimHidTransport::tapTellsBeforeThePlugin()
+{
+    const cAbstractTransportPtr transport = cTransportFactory::headset(TransportKind::Hid);
+    cTransportTap *tap = cTransportTap::of(transport.data());
+    QVERIFY(tap);
+    QCOMPARE(tap->transport(), transport.data());
+
+    QSignalSpy plugin(transport.data(), SIGNAL(writeComplete(int)));
+    QStringList heard;
+    connect(tap, &cTransportTap::runningChanged, this,
+            [&heard](bool on) { heard << QStringLiteral("running %1").arg(on); });
+    connect(tap, &cTransportTap::written, this, [&heard](const QByteArray &report, int cookie) {
+        heard << QStringLiteral("written %1 %2").arg(QString::fromLatin1(report.toHex())).arg(cookie);
+    });
+    connect(tap, &cTransportTap::writeCompleted, this, [&heard, &plugin](int cookie) {
+        heard << QStringLiteral("completed %1, plugin told %2").arg(cookie).arg(plugin.count());
+    });
+
+    transport->start();
+    transport->write(7, QByteArray::fromHex("0201000000"));
+    QTRY_COMPARE(plugin.count(), 1);
+    transport->stop();
+    QCOMPARE(heard, (QStringList{QStringLiteral("running 1"), QStringLiteral("written 0201000000 7"),
+                                 QStringLiteral("completed 7, plugin told 0"), QStringLiteral("running 0")}));
+}

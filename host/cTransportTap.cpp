@@ -1,0 +1,9 @@
+#include "cTransportTap.h"
+
+#include "IAbstractTransport.h"
+
+cTransportTap *cTransportTap::of(IAbstractTransport *transport)
+{
+    auto *tapped = dynamic_cast<cTappedTransport *>(transport);
+    return tapped ? &tapped->tap() : nullptr;
+}

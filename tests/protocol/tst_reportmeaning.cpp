@@ -1,0 +1,48 @@
+#include "ReportMeaning.h"
+
+#include <QtTest>
+
+// The golden timelines name every report the plugin writes and every answer the scenarios feed;
+// what they never show is a report that is almost one of the headset's, which must not borrow the
+// name of the one it resembles.
+class tst_ReportMeaning : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nearMissesAreNotNamed_data();
+    void nearMissesAreNotNamed();
+};
+
+void tst_ReportMeaning::nearMissesAreNotNamed_data()
+{
+    QTest::addColumn<bool>("output");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QString>("meaning");
+
+    QTest::newRow("light value 3") << true << "02 02 03 00 00" << "not an output report of the headset (5 bytes)";
+    QTest::newRow("light value 4") << true << "02 02 04 00 00" << "mic light 3";
+    QTest::newRow("notification 4") << true << "02 04 04 00 00" << "not an output report of the headset (5 bytes)";
+    QTest::newRow("key 2 with key 1's code") << true << "02 20 11 00 00" << "not an output report of the headset (5 bytes)";
+    QTest::newRow("status, any value") << true << "02 01 7F 00 00" << "status request";
+    QTest::newRow("input id on output") << true << "01 08 00 00 00" << "not an output report of the headset (5 bytes)";
+    QTest::newRow("one byte") << true << "02" << "not an output report of the headset (1 byte)";
+    QTest::newRow("six bytes") << false << "02 10 11 22 33 00" << "not an input report of the headset (6 bytes)";
+    QTest::newRow("keys out of place") << false << "02 10 22 11 00" << "keys: none down";
+    QTest::newRow("keys 1 and 3") << false << "02 10 11 00 33" << "keys: 1, 3 down";
+    QTest::newRow("light 3, notification 2") << false << "02 01 0D 00 00" << "status: Dolby on, light 3, notification 2";
+    QTest::newRow("unknown answer") << false << "02 20 00 00 00" << "answer, sub-id 20";
+    QTest::newRow("both volume keys") << false << "01 01 03 00 00" << "volume up and down, setup request";
+}
+
+void tst_ReportMeaning::nearMissesAreNotNamed()
+{
+    QFETCH(bool, output);
+    QFETCH(QString, report);
+    QFETCH(QString, meaning);
+    const QByteArray bytes = ReportMeaning::fromHex(report);
+    QCOMPARE(ReportMeaning::hex(bytes), report);
+    QCOMPARE(output ? ReportMeaning::output(bytes) : ReportMeaning::input(bytes), meaning);
+}
+
+QTEST_APPLESS_MAIN(tst_ReportMeaning)
+#include "tst_reportmeaning.moc"
