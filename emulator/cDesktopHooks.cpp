@@ -6,6 +6,7 @@
 #include "cHost.h"
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
+#include "cDeviceManager.h"
 #include "cScenarioRunner.h"
 
 #include <QSettings>
@@ -40,8 +41,8 @@ cDesktopHooks::cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &se
         m_actions.load(settings);
     else if (settings.childGroups().contains(QLatin1String("actions")))
         qCWarning(lcQ71Desktop, "[actions] run on the wall clock only (--realtime or --live)");
-    connect(&runner, &cScenarioRunner::hidWritten, this, &cDesktopHooks::onHidWritten);
-    connect(&runner, &cScenarioRunner::hidReceived, this, &cDesktopHooks::onHidReceived);
+    connect(&runner.recorder(), &cRunRecorder::hidWritten, this, &cDesktopHooks::onHidWritten);
+    connect(&runner.recorder(), &cRunRecorder::hidReceived, this, &cDesktopHooks::onHidReceived);
     connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled, this,
             &cDesktopHooks::onModelCalled);
     cProfilerEventReceiver *profiler = host.profilerEvents();
@@ -61,7 +62,7 @@ void cDesktopHooks::onHidWritten(int device, const QByteArray &report)
     // Not from within the plugin's own write: once it has returned, the settings queue up behind
     // the setup as any host call's would.
     QTimer::singleShot(0, this, [this, device] {
-        if (const cAbstractDevicePtr held = m_runner.deviceNumbered(device))
+        if (const cAbstractDevicePtr held = m_host.deviceManager()->deviceNumbered(device))
             m_microphone.applyTo(held);
     });
 }
@@ -80,7 +81,7 @@ void cDesktopHooks::onHidReceived(int device, const QByteArray &report)
 
 void cDesktopHooks::onMicrophoneReported(int device, const QPair<int, int> &state)
 {
-    const cAbstractDevicePtr held = m_runner.deviceNumbered(device);
+    const cAbstractDevicePtr held = m_host.deviceManager()->deviceNumbered(device);
     if (!cMicrophoneClient(held).isValid())
         return;
     const auto known = m_microphoneStates.constFind(device);
@@ -102,10 +103,10 @@ void cDesktopHooks::onModelCalled(const QString &uid, const cModelCall &call)
         = cAudioDeviceMgrService::hostDevice(m_host.services().audioDeviceMgr()->getDevice(uid));
     const cAbstractDevicePtr device = audio ? audio->device().toStrongRef() : cAbstractDevicePtr();
     m_actions.run(cDesktopActions::dolbyEvent(call.arguments.value(0).toBool()),
-                  audio ? audio->deviceModel() : QString(), m_runner.number(device.data()));
+                  audio ? audio->deviceModel() : QString(), m_host.deviceManager()->number(device.data()));
 }
 
 void cDesktopHooks::onGKey(bool pressed, int key, const QString &model)
 {
-    m_actions.run(cDesktopActions::keyEvent(key, pressed), model, m_runner.inputDevice());
+    m_actions.run(cDesktopActions::keyEvent(key, pressed), model, m_runner.recorder().inputDevice());
 }

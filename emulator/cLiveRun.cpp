@@ -2,7 +2,7 @@
 
 #include "StderrLog.h"
 #include "cHost.h"
-#include "cScenarioRunner.h"
+#include "cRunRecorder.h"
 #ifdef Q71_HAVE_LINUX_BUS
 #include "cLinuxBus.h"
 #endif
@@ -41,12 +41,12 @@ QString cLiveRun::refusal(const QString &source, const cScenarioCommand &command
     }
 }
 
-void cLiveRun::begin(cHost &host, cScenarioRunner &runner)
+void cLiveRun::begin(cHost &host, cRunRecorder &recorder)
 {
 #ifdef Q71_HAVE_LINUX_BUS
     auto *bus = new cLinuxBus;
     m_bus.reset(bus);
-    runner.watchBus(bus);
+    recorder.watchBus(bus);
     host.deviceManager()->setAutoStart(true);
 #ifdef Q71_HAVE_PULSE
     auto *volume = new cHeadsetVolume(host.services().audioDeviceMgr());
@@ -61,6 +61,6 @@ void cLiveRun::begin(cHost &host, cScenarioRunner &runner)
         StderrLog::write(QtInfoMsg, QStringLiteral("no headset yet: waiting for one to be plugged in"));
 #else
     Q_UNUSED(host);
-    Q_UNUSED(runner);
+    Q_UNUSED(recorder);
 #endif
 }

@@ -5,7 +5,7 @@
 
 class ITransportBus;
 class cHost;
-class cScenarioRunner;
+class cRunRecorder;
 
 // A run with the machine's own headsets (q71-host --live): their transports come from the Linux
 // bus, on the wall clock, and the host starts each device as soon as it is complete, as the host
@@ -28,7 +28,7 @@ public:
     // Puts the machine's devices on `host`, each transport traced by `runner` before the host
     // sees it. Where udev cannot be listened to, the bus warns, and what is plugged now is there
     // all the same.
-    void begin(cHost &host, cScenarioRunner &runner);
+    void begin(cHost &host, cRunRecorder &recorder);
 
     // How far one step of a headset's volume wheel moves its sink on the sound server, in percent
     // of the full volume; set before begin(). 0 leaves the volume's own default.

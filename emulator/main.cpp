@@ -237,7 +237,7 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     QScopedPointer<cDesktopHooks> desktop(
         config ? new cDesktopHooks(parts.host, runner, *config, !parts.clock.isVirtual()) : nullptr);
     if (parts.live)
-        parts.live->begin(parts.host, runner);
+        parts.live->begin(parts.host, runner.recorder());
     runner.setProgress(&parts.progress);
     runner.setExpectations(prepared.checks.expectations());
     if (options.hasReplay)
