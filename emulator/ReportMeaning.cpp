@@ -1,5 +1,7 @@
 #include "ReportMeaning.h"
 
+#include "Counted.h"
+
 #include <QStringList>
 
 namespace {
@@ -13,9 +15,8 @@ quint8 byteAt(const QByteArray &report, int index)
 
 QString unknown(const QByteArray &report, const char *direction)
 {
-    return QStringLiteral("not an %1 report of the headset (%2 bytes)")
-        .arg(QLatin1String(direction))
-        .arg(report.size());
+    return QStringLiteral("not an %1 report of the headset (%2)")
+        .arg(QLatin1String(direction), counted(report.size(), "byte", "bytes"));
 }
 
 } // namespace

@@ -108,6 +108,17 @@ bool save(const QString &fileName, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+QString dataFile(const char *name)
+{
+    return QStringLiteral(Q71_CAPTURE_DATA_DIR "/") + QLatin1String(name);
+}
+
+QByteArray dataContent(const char *name)
+{
+    QFile file(dataFile(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The data and timing that replay depends on, in one comparable line per report.
 QStringList describe(const QVector<cReplayedReport> &reports)
 {
@@ -144,6 +155,7 @@ private slots:
     void severalDevicesNeedAFilter_data();
     void severalDevicesNeedAFilter();
     void hidRecorderRecordings();
+    void recordingsAsHidToolsWritesThem();
     void unusableCaptures_data();
     void unusableCaptures();
     void wiresharkReadsOurCaptures();
@@ -255,6 +267,50 @@ void tst_Capture::hidRecorderRecordings()
     QCOMPARE(reader->reportCount(), 2);
 }
 
+// Recordings of other devices, as hid-tools' recorder writes them and as they come back from the
+// users who made them: decoded descriptors and events in comments, one device or several, and a
+// long descriptor wrapped over several lines in a file with a byte order mark and CR LF line ends.
+void tst_Capture::recordingsAsHidToolsWritesThem()
+{
+    cHidRecorderReader mouse;
+    QVERIFY2(mouse.read(dataFile("mouse.hid")), qPrintable(mouse.errorString()));
+    QCOMPARE(mouse.devices(), QStringList({"0"}));
+    QCOMPARE(describe(mouse.reports()),
+             QStringList({"0.0 +0 00 05 fe 00", "0.0 +8011 01 00 00 00", "0.0 +120996 00 00 00 ff"}));
+    QCOMPARE(mouse.reportDescriptor().size(), 52);
+    QCOMPARE(mouse.deviceName(), QStringLiteral("Generic USB Optical Mouse"));
+
+    cHidRecorderReader both;
+    QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid")), qPrintable(both.errorString()));
+    QCOMPARE(both.devices(), QStringList({"0", "1"}));
+    QCOMPARE(describe(both.reports()),
+             QStringList({"0.0 +0 01 00 00 04 00 00 00 00 00", "0.0 +4000 00 05 fe 00", "0.0 +12000 00 01 00 00",
+                          "0.1 +90000 01 00 00 00 00 00 00 00 00"}));
+    QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "0"), qPrintable(both.errorString()));
+    QCOMPARE(both.reportDescriptor(), mouse.reportDescriptor());
+    QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "1"), qPrintable(both.errorString()));
+    QCOMPARE(both.deviceName(), QStringLiteral("Some Gaming Keyboard"));
+
+    // The wrapped descriptor is the one the other recording holds on one line.
+    cHidRecorderReader keyboard;
+    QVERIFY2(keyboard.read(dataFile("keyboard-wrapped.hid")), qPrintable(keyboard.errorString()));
+    QCOMPARE(keyboard.reportDescriptor().size(), 92);
+    QCOMPARE(keyboard.reportDescriptor(), both.reportDescriptor());
+    QCOMPARE(keyboard.deviceName(), QStringLiteral("Some Gaming Keyboard"));
+    QCOMPARE(describe(keyboard.reports()),
+             QStringList({"0.0 +0 01 00 00 04 00 00 00 00 00", "0.0 +96000 01 00 00 00 00 00 00 00 00",
+                          "0.0 +1500250 02 e9 00"}));
+
+    // A byte order mark alone, before a comment or before the first header line.
+    for (const QByteArray &content : {QByteArray("\xEF\xBB\xBF") + g_twoRecorded,
+                                      QByteArray("\xEF\xBB\xBF") + QByteArray(g_twoRecorded).mid(QByteArray(g_twoRecorded).indexOf("D: 0"))}) {
+        QVERIFY(save(path("bom.hid"), content));
+        cHidRecorderReader marked;
+        QVERIFY2(marked.read(path("bom.hid")), qPrintable(marked.errorString()));
+        QCOMPARE(marked.reportCount(), 3);
+    }
+}
+
 void tst_Capture::unusableCaptures_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -286,6 +342,12 @@ void tst_Capture::unusableCaptures_data()
         << one(DLT_USBPCAP, shortUsbpcap)
         << "cannot read capture %1 at packet 1: its USBPcap header length 12 is shorter than the 27-byte "
            "base header";
+    // A pcapng file that counts time in whole seconds reaches times no 64-bit count of microseconds
+    // holds.
+    QTest::newRow("time stamp out of range")
+        << dataContent("capture-timestamp-overflow.pcapng")
+        << "cannot read capture %1 at packet 1: its time stamp, 1796464800000000000 s from the epoch, is out "
+           "of range";
     QTest::newRow("Ethernet") << one(DLT_EN10MB, QByteArray(60, '\xff'))
                               << "capture %1 is not a USB capture: its link type is 1 (EN10MB); replay reads "
                                  "usbmon (189, 220) and USBPcap (249) captures";
@@ -301,6 +363,19 @@ void tst_Capture::unusableCaptures_data()
         << "%1:2: E: expected the time as seconds.microseconds, e.g. 0.404000";
     QTest::newRow("report shorter than its length")
         << QByteArray("E: 0.000000 5 02 10\n") << "%1:1: E: announces 5 bytes but holds 2";
+    QTest::newRow("one byte announced, none held")
+        << QByteArray("E: 0.000000 1\n") << "%1:1: E: announces 1 byte but holds 0";
+    // A descriptor wrapped over lines of bytes ends where it holds what its R: line announces.
+    QTest::newRow("descriptor cut short by the next line")
+        << QByteArray("# c\nR: 4 05 01\n09\nN: x\n") << "%1:2: R: announces 4 bytes but holds 3";
+    QTest::newRow("descriptor cut short by the end")
+        << QByteArray("R: 4 05 01\n\n# more to come\n") << "%1:1: R: announces 4 bytes but holds 2";
+    QTest::newRow("descriptor continued past its length")
+        << QByteArray("R: 3 05 01\n09 02\n") << "%1:2: R: announces 3 bytes but holds 4";
+    QTest::newRow("descriptor continued with no byte")
+        << QByteArray("R: 3 05\n01 zz\n") << "%1:2: R: 'zz' is not a byte in hex";
+    QTest::newRow("bytes after a whole descriptor")
+        << QByteArray("R: 2 05 01\n09 02\n") << notALine.arg("%1", "2");
     QTest::newRow("descriptor byte not hex")
         << QByteArray("# c\nR: 2 06 zz\n") << "%1:2: R: 'zz' is not a byte in hex";
     QTest::newRow("ids cut short") << QByteArray("I: 3 1209\n")
