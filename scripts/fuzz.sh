@@ -39,6 +39,7 @@ for target in "${targets[@]}"; do
     case "$target" in
     fuzz_scenario) corpora+=("$root/tests/emulator/golden" "$root/examples") ;;
     fuzz_manifest) corpora+=("$root/data") ;;
+    fuzz_capture) corpora+=("$root/tests/capture/data") ;;
     esac
     log="$build/$target.log"
     # libFuzzer takes 0 for "pick one" and would only log its pick: 1 to 2^31-1 instead.
