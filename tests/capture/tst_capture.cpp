@@ -284,7 +284,7 @@ void tst_Capture::recordingsAsHidToolsWritesThem()
     QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid")), qPrintable(both.errorString()));
     QCOMPARE(both.devices(), QStringList({"0", "1"}));
     QCOMPARE(describe(both.reports()),
-             QStringList({"0.0 +0 01 00 00 04 00 00 00 00 00", "0.0 +4000 00 05 fe 00", "0.0 +12000 00 01 00 00",
+             QStringList({"0.1 +0 01 00 00 04 00 00 00 00 00", "0.0 +4000 00 05 fe 00", "0.0 +12000 00 01 00 00",
                           "0.1 +90000 01 00 00 00 00 00 00 00 00"}));
     QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "0"), qPrintable(both.errorString()));
     QCOMPARE(both.reportDescriptor(), mouse.reportDescriptor());
