@@ -121,7 +121,8 @@ bool toUsec(const timeval &time, qint64 *usec)
 {
     constexpr qint64 usecPerSecond = 1000000;
     constexpr qint64 lastSecond = std::numeric_limits<qint64>::max() / usecPerSecond - 1;
-    if (time.tv_sec < 0 || qint64(time.tv_sec) > lastSecond || time.tv_usec < 0 || time.tv_usec >= usecPerSecond)
+    if (time.tv_sec < 0 || qint64(time.tv_sec) > lastSecond || time.tv_usec < 0
+        || time.tv_usec >= usecPerSecond)
         return false;
     *usec = qint64(time.tv_sec) * usecPerSecond + time.tv_usec;
     return true;

@@ -295,7 +295,8 @@ bool cHidRecorderReader::descriptorComplete()
         return true;
     // Named by its R: line, where the count that the lines after it fall short of stands.
     m_lineNumber = m_descriptorLine;
-    return fail(QStringLiteral("R: ") + heldOfAnnounced(m_descriptorLength, m_descriptorLength - m_descriptorMissing));
+    return fail(QStringLiteral("R: ")
+                + heldOfAnnounced(m_descriptorLength, m_descriptorLength - m_descriptorMissing));
 }
 
 bool cHidRecorderReader::fail(const QString &why)

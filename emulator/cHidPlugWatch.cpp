@@ -4,7 +4,8 @@
 
 bool cHidPlugWatch::takesHid(const cTraceEvent &event, QString *uid)
 {
-    const bool hid = event.value(QStringLiteral("transport")).toString() == TransportKind::name(TransportKind::Hid);
+    const bool hid
+        = event.value(QStringLiteral("transport")).toString() == TransportKind::name(TransportKind::Hid);
     switch (event.kind()) {
     case TraceKind::Plug:
         if (hid)

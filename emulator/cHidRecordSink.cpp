@@ -22,8 +22,7 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 
 cHidRecordSink::cHidRecordSink(const IDeviceFacts &facts)
     : m_facts(facts)
-{
-}
+{ }
 
 bool cHidRecordSink::open(const QString &fileName)
 {

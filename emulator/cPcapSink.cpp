@@ -20,8 +20,7 @@ cPcapSink::cPcapSink(const IDeviceFacts &facts, qint64 epochUsec)
     : m_facts(facts)
     , m_nextAddress(g_firstAddress)
     , m_epochUsec(epochUsec)
-{
-}
+{ }
 
 bool cPcapSink::open(const QString &fileName)
 {

@@ -277,7 +277,8 @@ cRow replayRow(const cTraceEvent &event)
     return {QStringLiteral("emulator"), QString(),
             // `first` is a time of the capture's own clock: its first packet's, or a recording's start.
             QStringLiteral("replays %1 from %2, timed from %3 s on the capture's clock%4")
-                .arg(counted(qint64(event.value(QStringLiteral("reports")).toDouble()), "input report", "input reports"),
+                .arg(counted(qint64(event.value(QStringLiteral("reports")).toDouble()), "input report",
+                             "input reports"),
                      str(event, "file"), str(event, "first"),
                      num(event, "offset") == 0
                          ? QString()

@@ -14,10 +14,12 @@ cUdevDeviceFacts::cUdevDeviceFacts()
 cHidDeviceFacts cUdevDeviceFacts::hidDevice(const QString &uid) const
 {
     cHidDeviceFacts facts;
+    if (!m_udev || uid.isEmpty())
+        return facts;
     const tUdevPtr<udev_device> node(
-        m_udev && !uid.isEmpty() ? udev_device_new_from_syspath(m_udev.get(), QFile::encodeName(uid).constData())
-                                 : nullptr);
-    udev_device *usb = node ? udev_device_get_parent_with_subsystem_devtype(node.get(), "usb", "usb_device") : nullptr;
+        udev_device_new_from_syspath(m_udev.get(), QFile::encodeName(uid).constData()));
+    udev_device *usb
+        = node ? udev_device_get_parent_with_subsystem_devtype(node.get(), "usb", "usb_device") : nullptr;
     if (!usb)
         return facts;
     const int bus = cUdevTransportFactory::numberAttribute(usb, "busnum", 10);

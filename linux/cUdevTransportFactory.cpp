@@ -27,8 +27,10 @@ cJsonValue usbProbe(udev_device *usbDevice)
 cAbstractTransportPtr createHid(udev_device *node, cJsonValue probe, const QString &uid)
 {
     if (udev_device *interface = udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_interface"))
-        probe["interface"] = cJsonValue(cUdevTransportFactory::numberAttribute(interface, "bInterfaceNumber", 16));
-    const int usagePage = cUdevTransportFactory::firstUsagePage(cUdevTransportFactory::reportDescriptor(node));
+        probe["interface"]
+            = cJsonValue(cUdevTransportFactory::numberAttribute(interface, "bInterfaceNumber", 16));
+    const int usagePage
+        = cUdevTransportFactory::firstUsagePage(cUdevTransportFactory::reportDescriptor(node));
     if (usagePage >= 0)
         probe["usage_page"] = cJsonValue(usagePage);
     cJsonValue info;

@@ -284,8 +284,8 @@ void tst_Capture::recordingsAsHidToolsWritesThem()
     QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid")), qPrintable(both.errorString()));
     QCOMPARE(both.devices(), QStringList({"0", "1"}));
     QCOMPARE(describe(both.reports()),
-             QStringList({"0.1 +0 01 00 00 04 00 00 00 00 00", "0.0 +4000 00 05 fe 00", "0.0 +12000 00 01 00 00",
-                          "0.1 +90000 01 00 00 00 00 00 00 00 00"}));
+             QStringList({"0.1 +0 01 00 00 04 00 00 00 00 00", "0.0 +4000 00 05 fe 00",
+                          "0.0 +12000 00 01 00 00", "0.1 +90000 01 00 00 00 00 00 00 00 00"}));
     QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "0"), qPrintable(both.errorString()));
     QCOMPARE(both.reportDescriptor(), mouse.reportDescriptor());
     QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "1"), qPrintable(both.errorString()));
@@ -302,8 +302,10 @@ void tst_Capture::recordingsAsHidToolsWritesThem()
                           "0.0 +1500250 02 e9 00"}));
 
     // A byte order mark alone, before a comment or before the first header line.
-    for (const QByteArray &content : {QByteArray("\xEF\xBB\xBF") + g_twoRecorded,
-                                      QByteArray("\xEF\xBB\xBF") + QByteArray(g_twoRecorded).mid(QByteArray(g_twoRecorded).indexOf("D: 0"))}) {
+    for (const QByteArray &content :
+         {QByteArray("\xEF\xBB\xBF") + g_twoRecorded,
+          QByteArray("\xEF\xBB\xBF")
+              + QByteArray(g_twoRecorded).mid(QByteArray(g_twoRecorded).indexOf("D: 0"))}) {
         QVERIFY(save(path("bom.hid"), content));
         cHidRecorderReader marked;
         QVERIFY2(marked.read(path("bom.hid")), qPrintable(marked.errorString()));

@@ -415,13 +415,15 @@ void tst_Emulator::wiresharkReadsTheCapture()
 
     // The report descriptor gives every data byte after the report id a usage: each is vendor
     // data, none padding.
-    const cToolRun fields = runTool(tshark, {"-r", path("demo.pcap"), "-Y", "usbhid.data", "-T", "fields", "-E",
-                                             "occurrence=a", "-e", "usbhid.data", "-e", "usbhid.data.vendor",
-                                             "-e", "usbhid.data.padding"});
+    const cToolRun fields
+        = runTool(tshark,
+                  {"-r", path("demo.pcap"), "-Y", "usbhid.data", "-T", "fields", "-E", "occurrence=a", "-e",
+                   "usbhid.data", "-e", "usbhid.data.vendor", "-e", "usbhid.data.padding"});
     QCOMPARE(fields.err, QString());
     const QStringList reports = QString::fromUtf8(fields.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QCOMPARE(reports.size(), trace.constLast().value(QStringLiteral("written")).toInt()
-                                 + trace.constLast().value(QStringLiteral("read")).toInt());
+    QCOMPARE(reports.size(),
+             trace.constLast().value(QStringLiteral("written")).toInt()
+                 + trace.constLast().value(QStringLiteral("read")).toInt());
     for (const QString &line : reports) {
         const QStringList field = line.split(QLatin1Char('\t'));
         const QByteArray data = QByteArray::fromHex(field.value(0).toLatin1()).mid(1);
@@ -608,8 +610,9 @@ void tst_Emulator::replayRefusesTimesOutOfRange()
     const QString capture = QStringLiteral(Q71_CAPTURE_DATA_DIR "/capture-timestamp-overflow.pcapng");
     const cToolRun run = runHost({"--json", "--replay", capture});
     QCOMPARE(run.exitCode, 2);
-    QCOMPARE(run.err, "q71-host: cannot read capture " + capture
-                          + " at packet 1: its time stamp, 1796464800000000000 s from the epoch, is out of range\n");
+    QCOMPARE(run.err,
+             "q71-host: cannot read capture " + capture
+                 + " at packet 1: its time stamp, 1796464800000000000 s from the epoch, is out of range\n");
     QCOMPARE(run.out, QByteArray());
 }
 

@@ -29,7 +29,8 @@ private:
     // `usbDevice`: the device number the machine gives the headset this time; 0 keeps the
     // description's.
     void checkDeviceFacts(const QString &capture, const QString &recording, const QByteArray &description);
-    void replug(cRunningHost &host, const QByteArray &first, int number, const char *script, int usbDevice = 0);
+    void replug(cRunningHost &host, const QByteArray &first, int number, const char *script,
+                int usbDevice = 0);
 
     UMockdevTestbed *m_testbed = nullptr;
 };
@@ -107,8 +108,9 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--json", "--pcap", capture, "--record",
-                                                          recording, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(host.start(
+        QStringLiteral(Q71_HOST_PROGRAM),
+        {"--live", "--json", "--pcap", capture, "--record", recording, "--plugin", Q71_TEST_PLUGIN_FILE}));
     // Set up with the demo's reports at its pace (the script checks the bytes), then heard.
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0210110000",
@@ -192,10 +194,12 @@ void tst_LiveHost::checkDeviceFacts(const QString &capture, const QString &recor
     QFile recordingFile(recording);
     QVERIFY(recordingFile.open(QIODevice::ReadOnly));
     const QList<QByteArray> header = recordingFile.readAll().split('\n');
-    QVERIFY2(header.value(0).contains(": the input reports of the headset at /dev/hidraw0 on USB bus 3, device 17, "),
+    QVERIFY2(header.value(0).contains(
+                 ": the input reports of the headset at /dev/hidraw0 on USB bus 3, device 17, "),
              header.value(0).constData());
     QCOMPARE(header.mid(1, 1) + header.mid(3, 3),
-             QList<QByteArray>({"D: 0", "N: Q71 Gaming Headset", "P: usb-0000:00:14.0-4/input3", "I: 3 1209 0001"}));
+             QList<QByteArray>(
+                 {"D: 0", "N: Q71 Gaming Headset", "P: usb-0000:00:14.0-4/input3", "I: 3 1209 0001"}));
 }
 
 // The user's configuration with a live headset: a key runs its command, with the headset's model
