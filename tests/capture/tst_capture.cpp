@@ -195,7 +195,8 @@ void tst_Capture::severalDevicesNeedAFilter()
     // A pcap capture is told by its content, whatever its name.
     QVERIFY(QFile::rename(file, path("two.hid")));
     QString error;
-    const std::unique_ptr<ICaptureReader> told = CaptureFormat::read(path("two.hid"), QStringLiteral("1.3"), &error);
+    const std::unique_ptr<ICaptureReader> told
+        = CaptureFormat::read(path("two.hid"), QStringLiteral("1.3"), &error);
     QVERIFY2(told, qPrintable(error));
     QCOMPARE(told->reportCount(), 2);
     QVERIFY(QFile::remove(path("two.hid")));

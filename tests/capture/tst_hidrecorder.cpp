@@ -62,7 +62,6 @@ void tst_HidRecorder::hidRecorderRecordings()
     QCOMPARE(headset.errorString(),
              QStringLiteral("recording %1 holds no input reports of device 2 (devices: 0, 1)").arg(file));
     QVERIFY(!headset.read(file, "1.5"));
-
 }
 
 // Recordings of other devices, as hid-tools' recorder writes them and as they come back from the
