@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <pcap/pcap.h>
 #include <utility>
 
@@ -110,6 +111,21 @@ cPacketResult parseUsbpcap(const u_char *bytes, quint32 captured)
     result.report = true;
     result.data = QByteArray(reinterpret_cast<const char *>(bytes + headerLength), int(dataLength));
     return result;
+}
+
+// Microseconds since the epoch, for a time from 1970 on whose microseconds fit in 63 bits: a pcapng
+// file may count in any unit, and one that counts in seconds reaches times libpcap hands over
+// as seconds that no microsecond count holds. Times after the epoch only, so that the difference of
+// two never overflows either.
+bool toUsec(const timeval &time, qint64 *usec)
+{
+    constexpr qint64 usecPerSecond = 1000000;
+    constexpr qint64 lastSecond = std::numeric_limits<qint64>::max() / usecPerSecond - 1;
+    if (time.tv_sec < 0 || qint64(time.tv_sec) > lastSecond || time.tv_usec < 0
+        || time.tv_usec >= usecPerSecond)
+        return false;
+    *usec = qint64(time.tv_sec) * usecPerSecond + time.tv_usec;
+    return true;
 }
 
 // 0 for USBPcap, whose records give their own header length.
@@ -305,8 +321,15 @@ int cCaptureReader::readPacket(pcap *capture, cReplayedReport *report, bool *isR
         }
         if (!packet.interrupt)
             continue;
+        if (!toUsec(record->ts, &report->usec)) {
+            m_error = QStringLiteral("cannot read capture %1 at packet %2: its time stamp, %3 s from the "
+                                     "epoch, is out of range")
+                          .arg(m_file->name())
+                          .arg(m_packetNumber)
+                          .arg(qint64(record->ts.tv_sec));
+            return -1;
+        }
         *isReport = packet.report;
-        report->usec = qint64(record->ts.tv_sec) * 1000000 + record->ts.tv_usec;
         report->data = std::move(packet.data);
         report->bus = packet.bus;
         report->address = packet.address;

@@ -1,5 +1,7 @@
 #include "cHidRecorderReader.h"
 
+#include "Counted.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -8,6 +10,7 @@ namespace {
 const qint64 g_usecPerSecond = 1000000;
 // hid-recorder numbers the devices it records from 0; a filter of five digits names any of them.
 const int g_lastDevice = 0xffff;
+const char g_utf8Bom[] = "\xEF\xBB\xBF";
 
 // Checked by hand rather than by regular expressions: an E: line is read for every report, twice,
 // and a recording may hold millions.
@@ -22,21 +25,10 @@ bool isHexByte(const QByteArray &text)
     return text.size() == 2 && std::isxdigit(uchar(text.at(0))) && std::isxdigit(uchar(text.at(1)));
 }
 
-// "LEN XX XX ...": the bytes, when there are LEN of them, each two hex digits.
-bool parseBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QString *why)
+// "XX XX ...": each two hex digits, appended to `bytes`.
+bool appendBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QString *why)
 {
-    bool ok = false;
-    const int length = tokens.value(from).toInt(&ok);
-    if (!ok || length < 0) {
-        *why = QStringLiteral("expected the number of bytes, then the bytes");
-        return false;
-    }
-    if (tokens.size() - from - 1 != length) {
-        *why = QStringLiteral("announces %1 bytes but holds %2").arg(length).arg(tokens.size() - from - 1);
-        return false;
-    }
-    bytes->clear();
-    for (int i = from + 1; i < tokens.size(); ++i) {
+    for (int i = from; i < tokens.size(); ++i) {
         if (!isHexByte(tokens.at(i))) {
             *why = QStringLiteral("'%1' is not a byte in hex").arg(QString::fromLatin1(tokens.at(i)));
             return false;
@@ -44,6 +36,24 @@ bool parseBytes(const QList<QByteArray> &tokens, int from, QByteArray *bytes, QS
         bytes->append(char(tokens.at(i).toUInt(nullptr, 16)));
     }
     return true;
+}
+
+QString heldOfAnnounced(int announced, int held)
+{
+    return QStringLiteral("announces %1 but holds %2").arg(counted(announced, "byte", "bytes")).arg(held);
+}
+
+// "LEN XX XX ...": LEN, and the bytes that follow it on the line.
+bool parseBytes(const QList<QByteArray> &tokens, int from, int *length, QByteArray *bytes, QString *why)
+{
+    bool ok = false;
+    *length = tokens.value(from).toInt(&ok);
+    if (!ok || *length < 0) {
+        *why = QStringLiteral("expected the number of bytes, then the bytes");
+        return false;
+    }
+    bytes->clear();
+    return appendBytes(tokens, from + 1, bytes, why);
 }
 
 bool parseTime(const QByteArray &text, qint64 *usec)
@@ -72,6 +82,7 @@ void cHidRecorderReader::clear()
     m_stream.close();
     m_lineNumber = 0;
     m_device = 0;
+    m_descriptorMissing = 0;
     m_filter = -1;
     m_devices.clear();
     m_reportCount = 0;
@@ -131,6 +142,7 @@ bool cHidRecorderReader::rewind()
     m_stream.close();
     m_lineNumber = 0;
     m_device = 0;
+    m_descriptorMissing = 0;
     if (!m_file)
         return false;
     m_stream.setFileName(m_file->path());
@@ -175,8 +187,8 @@ int cHidRecorderReader::readLine(cReplayedReport *report)
 {
     for (;;) {
         if (m_stream.atEnd())
-            return 0;
-        const QByteArray line = m_stream.readLine();
+            return descriptorComplete() ? 0 : -1;
+        QByteArray line = m_stream.readLine();
         if (line.isEmpty() && m_stream.error() != QFileDevice::NoError) {
             m_error = QStringLiteral("cannot read capture %1 after line %2: %3")
                           .arg(m_file->name())
@@ -184,7 +196,9 @@ int cHidRecorderReader::readLine(cReplayedReport *report)
                           .arg(m_stream.errorString());
             return -1;
         }
-        ++m_lineNumber;
+        // Editors on Windows begin a UTF-8 file with a byte order mark.
+        if (++m_lineNumber == 1 && line.startsWith(g_utf8Bom))
+            line.remove(0, int(sizeof g_utf8Bom) - 1);
         bool isReport = false;
         if (!parseLine(line, report, &isReport))
             return -1;
@@ -198,12 +212,17 @@ bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *repo
     const QByteArray text = line.trimmed();
     if (text.isEmpty() || text.startsWith('#'))
         return true;
+    const bool tagged = text.size() >= 2 && text.at(1) == ':';
+    if (!tagged && m_descriptorMissing > 0)
+        return continueDescriptor(text.simplified().split(' '));
+    if (!descriptorComplete())
+        return false;
     // Neither the line nor its first byte is repeated: a file that is no recording at all may hold
     // anything.
     const QString notALine = QStringLiteral(
         "not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or #), nor is the file a pcap or "
         "pcapng capture");
-    if (text.size() < 2 || text.at(1) != ':')
+    if (!tagged)
         return fail(notALine);
     const QByteArray rest = text.mid(2).trimmed();
     const QList<QByteArray> tokens = rest.simplified().split(' ');
@@ -215,13 +234,8 @@ bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *repo
         return (ok && tokens.size() == 1 && m_device >= 0 && m_device <= g_lastDevice)
             || fail(QStringLiteral("D: expected a device number from 0 to %1").arg(g_lastDevice));
     }
-    case 'R': {
-        QByteArray descriptor;
-        if (!parseBytes(tokens, 0, &descriptor, &why))
-            return fail(QStringLiteral("R: ") + why);
-        m_devices[m_device].descriptor = descriptor;
-        return true;
-    }
+    case 'R':
+        return beginDescriptor(tokens);
     case 'N':
         m_devices[m_device].name = QString::fromUtf8(rest);
         return true;
@@ -230,18 +244,59 @@ bool cHidRecorderReader::parseLine(const QByteArray &line, cReplayedReport *repo
     case 'I':
         return (tokens.size() == 3 && std::all_of(tokens.cbegin(), tokens.cend(), isHexNumber))
             || fail(QStringLiteral("I: expected bus, vendor and product in hex"));
-    case 'E':
+    case 'E': {
+        int length = 0;
         if (!parseTime(tokens.first(), &report->usec))
             return fail(QStringLiteral("E: expected the time as seconds.microseconds, e.g. 0.404000"));
-        if (!parseBytes(tokens, 1, &report->data, &why))
+        if (!parseBytes(tokens, 1, &length, &report->data, &why))
             return fail(QStringLiteral("E: ") + why);
+        if (report->data.size() != length)
+            return fail(QStringLiteral("E: ") + heldOfAnnounced(length, report->data.size()));
         report->bus = 0;
         report->address = m_device;
         *isReport = true;
         return true;
+    }
     default:
         return fail(notALine);
     }
+}
+
+bool cHidRecorderReader::beginDescriptor(const QList<QByteArray> &tokens)
+{
+    QByteArray &descriptor = m_devices[m_device].descriptor;
+    int length = 0;
+    QString why;
+    if (!parseBytes(tokens, 0, &length, &descriptor, &why))
+        return fail(QStringLiteral("R: ") + why);
+    if (descriptor.size() > length)
+        return fail(QStringLiteral("R: ") + heldOfAnnounced(length, descriptor.size()));
+    m_descriptorLength = length;
+    m_descriptorLine = m_lineNumber;
+    m_descriptorMissing = length - descriptor.size();
+    return true;
+}
+
+bool cHidRecorderReader::continueDescriptor(const QList<QByteArray> &tokens)
+{
+    QByteArray &descriptor = m_devices[m_device].descriptor;
+    QString why;
+    if (!appendBytes(tokens, 0, &descriptor, &why))
+        return fail(QStringLiteral("R: ") + why);
+    if (descriptor.size() > m_descriptorLength)
+        return fail(QStringLiteral("R: ") + heldOfAnnounced(m_descriptorLength, descriptor.size()));
+    m_descriptorMissing = m_descriptorLength - descriptor.size();
+    return true;
+}
+
+bool cHidRecorderReader::descriptorComplete()
+{
+    if (m_descriptorMissing == 0)
+        return true;
+    // Named by its R: line, where the count that the lines after it fall short of stands.
+    m_lineNumber = m_descriptorLine;
+    return fail(QStringLiteral("R: ")
+                + heldOfAnnounced(m_descriptorLength, m_descriptorLength - m_descriptorMissing));
 }
 
 bool cHidRecorderReader::fail(const QString &why)

@@ -148,7 +148,8 @@ void cPcapWriter::writePacket(const cUrb &urb, qint64 usec, const QByteArray &da
     header.xferType = control ? g_usbXferControl : g_usbXferInterrupt;
     header.epnum = urb.endpoint;
     header.devnum = urb.address;
-    header.busnum = m_bus;
+    const auto device = m_devices.constFind(urb.address);
+    header.busnum = device != m_devices.cend() && device->bus != 0 ? device->bus : m_bus;
     // 0 marks a setup packet that was captured: a control transfer's submission carries one.
     header.flagSetup = urb.setup ? 0 : '-';
     if (urb.setup)
@@ -199,11 +200,13 @@ void cPcapWriter::writeControlOut(qint64 usec, quint8 address, quint8 request, q
     writePacket({id, 'C', address, 0, 0, 0, nullptr}, usec, QByteArray());
 }
 
-bool cPcapWriter::writeEnumeration(qint64 usec, quint8 address, const cUsbDeviceDescriptors &descriptors)
+bool cPcapWriter::writeEnumeration(qint64 usec, quint8 address, const cUsbDeviceDescriptors &descriptors,
+                                   quint16 bus)
 {
     if (!checkWritable(usec))
         return false;
     m_devices.remove(address);
+    m_devices[address].bus = bus;
     // bConfigurationValue of the (first and only) configuration, byte 5 of its descriptor.
     const QByteArray &all = descriptors.configuration;
     const quint8 configuration = all.size() > 5 ? quint8(all.at(5)) : 1;

@@ -56,8 +56,10 @@ public:
     // A device plugged at `address`: GET_DESCRIPTOR of its device and configuration descriptors,
     // SET_CONFIGURATION 1 and GET_DESCRIPTOR of the HID report descriptor, each transfer complete at
     // once. Whatever the address carried before (transfers in flight of a device unplugged since)
-    // is forgotten, as a bus forgets it.
-    bool writeEnumeration(qint64 usec, quint8 address, const cUsbDeviceDescriptors &descriptors);
+    // is forgotten, as a bus forgets it. The device's packets name `bus`, 0 for the writer's own;
+    // devices are told apart by address alone, whatever their bus.
+    bool writeEnumeration(qint64 usec, quint8 address, const cUsbDeviceDescriptors &descriptors,
+                          quint16 bus = 0);
 
     // One output report whose transfer completes at once.
     bool writeOutput(qint64 usec, quint8 address, const QByteArray &report);
@@ -89,6 +91,7 @@ private:
             quint32 length;
         };
         QQueue<cPendingOutput> pendingOut;
+        quint16 bus = 0; // 0: the writer's
         bool inSubmitted = false;
         quint32 inBufferLength = 0;
     };

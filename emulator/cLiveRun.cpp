@@ -5,6 +5,7 @@
 #include "cRunRecorder.h"
 #ifdef Q71_HAVE_LINUX_BUS
 #include "cLinuxBus.h"
+#include "cUdevDeviceFacts.h"
 #endif
 #ifdef Q71_HAVE_PULSE
 #include "cHeadsetVolume.h"
@@ -20,6 +21,15 @@ bool cLiveRun::isAvailable()
     return true;
 #else
     return false;
+#endif
+}
+
+IDeviceFacts *cLiveRun::newDeviceFacts()
+{
+#ifdef Q71_HAVE_LINUX_BUS
+    return new cUdevDeviceFacts;
+#else
+    return nullptr;
 #endif
 }
 

@@ -3,6 +3,7 @@
 
 #include <QScopedPointer>
 
+class IDeviceFacts;
 class ITransportBus;
 class cHost;
 class cRunRecorder;
@@ -21,6 +22,9 @@ public:
 
     // False where the program was built without libudev.
     static bool isAvailable();
+    // What the machine tells of the devices the live bus plugs, for the captures of a live run;
+    // null where the program was built without libudev. The caller owns it.
+    static IDeviceFacts *newDeviceFacts();
     // "FILE:LINE: ... cannot be used with --live" for a command a live run refuses; empty for one
     // it runs.
     static QString refusal(const QString &source, const cScenarioCommand &command);

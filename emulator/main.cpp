@@ -22,6 +22,7 @@
 #include "cServiceCallTracer.h"
 #include "cSignalStop.h"
 #include "cSimBus.h"
+#include "cSimDeviceFacts.h"
 #include "cTerminalPrinter.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
@@ -101,6 +102,8 @@ int failOutput(const QString &message)
 // for.
 struct cSinks
 {
+    // What the captures say of the devices: the live bus's or the simulated one's.
+    QScopedPointer<IDeviceFacts> facts;
     QScopedPointer<ITraceSink> printer;
     QScopedPointer<cPcapSink> pcap;
     QScopedPointer<cHidRecordSink> record;
@@ -200,13 +203,16 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
                                        clock.isVirtual() ? QStringLiteral("virtual") : QStringLiteral("real"),
                                        QDir::cleanPath(QFileInfo(options.pluginFile).absoluteFilePath())),
                               options.quiet));
+    if (options.hasPcap || options.hasRecord)
+        sinks->facts.reset(options.live ? cLiveRun::newDeviceFacts() : new cSimDeviceFacts);
     if (options.hasPcap) {
-        sinks->pcap.reset(new cPcapSink(clock.isVirtual() ? 0 : QDateTime::currentMSecsSinceEpoch() * 1000));
+        sinks->pcap.reset(
+            new cPcapSink(*sinks->facts, clock.isVirtual() ? 0 : QDateTime::currentMSecsSinceEpoch() * 1000));
         if (!sinks->pcap->open(options.pcapFile))
             *error = sinks->pcap->errorString();
     }
     if (options.hasRecord && error->isEmpty()) {
-        sinks->record.reset(new cHidRecordSink);
+        sinks->record.reset(new cHidRecordSink(*sinks->facts));
         if (!sinks->record->open(options.recordFile))
             *error = sinks->record->errorString();
     }

@@ -16,34 +16,23 @@ QString text(const char *value)
     return QString::fromLocal8Bit(value);
 }
 
-// sysfs prints USB ids and interface numbers in hex, without a prefix.
-int hexAttribute(udev_device *device, const char *name)
-{
-    bool ok = false;
-    const int value = text(udev_device_get_sysattr_value(device, name)).trimmed().toInt(&ok, 16);
-    return ok ? value : -1;
-}
-
 cJsonValue usbProbe(udev_device *usbDevice)
 {
     cJsonValue probe;
-    probe["vendor_id"] = cJsonValue(hexAttribute(usbDevice, "idVendor"));
-    probe["product_id"] = cJsonValue(hexAttribute(usbDevice, "idProduct"));
+    probe["vendor_id"] = cJsonValue(cUdevTransportFactory::numberAttribute(usbDevice, "idVendor", 16));
+    probe["product_id"] = cJsonValue(cUdevTransportFactory::numberAttribute(usbDevice, "idProduct", 16));
     return probe;
 }
 
 cAbstractTransportPtr createHid(udev_device *node, cJsonValue probe, const QString &uid)
 {
     if (udev_device *interface = udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_interface"))
-        probe["interface"] = cJsonValue(hexAttribute(interface, "bInterfaceNumber"));
-    // The descriptor is binary: udev's attribute strings would stop at its first zero byte.
-    if (udev_device *hid = udev_device_get_parent_with_subsystem_devtype(node, "hid", nullptr)) {
-        QFile file(text(udev_device_get_syspath(hid)) + QStringLiteral("/report_descriptor"));
-        const int usagePage
-            = file.open(QIODevice::ReadOnly) ? cUdevTransportFactory::firstUsagePage(file.readAll()) : -1;
-        if (usagePage >= 0)
-            probe["usage_page"] = cJsonValue(usagePage);
-    }
+        probe["interface"]
+            = cJsonValue(cUdevTransportFactory::numberAttribute(interface, "bInterfaceNumber", 16));
+    const int usagePage
+        = cUdevTransportFactory::firstUsagePage(cUdevTransportFactory::reportDescriptor(node));
+    if (usagePage >= 0)
+        probe["usage_page"] = cJsonValue(usagePage);
     cJsonValue info;
     info["uid"] = cJsonValue(uid);
     info["hid_probe"] = probe;
@@ -84,6 +73,23 @@ cUdevTransportFactory::cMade cUdevTransportFactory::create(udev_device *node)
     else if (subsystem == QLatin1String("sound"))
         made.transport = createPcm(node, usbProbe(usbDevice), made.syspath);
     return made;
+}
+
+int cUdevTransportFactory::numberAttribute(udev_device *device, const char *name, int base)
+{
+    bool ok = false;
+    const int value = text(udev_device_get_sysattr_value(device, name)).trimmed().toInt(&ok, base);
+    return ok ? value : -1;
+}
+
+QByteArray cUdevTransportFactory::reportDescriptor(udev_device *node)
+{
+    // The descriptor is binary: udev's attribute strings would stop at its first zero byte.
+    udev_device *hid = udev_device_get_parent_with_subsystem_devtype(node, "hid", nullptr);
+    if (!hid)
+        return QByteArray();
+    QFile file(text(udev_device_get_syspath(hid)) + QStringLiteral("/report_descriptor"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int cUdevTransportFactory::firstUsagePage(const QByteArray &reportDescriptor)

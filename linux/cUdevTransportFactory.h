@@ -1,6 +1,7 @@
 #pragma once
 #include "Types.h"
 
+#include <QByteArray>
 #include <QString>
 
 struct udev_device;
@@ -24,6 +25,12 @@ public:
 
     // Nothing for any other node, and for a node that belongs to no USB device.
     static cMade create(udev_device *node);
+
+    // A sysfs attribute of `device` that holds a number: sysfs prints USB ids and interface
+    // numbers in hex without a prefix, bus and device numbers in decimal. -1 when it has none.
+    static int numberAttribute(udev_device *device, const char *name, int base);
+    // The report descriptor of the HID device a hidraw node belongs to; empty when there is none.
+    static QByteArray reportDescriptor(udev_device *node);
 
     // The value of the first Usage Page item in a HID report descriptor, or -1 when it has none.
     static int firstUsagePage(const QByteArray &reportDescriptor);

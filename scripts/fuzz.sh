@@ -3,7 +3,9 @@
 # per target (default 12, so about a minute for all five). A crash, a sanitizer report or a leak
 # fails the run; the input that caused it is kept in build/fuzz/artifacts.
 #   scripts/fuzz.sh [SECONDS] [TARGET...]
-# Q71_FUZZ_BUILD names another build directory.
+# Q71_FUZZ_BUILD names another build directory. Each target runs with a fresh random seed, printed
+# with its result, so that every run explores paths the last one did not; Q71_FUZZ_SEED=N runs
+# them all with seed N again, to reproduce a finding's run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-12}"
@@ -37,14 +39,18 @@ for target in "${targets[@]}"; do
     case "$target" in
     fuzz_scenario) corpora+=("$root/tests/emulator/golden" "$root/examples") ;;
     fuzz_manifest) corpora+=("$root/data") ;;
+    fuzz_capture) corpora+=("$root/tests/capture/data") ;;
     esac
     log="$build/$target.log"
-    if "$build/fuzz/$target" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
+    # libFuzzer takes 0 for "pick one" and would only log its pick: 1 to 2^31-1 instead.
+    seed="${Q71_FUZZ_SEED:-$(( $(od -An -N4 -tu4 /dev/urandom) % 2147483647 + 1 ))}"
+    if "$build/fuzz/$target" -seed="$seed" -max_total_time="$seconds" -timeout=30 -print_final_stats=1 \
         -artifact_prefix="$build/artifacts/$target-" "${corpora[@]}" >"$log" 2>&1; then
         runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
-        echo "=== $target: $runs executions in ${seconds} s, no finding"
+        echo "=== $target (seed $seed): $runs executions in ${seconds} s, no finding"
     else
-        echo "=== $target: FAILED, see $log and $build/artifacts"
+        echo "=== $target (seed $seed): FAILED, see $log and $build/artifacts;" \
+            "Q71_FUZZ_SEED=$seed $0 $seconds $target runs it again"
         grep -E -A30 '^==[0-9]+==ERROR|runtime error|^SUMMARY' "$log" | head -60 || tail -40 "$log"
         status=1
     fi

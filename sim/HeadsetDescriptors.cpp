@@ -1,8 +1,14 @@
 #include "HeadsetDescriptors.h"
 
+#include <QtEndian>
+
 namespace HeadsetDescriptors {
 
 namespace {
+
+// Where the device descriptor holds its ids.
+constexpr int g_idVendorAt = 8;
+constexpr int g_idProductAt = 10;
 
 QByteArray bytes(const unsigned char *data, int size)
 {
@@ -13,17 +19,30 @@ QByteArray bytes(const unsigned char *data, int size)
 
 QByteArray deviceDescriptor()
 {
+    return deviceDescriptor(g_vendorId, g_productId);
+}
+
+QByteArray deviceDescriptor(int vendorId, int productId)
+{
     static const unsigned char descriptor[] = {
         0x12, 0x01, 0x00, 0x02, // DEVICE, USB 2.00
         0x00, 0x00, 0x00, 0x40, // each interface names its own class; 64-byte packets on endpoint 0
-        0x09, 0x12, 0x01, 0x00, // idVendor 0x1209, idProduct 0x0001: g_vendorId, g_productId
+        0x00, 0x00, 0x00, 0x00, // idVendor, idProduct: set below
         0x00, 0x01, //             bcdDevice 1.00
         0x00, 0x00, 0x00, 0x01, // no manufacturer, product or serial strings; one configuration
     };
-    return bytes(descriptor, int(sizeof descriptor));
+    QByteArray device = bytes(descriptor, int(sizeof descriptor));
+    qToLittleEndian<quint16>(quint16(vendorId), device.data() + g_idVendorAt);
+    qToLittleEndian<quint16>(quint16(productId), device.data() + g_idProductAt);
+    return device;
 }
 
 QByteArray configurationDescriptor()
+{
+    return configurationDescriptor(reportDescriptor().size());
+}
+
+QByteArray configurationDescriptor(int reportDescriptorLength)
 {
     static const unsigned char descriptor[] = {
         0x09, 0x02, 0xCE, 0x00, // CONFIGURATION, wTotalLength 206: everything below
@@ -62,31 +81,42 @@ QByteArray configurationDescriptor()
         // Interface 3, the headset's vendor HID interface (no boot protocol), with the report
         // descriptor below and its two interrupt endpoints polled every frame.
         0x09, 0x04, g_hidInterface, 0x00, 0x02, 0x03, 0x00, 0x00, 0x00, //
-        0x09, 0x21, 0x11, 0x01, 0x00, 0x01, 0x22, 0x25, 0x00, // HID 1.11, a 37-byte report descriptor
+        0x09, 0x21, 0x11, 0x01, 0x00, 0x01, 0x22, 0x00, 0x00, // HID 1.11, its report descriptor
         0x07, 0x05, 0x81, 0x03, 0x40, 0x00, 0x01, //             ENDPOINT 0x81, interrupt, 64 bytes
         0x07, 0x05, 0x02, 0x03, 0x40, 0x00, 0x01, //             ENDPOINT 0x02, interrupt, 64 bytes
     };
-    return bytes(descriptor, int(sizeof descriptor));
+    QByteArray configuration = bytes(descriptor, int(sizeof descriptor));
+    // The 9-byte HID descriptor comes before the two 7-byte endpoint descriptors; its
+    // wDescriptorLength is its last field.
+    constexpr int hidDescriptorAt = int(sizeof descriptor) - 7 - 7 - 9;
+    qToLittleEndian<quint16>(quint16(reportDescriptorLength), configuration.data() + hidDescriptorAt + 7);
+    return configuration;
 }
 
 QByteArray reportDescriptor()
 {
+    // Each report's four data bytes carry a usage of their own (usage minimum to maximum): a field
+    // without one is padding to a reader such as Wireshark, which would show the bytes after the
+    // first as such.
     static const unsigned char descriptor[] = {
         0x06, 0x00, 0xFF, // usage page (vendor defined 0xFF00)
         0x09, 0x01, //       usage 1
         0xA1, 0x01, //       collection (application)
         0x85, 0x01, //         report id 1: the volume report
-        0x09, 0x01, //         usage 1
+        0x19, 0x10, //         usage minimum 0x10
+        0x29, 0x13, //         usage maximum 0x13
         0x15, 0x00, //         logical minimum 0
         0x26, 0xFF, 0x00, //   logical maximum 255
         0x75, 0x08, //         report size 8
         0x95, 0x04, //         report count 4
         0x81, 0x02, //         input (data, variable, absolute)
         0x85, 0x02, //         report id 2: answers in, commands out
-        0x09, 0x02, //         usage 2
+        0x19, 0x20, //         usage minimum 0x20
+        0x29, 0x23, //         usage maximum 0x23
         0x95, 0x04, //         report count 4
         0x81, 0x02, //         input (data, variable, absolute)
-        0x09, 0x03, //         usage 3
+        0x19, 0x30, //         usage minimum 0x30
+        0x29, 0x33, //         usage maximum 0x33
         0x95, 0x04, //         report count 4
         0x91, 0x02, //         output (data, variable, absolute)
         0xC0, //             end collection

@@ -1,6 +1,5 @@
 #include "cHidRecordSink.h"
 
-#include "HeadsetDescriptors.h"
 #include "OutputFile.h"
 #include "ReportMeaning.h"
 
@@ -12,8 +11,6 @@ namespace {
 
 // The bus number hid-recorder writes for USB (BUS_USB in the kernel's input.h).
 const int g_busUsb = 3;
-// The name the shipped manifest gives the headset.
-const char g_headsetName[] = "Q71 Gaming Headset";
 
 // "LEN XX XX ...", as R: and E: lines spell their bytes.
 QByteArray lengthAndBytes(const QByteArray &bytes)
@@ -23,32 +20,39 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 
 } // namespace
 
+cHidRecordSink::cHidRecordSink(const IDeviceFacts &facts)
+    : m_facts(facts)
+{ }
+
 bool cHidRecordSink::open(const QString &fileName)
 {
     if (!OutputFile::open(&m_file, fileName, QIODevice::WriteOnly | QIODevice::Text)) {
         m_error = QStringLiteral("cannot write recording %1: %2").arg(fileName, m_file->errorString());
         return false;
     }
-    writeHeader();
     return check();
 }
 
-void cHidRecordSink::writeHeader()
+// Written once the first headset is known, or at the end of a run that had none: a simulated bus
+// knows its headset before, a real one only when it is plugged.
+void cHidRecordSink::writeHeader(const cHidDeviceFacts &facts)
 {
-    const QByteArray descriptor = HeadsetDescriptors::reportDescriptor();
-    m_file->write("# " + QCoreApplication::applicationName().toUtf8() + ' '
-                  + QCoreApplication::applicationVersion().toUtf8()
-                  + ": the input reports of a simulated headset, timed from the scenario's first start\n");
+    m_headerWritten = true;
+    const QByteArray program = QCoreApplication::applicationName().toUtf8() + ' '
+        + QCoreApplication::applicationVersion().toUtf8();
+    if (facts.origin.isEmpty()) {
+        m_file->write("# " + program + ": no headset took a HID transport, so there are no input reports\n");
+        return;
+    }
+    m_file->write("# " + program + ": the input reports of " + facts.origin.toUtf8() + '\n');
     m_file->write("D: 0\n");
-    m_file->write("R: " + lengthAndBytes(descriptor) + '\n');
-    m_file->write(QByteArray("N: ") + g_headsetName + '\n');
-    // Where a device on bus 1, port 5, would show its HID interface.
-    m_file->write(QByteArray("P: usb-q71-host-5/input")
-                  + QByteArray::number(HeadsetDescriptors::g_hidInterface) + '\n');
+    m_file->write("R: " + lengthAndBytes(facts.reportDescriptor) + '\n');
+    m_file->write("N: " + facts.name.toUtf8() + '\n');
+    m_file->write("P: " + facts.physicalPath.toUtf8() + '\n');
     m_file->write(QStringLiteral("I: %1 %2 %3\n")
                       .arg(g_busUsb)
-                      .arg(HeadsetDescriptors::g_vendorId, 4, 16, QLatin1Char('0'))
-                      .arg(HeadsetDescriptors::g_productId, 4, 16, QLatin1Char('0'))
+                      .arg(facts.vendorId, 4, 16, QLatin1Char('0'))
+                      .arg(facts.productId, 4, 16, QLatin1Char('0'))
                       .toLatin1());
 }
 
@@ -64,6 +68,8 @@ bool cHidRecordSink::close()
 {
     if (!m_file || !m_file->isOpen())
         return m_error.isEmpty();
+    if (!m_headerWritten)
+        writeHeader(m_facts.hidDevice(QString()));
     if (!OutputFile::close(m_file.data(), check()))
         check();
     return m_error.isEmpty();
@@ -73,6 +79,11 @@ void cHidRecordSink::write(const cTraceEvent &event)
 {
     if (!m_file || !m_file->isOpen())
         return;
+    QString uid;
+    if (m_plugs.takesHid(event, &uid) && !m_headerWritten) {
+        writeHeader(m_facts.hidDevice(uid));
+        check();
+    }
     if (event.kind() == TraceKind::Start && m_startMs < 0)
         m_startMs = event.msecs();
     if (!event.isDeliveredInput())

@@ -16,15 +16,11 @@ constexpr quint8 g_lastAddress = 127;
 
 } // namespace
 
-cPcapSink::cPcapSink(qint64 epochUsec)
-    : m_nextAddress(g_firstAddress)
+cPcapSink::cPcapSink(const IDeviceFacts &facts, qint64 epochUsec)
+    : m_facts(facts)
+    , m_nextAddress(g_firstAddress)
     , m_epochUsec(epochUsec)
-{
-    m_descriptors.device = HeadsetDescriptors::deviceDescriptor();
-    m_descriptors.configuration = HeadsetDescriptors::configurationDescriptor();
-    m_descriptors.hidReport = HeadsetDescriptors::reportDescriptor();
-    m_descriptors.hidInterface = HeadsetDescriptors::g_hidInterface;
-}
+{ }
 
 bool cPcapSink::open(const QString &fileName)
 {
@@ -59,17 +55,25 @@ void cPcapSink::fail(const QString &error)
         m_error = error;
 }
 
-void cPcapSink::enumerate(qint64 usec, const cTraceEvent &event)
+void cPcapSink::enumerate(qint64 usec, const cTraceEvent &event, const QString &uid)
 {
-    // A device that takes a HID transport has just seen it plugged; one that refuses it (another
-    // product's) has no traffic to show.
-    if (event.value(QStringLiteral("transport")).toString() != QLatin1String("hid")
-        || !event.value(QStringLiteral("result")).toBool())
-        return;
-    const quint8 address = m_nextAddress;
-    m_nextAddress = m_nextAddress == g_lastAddress ? 1 : m_nextAddress + 1;
+    // A device that refuses a transport (another product's) has no traffic to show; one that takes
+    // a HID transport has just seen it plugged.
+    const cHidDeviceFacts facts = m_facts.hidDevice(uid);
+    quint8 address = facts.address;
+    if (address == 0) {
+        address = m_nextAddress;
+        m_nextAddress = m_nextAddress == g_lastAddress ? 1 : m_nextAddress + 1;
+    }
     m_addresses.insert(event.value(QStringLiteral("device")).toInt(), address);
-    if (!m_writer.writeEnumeration(usec, address, m_descriptors))
+    // What the device itself would answer is the simulated headset's layout with the device's own
+    // ids and report descriptor: its interfaces and endpoints are the ones the capture uses.
+    cUsbDeviceDescriptors descriptors;
+    descriptors.device = HeadsetDescriptors::deviceDescriptor(facts.vendorId, facts.productId);
+    descriptors.configuration = HeadsetDescriptors::configurationDescriptor(facts.reportDescriptor.size());
+    descriptors.hidReport = facts.reportDescriptor;
+    descriptors.hidInterface = HeadsetDescriptors::g_hidInterface;
+    if (!m_writer.writeEnumeration(usec, address, descriptors, facts.bus))
         fail(m_writer.errorString());
 }
 
@@ -85,11 +89,10 @@ void cPcapSink::write(const cTraceEvent &event)
     const qint64 usec = m_epochUsec + event.msecs() * 1000;
     const auto report
         = [&event] { return ReportMeaning::fromHex(event.value(QStringLiteral("report")).toString()); };
+    QString uid;
+    if (m_plugs.takesHid(event, &uid))
+        enumerate(usec, event, uid);
     switch (event.kind()) {
-    case TraceKind::CreateDevice:
-    case TraceKind::AddTransport:
-        enumerate(usec, event);
-        break;
     case TraceKind::HidWrite: {
         const quint8 address = addressOf(event);
         if (address != 0 && !m_writer.submitOutput(usec, address, report()))

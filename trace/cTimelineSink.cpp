@@ -1,5 +1,6 @@
 #include "cTimelineSink.h"
 
+#include "Counted.h"
 #include "ReportMeaning.h"
 
 #include <QFileDevice>
@@ -274,9 +275,11 @@ cRow localeRow(const cTraceEvent &event)
 cRow replayRow(const cTraceEvent &event)
 {
     return {QStringLiteral("emulator"), QString(),
-            QStringLiteral("replays %1 input reports from %2, timed from its packet at %3%4")
-                .arg(num(event, "reports"))
-                .arg(str(event, "file"), str(event, "first"),
+            // `first` is a time of the capture's own clock: its first packet's, or a recording's start.
+            QStringLiteral("replays %1 from %2, timed from %3 s on the capture's clock%4")
+                .arg(counted(qint64(event.value(QStringLiteral("reports")).toDouble()), "input report",
+                             "input reports"),
+                     str(event, "file"), str(event, "first"),
                      num(event, "offset") == 0
                          ? QString()
                          : QStringLiteral(" shifted by %1 ms").arg(num(event, "offset")))};

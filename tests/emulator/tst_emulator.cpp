@@ -108,6 +108,7 @@ private slots:
     void wiresharkUsbmonCaptureReplays();
     void replayWithAScenario();
     void replayKeepsGapsOfWeeks();
+    void replayRefusesTimesOutOfRange();
     void unreadableScenarios();
     void verdicts();
 
@@ -417,6 +418,24 @@ void tst_Emulator::wiresharkReadsTheCapture()
     QCOMPARE(outputs, reportsOf(trace, TraceKind::HidWrite));
     QCOMPARE(outputTimes, timesOf(trace, TraceKind::HidWrite));
 
+    // The report descriptor gives every data byte after the report id a usage: each is vendor
+    // data, none padding.
+    const cToolRun fields
+        = runTool(tshark,
+                  {"-r", path("demo.pcap"), "-Y", "usbhid.data", "-T", "fields", "-E", "occurrence=a", "-e",
+                   "usbhid.data", "-e", "usbhid.data.vendor", "-e", "usbhid.data.padding"});
+    QCOMPARE(fields.err, QString());
+    const QStringList reports = QString::fromUtf8(fields.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(reports.size(),
+             trace.constLast().value(QStringLiteral("written")).toInt()
+                 + trace.constLast().value(QStringLiteral("read")).toInt());
+    for (const QString &line : reports) {
+        const QStringList field = line.split(QLatin1Char('\t'));
+        const QByteArray data = QByteArray::fromHex(field.value(0).toLatin1()).mid(1);
+        QCOMPARE(field.value(1), QString::fromLatin1(data.toHex(',')));
+        QCOMPARE(field.value(2), QString());
+    }
+
     const cToolRun expert = runTool(tshark, {"-r", path("demo.pcap"), "-q", "-z", "expert"});
     QCOMPARE(expert.err, QString());
     QCOMPARE(expert.exitCode, 0);
@@ -587,6 +606,19 @@ void tst_Emulator::replayKeepsGapsOfWeeks()
     QCOMPARE(
         timesOf(events(runHost({"--json", "--replay", "-"}, capture.readAll()).out), TraceKind::HidInput),
         times);
+}
+
+void tst_Emulator::replayRefusesTimesOutOfRange()
+{
+    // A pcapng file that counts in whole seconds, at a time no count of microseconds holds: one
+    // line, nothing run.
+    const QString capture = QStringLiteral(Q71_CAPTURE_DATA_DIR "/capture-timestamp-overflow.pcapng");
+    const cToolRun run = runHost({"--json", "--replay", capture});
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.err,
+             "q71-host: cannot read capture " + capture
+                 + " at packet 1: its time stamp, 1796464800000000000 s from the epoch, is out of range\n");
+    QCOMPARE(run.out, QByteArray());
 }
 
 void tst_Emulator::unreadableScenarios()

@@ -1,5 +1,6 @@
 #include "UmockdevBed.h"
 #include "cCaptureReader.h"
+#include "cHidRecorderReader.h"
 #include "cRunningHost.h"
 #include "cToolRun.h"
 
@@ -26,7 +27,11 @@ private slots:
     void saysItWaitsForAHeadset();
 
 private:
-    void replug(cRunningHost &host, const QByteArray &first, int number, const char *script);
+    // `usbDevice`: the device number the machine gives the headset this time; 0 keeps the
+    // description's.
+    void checkDeviceFacts(const QString &capture, const QString &recording, const QByteArray &description);
+    void replug(cRunningHost &host, const QByteArray &first, int number, const char *script,
+                int usbDevice = 0);
 
     UMockdevTestbed *m_testbed = nullptr;
 };
@@ -49,11 +54,25 @@ void tst_LiveHost::cleanup()
 }
 
 // Pulled out and plugged in again: a new device, set up again.
-void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int number, const char *script)
+namespace {
+
+// The headset's description with its USB device at another bus and device number than the
+// description's 1 and 5, which are also the simulated headset's.
+QByteArray elsewhere(QByteArray description, int bus, int usbDevice)
+{
+    return description.replace("A: busnum=1\n", "A: busnum=" + QByteArray::number(bus) + '\n')
+        .replace("A: devnum=5\n", "A: devnum=" + QByteArray::number(usbDevice) + '\n');
+}
+
+} // namespace
+
+void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int number, const char *script,
+                          int usbDevice)
 {
     UmockdevBed::unplug(m_testbed, first);
     QVERIFY(host.waitFor(cRunningHost::kind("deviceRemoved")));
-    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev", number));
+    const QByteArray second = UmockdevBed::description("q71-headset.umockdev", number);
+    UmockdevBed::plug(m_testbed, usbDevice > 0 ? elsewhere(second, 3, usbDevice) : second);
     UmockdevBed::loadScript(m_testbed, QByteArray("/dev/hidraw" + QByteArray::number(number)).constData(),
                             script);
     QVERIFY(host.waitFor(cRunningHost::matching("dolby", "device", 2)));
@@ -82,14 +101,17 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     // No configuration of the user's: the default one is missing, silently.
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
     const QString capture = dir.filePath(QStringLiteral("live.pcap"));
+    const QString recording = dir.filePath(QStringLiteral("live.hid"));
     UmockdevBed::plug(m_testbed, UmockdevBed::description("foreign-device.umockdev"));
-    const QByteArray first = UmockdevBed::description("q71-headset.umockdev");
+    // On bus 3 as device 17, then plugged in again as device 18.
+    const QByteArray first = elsewhere(UmockdevBed::description("q71-headset.umockdev"), 3, 17);
     UmockdevBed::plug(m_testbed, first);
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--json", "--pcap", capture, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(host.start(
+        QStringLiteral(Q71_HOST_PROGRAM),
+        {"--live", "--json", "--pcap", capture, "--record", recording, "--plugin", Q71_TEST_PLUGIN_FILE}));
     // Set up with the demo's reports at its pace (the script checks the bytes), then heard.
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0210110000",
@@ -99,7 +121,7 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0100010000",
                        cRunningHost::matching("volume", "op", QStringLiteral("incVolume")));
 
-    replug(host, first, 3, "q71-setup.script");
+    replug(host, first, 3, "q71-setup.script", 18);
 
     // The node fails under the device (the PTY's far side closed, as a hidraw node ends once its
     // device is gone): a warning, and the HID transport leaves the bus.
@@ -145,6 +167,40 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     QCOMPARE(captured,
              QStringList(
                  {"02 01 0B 00 00", "02 10 11 00 00", "02 10 00 00 00", "01 00 01 00 00", "02 01 0B 00 00"}));
+    checkDeviceFacts(capture, recording, first);
+}
+
+// The captures of a live run describe the machine's device as its sysfs does: where it sat on its
+// bus each time it was plugged, its report descriptor, ids, name and physical path.
+void tst_LiveHost::checkDeviceFacts(const QString &capture, const QString &recording,
+                                    const QByteArray &description)
+{
+    const int at = description.indexOf("H: report_descriptor=") + 21;
+    const QByteArray reportDescriptor
+        = QByteArray::fromHex(description.mid(at, description.indexOf('\n', at) - at));
+    QVERIFY(reportDescriptor.size() > 20);
+
+    cCaptureReader reader;
+    QVERIFY2(reader.read(capture), qPrintable(reader.errorString()));
+    QCOMPARE(reader.devices(), QStringList({"3.17", "3.18"}));
+    QFile captureFile(capture);
+    QVERIFY(captureFile.open(QIODevice::ReadOnly));
+    QVERIFY(captureFile.readAll().contains(reportDescriptor));
+
+    cHidRecorderReader recorded;
+    QVERIFY2(recorded.read(recording), qPrintable(recorded.errorString()));
+    QCOMPARE(recorded.reportDescriptor(), reportDescriptor);
+    QCOMPARE(recorded.deviceName(), QStringLiteral("Q71 Gaming Headset"));
+    QCOMPARE(recorded.reportCount(), 5);
+    QFile recordingFile(recording);
+    QVERIFY(recordingFile.open(QIODevice::ReadOnly));
+    const QList<QByteArray> header = recordingFile.readAll().split('\n');
+    QVERIFY2(header.value(0).contains(
+                 ": the input reports of the headset at /dev/hidraw0 on USB bus 3, device 17, "),
+             header.value(0).constData());
+    QCOMPARE(header.mid(1, 1) + header.mid(3, 3),
+             QList<QByteArray>(
+                 {"D: 0", "N: Q71 Gaming Headset", "P: usb-0000:00:14.0-4/input3", "I: 3 1209 0001"}));
 }
 
 // The user's configuration with a live headset: a key runs its command, with the headset's model

@@ -62,8 +62,14 @@ void tst_Trace::timelineRows()
              0, TraceKind::Replay,
              {{"file", "desk.pcapng"}, {"reports", 2}, {"first", "1700000000.250000"}, {"offset", -450}}),
          "    0 ms  emulator                              replays 2 input reports from desk.pcapng, timed "
-         "from its "
-         "packet at 1700000000.250000 shifted by -450 ms"},
+         "from 1700000000.250000 s on the capture's clock shifted by -450 ms"},
+        // One of a kind is spoken of in the singular.
+        {cTraceEvent(0, TraceKind::Replay,
+                     {{"file", "a.hid"}, {"reports", 1}, {"first", "0.000000"}, {"offset", 0}}),
+         "    0 ms  emulator                              replays 1 input report from a.hid, timed from "
+         "0.000000 s on the capture's clock"},
+        {cTraceEvent(0, TraceKind::HidInput, {{"report", "02"}, {"device", 1}}),
+         "    0 ms  headset → device 1    02              not an input report of the headset (1 byte)"},
         {cTraceEvent(0, TraceKind::ServiceCall,
                      {{"service", "Profiler.Profiler"},
                       {"method", "createProfilerDevice"},
