@@ -26,23 +26,15 @@ cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, QObject *parent)
     : QObject(parent)
     , m_audio(audio)
 {
-    connect(audio, &cAudioDeviceMgrService::modelCalled, this, &cHeadsetVolume::onModelCalled);
+    connect(audio, &cAudioDeviceMgrService::volumeStepped, this, &cHeadsetVolume::onVolumeStepped);
     connect(&m_pulse, &cPulseVolume::stepped, this, &cHeadsetVolume::onStepped);
     connect(&m_pulse, &cPulseVolume::noSink, this, &cHeadsetVolume::onNoSink);
     connect(&m_pulse, &cPulseVolume::serverFailed, this, &cHeadsetVolume::onServerFailed);
 }
 
-void cHeadsetVolume::onModelCalled(const QString &uid, const cModelCall &call)
+void cHeadsetVolume::onVolumeStepped(const QString &uid, int direction)
 {
-    if (call.model != cModelCall::Volume)
-        return;
-    int percent = 0;
-    if (call.operation == QLatin1String("incVolume"))
-        percent = m_step;
-    else if (call.operation == QLatin1String("decVolume"))
-        percent = -m_step;
-    if (percent == 0)
-        return;
+    const int percent = direction * m_step;
     const QSharedPointer<cHostAudioDevice> device
         = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
     if (!device || !device->renderTransport())

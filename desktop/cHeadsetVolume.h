@@ -1,5 +1,5 @@
 #pragma once
-#include "cModelCall.h"
+
 #include "cPulseVolume.h"
 
 #include <QObject>
@@ -24,7 +24,7 @@ public:
     void setStep(int percent) { m_step = percent; }
 
 private:
-    void onModelCalled(const QString &uid, const cModelCall &call);
+    void onVolumeStepped(const QString &uid, int direction);
     void onStepped(const QString &cardPath, const QString &sinkName, int percent);
     void onNoSink(const QString &cardPath);
     void onServerFailed(const QString &reason);

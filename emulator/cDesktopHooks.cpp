@@ -43,8 +43,8 @@ cDesktopHooks::cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &se
         qCWarning(lcQ71Desktop, "[actions] run on the wall clock only (--realtime or --live)");
     connect(&runner.recorder(), &cRunRecorder::hidWritten, this, &cDesktopHooks::onHidWritten);
     connect(&runner.recorder(), &cRunRecorder::hidReceived, this, &cDesktopHooks::onHidReceived);
-    connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled, this,
-            &cDesktopHooks::onModelCalled);
+    connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::dolbySwitched, this,
+            &cDesktopHooks::onDolbySwitched);
     cProfilerEventReceiver *profiler = host.profilerEvents();
     connect(profiler, &cProfilerEventReceiver::gKeyPressed, this,
             [this](int key, const QString &model) { onGKey(true, key, model); });
@@ -95,14 +95,12 @@ void cDesktopHooks::onMicrophoneReported(int device, const QPair<int, int> &stat
                    {QStringLiteral("Q71_MIC_NOTIFICATION"), QString::number(state.second)}});
 }
 
-void cDesktopHooks::onModelCalled(const QString &uid, const cModelCall &call)
+void cDesktopHooks::onDolbySwitched(const QString &uid, bool on)
 {
-    if (call.model != cModelCall::Dolby || call.operation != QLatin1String("enableDolby"))
-        return;
     const QSharedPointer<cHostAudioDevice> audio
         = cAudioDeviceMgrService::hostDevice(m_host.services().audioDeviceMgr()->getDevice(uid));
     const cAbstractDevicePtr device = audio ? audio->device().toStrongRef() : cAbstractDevicePtr();
-    m_actions.run(cDesktopActions::dolbyEvent(call.arguments.value(0).toBool()),
+    m_actions.run(cDesktopActions::dolbyEvent(on),
                   audio ? audio->deviceModel() : QString(), m_host.deviceManager()->number(device.data()));
 }
 

@@ -10,7 +10,6 @@
 class QSettings;
 class cHost;
 class cScenarioRunner;
-struct cModelCall;
 
 // What a run's headsets do on the desktop, as the user's configuration file asks: the commands of
 // the programmable keys and of the Dolby switch, and the saved microphone settings, given to a
@@ -31,7 +30,7 @@ public:
     void finish(int timeoutMs, const std::function<bool()> &stopped) { m_actions.finish(timeoutMs, stopped); }
 
 private:
-    void onModelCalled(const QString &uid, const cModelCall &call);
+    void onDolbySwitched(const QString &uid, bool on);
     void onGKey(bool pressed, int key, const QString &model);
     void onHidWritten(int device, const QByteArray &report);
     void onHidReceived(int device, const QByteArray &report);

@@ -163,15 +163,17 @@ void cRunRecorder::onModelCalled(const QString &uid, const cModelCall &call)
 {
     // The steps and the switch that a headset's own controls drive get kinds of their own.
     const int deviceNumber = m_audioDevices.value(uid, 0);
-    const bool volumeStep = call.model == cModelCall::Volume
-        && (call.operation == QLatin1String("incVolume") || call.operation == QLatin1String("decVolume"));
-    if (volumeStep)
+    switch (call.effect) {
+    case cModelCall::VolumeStep:
         record(TraceKind::Volume, {{QStringLiteral("op"), call.operation}}, deviceNumber);
-    else if (call.model == cModelCall::Dolby && call.operation == QLatin1String("enableDolby"))
-        record(TraceKind::Dolby, {{QStringLiteral("enable"), call.arguments.value(0).toBool()}},
-               deviceNumber);
-    else
+        break;
+    case cModelCall::DolbySwitch:
+        record(TraceKind::Dolby, {{QStringLiteral("enable"), call.value != 0}}, deviceNumber);
+        break;
+    case cModelCall::NoEffect:
         record(TraceKind::Model, {{QStringLiteral("call"), call.text()}}, deviceNumber);
+        break;
+    }
 }
 
 void cRunRecorder::onGKey(bool pressed, int key, const QString &model, const QString &category)

@@ -29,7 +29,13 @@ cAudioDevicePtr cAudioDeviceMgrService::createAudioDevice(QWeakPointer<IAbstract
     QSharedPointer<cHostAudioDevice> audioDevice(
         new cHostAudioDevice(uid, name, model, device, renderTransport, captureTransport));
     connect(audioDevice.data(), &cHostAudioDevice::modelCalled, this,
-            [this, uid](const cModelCall &call) { emit modelCalled(uid, call); });
+            [this, uid](const cModelCall &call) {
+                emit modelCalled(uid, call);
+                if (call.effect == cModelCall::VolumeStep)
+                    emit volumeStepped(uid, call.value);
+                else if (call.effect == cModelCall::DolbySwitch)
+                    emit dolbySwitched(uid, call.value != 0);
+            });
     m_devices.append(audioDevice);
     emit audioDeviceCreated(uid);
     return audioDevice;

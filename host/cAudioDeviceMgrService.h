@@ -33,7 +33,11 @@ public:
 signals:
     void audioDeviceCreated(const QString &uid);
     void audioDeviceDestroyed(const QString &uid);
+    // Every call a plugin made on the audio models of the device with that uid.
     void modelCalled(const QString &uid, const cModelCall &call);
+    // The calls a headset's own controls drive, right after their modelCalled().
+    void volumeStepped(const QString &uid, int direction);
+    void dolbySwitched(const QString &uid, bool on);
 
 private:
     void remove(int index);

@@ -19,6 +19,11 @@ void cHostVolumeModel::record(const QString &operation, const QVariantList &argu
     emit called(cModelCall {cModelCall::Volume, operation, arguments});
 }
 
+void cHostVolumeModel::recordStep(const QString &operation, int direction)
+{
+    emit called(cModelCall {cModelCall::Volume, operation, {}, cModelCall::VolumeStep, direction});
+}
+
 // Levels run from 0 to MaxLevel; an operation reports whether the level changed.
 bool cHostVolumeModel::setLevel(quint32 &level, quint32 value)
 {
@@ -79,13 +84,13 @@ bool cHostVolumeModel::setTreble(quint32 level)
 
 bool cHostVolumeModel::incVolume()
 {
-    record(QStringLiteral("incVolume"));
+    recordStep(QStringLiteral("incVolume"), +1);
     return setLevel(m_volume, stepUp(m_volume));
 }
 
 bool cHostVolumeModel::decVolume()
 {
-    record(QStringLiteral("decVolume"));
+    recordStep(QStringLiteral("decVolume"), -1);
     return setLevel(m_volume, stepDown(m_volume));
 }
 

@@ -38,6 +38,7 @@ signals:
 
 private:
     void record(const QString &operation, const QVariantList &arguments = {});
+    void recordStep(const QString &operation, int direction);
     bool setLevel(quint32 &level, quint32 value);
 
     quint32 m_volume = 50;

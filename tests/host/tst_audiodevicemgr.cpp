@@ -1,6 +1,8 @@
 #include "IAudioCaptureTransport.h"
 #include "IAudioDevice.h"
 #include "IAudioRenderTransport.h"
+#include "IDolbyModel.h"
+#include "IVolumeModel.h"
 #include "IServiceMgr.h"
 #include "cAudioDeviceMgrService.h"
 #include "cFakeDevice.h"
@@ -17,6 +19,7 @@ class tst_AudioDeviceMgr : public QObject
     Q_OBJECT
 private slots:
     void overloadsAreToldApartByTheirTag();
+    void controlsAreToldFromOtherCalls();
 
 private:
     template<class... Arguments> static bool call(const char *method, Arguments... arguments)
@@ -62,6 +65,36 @@ void tst_AudioDeviceMgr::overloadsAreToldApartByTheirTag()
     QCOMPARE(manager->getDevices(), cAudioDeviceList({first, third}));
     QVERIFY(call("destroyAudioDevice", QGenericArgument("cAudioDevicePtr", &first)));
     QCOMPARE(manager->getDevices(), cAudioDeviceList({third}));
+}
+
+// The desktop moves the sound server's volume and runs the Dolby commands on these signals alone:
+// a gain step or another Dolby switch taken for one would move the volume or run a command.
+void tst_AudioDeviceMgr::controlsAreToldFromOtherCalls()
+{
+    cHost host;
+    cAudioDeviceMgrService *manager = host.services().audioDeviceMgr();
+    const cAbstractDevicePtr device(new cFakeDevice(QString(), cJsonValue()));
+    const cAudioDevicePtr audio = manager->createAudioDevice(
+        device, qSharedPointerDynamicCast<IAudioRenderTransport>(cTransportFactory::headset(TransportKind::Render)),
+        qSharedPointerDynamicCast<IAudioCaptureTransport>(cTransportFactory::headset(TransportKind::Capture)));
+    QVERIFY(audio);
+    QSignalSpy steps(manager, &cAudioDeviceMgrService::volumeStepped);
+    QSignalSpy switches(manager, &cAudioDeviceMgrService::dolbySwitched);
+    QSignalSpy calls(manager, &cAudioDeviceMgrService::modelCalled);
+
+    const cVolumeModelPtr volume = audio->getVolumeModel();
+    const cDolbyModelPtr dolby = audio->getDolbyModel();
+    volume->incMicGain();
+    volume->decVolume();
+    volume->incVolume();
+    dolby->enableDPL2(true);
+    dolby->enableDolby(false);
+    QCOMPARE(calls.count(), 5);
+    QCOMPARE(steps.count(), 2);
+    QCOMPARE(steps.at(0), (QVariantList{audio->deviceUid(), -1}));
+    QCOMPARE(steps.at(1), (QVariantList{audio->deviceUid(), 1}));
+    QCOMPARE(switches.count(), 1);
+    QCOMPARE(switches.at(0), (QVariantList{audio->deviceUid(), false}));
 }
 
 QTEST_GUILESS_MAIN(tst_AudioDeviceMgr)
