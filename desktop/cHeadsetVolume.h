@@ -1,5 +1,4 @@
 #pragma once
-
 #include "cPulseVolume.h"
 
 #include <QObject>
