@@ -3,6 +3,7 @@
 #include "cAlsaCaptureTransport.h"
 #include "cAlsaRenderTransport.h"
 #include "cHidrawTransport.h"
+#include "cTransportInfo.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -16,45 +17,36 @@ QString text(const char *value)
     return QString::fromLocal8Bit(value);
 }
 
-cJsonValue usbProbe(udev_device *usbDevice)
+cTransportInfo usbInfo(udev_device *usbDevice, TransportKind::TransportKind_t kind, const QString &uid)
 {
-    cJsonValue probe;
-    probe["vendor_id"] = cJsonValue(cUdevTransportFactory::numberAttribute(usbDevice, "idVendor", 16));
-    probe["product_id"] = cJsonValue(cUdevTransportFactory::numberAttribute(usbDevice, "idProduct", 16));
-    return probe;
+    cTransportInfo info(kind, uid);
+    info.usbIds(cUdevTransportFactory::numberAttribute(usbDevice, "idVendor", 16),
+                cUdevTransportFactory::numberAttribute(usbDevice, "idProduct", 16));
+    return info;
 }
 
-cAbstractTransportPtr createHid(udev_device *node, cJsonValue probe, const QString &uid)
+cAbstractTransportPtr createHid(udev_device *node, udev_device *usbDevice, const QString &uid)
 {
+    cTransportInfo info = usbInfo(usbDevice, TransportKind::Hid, uid);
     if (udev_device *interface = udev_device_get_parent_with_subsystem_devtype(node, "usb", "usb_interface"))
-        probe["interface"]
-            = cJsonValue(cUdevTransportFactory::numberAttribute(interface, "bInterfaceNumber", 16));
+        info.hidInterface(cUdevTransportFactory::numberAttribute(interface, "bInterfaceNumber", 16));
     const int usagePage
         = cUdevTransportFactory::firstUsagePage(cUdevTransportFactory::reportDescriptor(node));
     if (usagePage >= 0)
-        probe["usage_page"] = cJsonValue(usagePage);
-    cJsonValue info;
-    info["uid"] = cJsonValue(uid);
-    info["hid_probe"] = probe;
-    return cAbstractTransportPtr(new cHidrawTransport(info, text(udev_device_get_devnode(node))));
+        info.usagePage(usagePage);
+    return cAbstractTransportPtr(new cHidrawTransport(info.build(), text(udev_device_get_devnode(node))));
 }
 
-cAbstractTransportPtr createPcm(udev_device *node, cJsonValue probe, const QString &uid)
+cAbstractTransportPtr createPcm(udev_device *node, udev_device *usbDevice, const QString &uid)
 {
     static const QRegularExpression pcmName(QStringLiteral("^pcmC\\d+D0([pc])$"));
     const QRegularExpressionMatch match = pcmName.match(text(udev_device_get_sysname(node)));
     if (!match.hasMatch())
         return cAbstractTransportPtr();
-    const bool playback = match.captured(1) == QLatin1String("p");
-    probe["endpoint"] = cJsonValue(playback ? "render" : "capture");
-    cJsonValue info;
-    info["uid"] = cJsonValue(uid);
-    if (!playback) {
-        info["audio_capture_probe"] = probe;
-        return cAbstractTransportPtr(new cAlsaCaptureTransport(info));
-    }
-    info["audio_render_probe"] = probe;
-    return cAbstractTransportPtr(new cAlsaRenderTransport(info));
+    if (match.captured(1) == QLatin1String("c"))
+        return cAbstractTransportPtr(
+            new cAlsaCaptureTransport(usbInfo(usbDevice, TransportKind::Capture, uid).build()));
+    return cAbstractTransportPtr(new cAlsaRenderTransport(usbInfo(usbDevice, TransportKind::Render, uid).build()));
 }
 
 } // namespace
@@ -69,9 +61,9 @@ cUdevTransportFactory::cMade cUdevTransportFactory::create(udev_device *node)
     made.usbDevice = text(udev_device_get_syspath(usbDevice));
     const QString subsystem = text(udev_device_get_subsystem(node));
     if (subsystem == QLatin1String("hidraw"))
-        made.transport = createHid(node, usbProbe(usbDevice), made.syspath);
+        made.transport = createHid(node, usbDevice, made.syspath);
     else if (subsystem == QLatin1String("sound"))
-        made.transport = createPcm(node, usbProbe(usbDevice), made.syspath);
+        made.transport = createPcm(node, usbDevice, made.syspath);
     return made;
 }
 

@@ -5,6 +5,7 @@
 #include "cSimAudioRenderTransport.h"
 #include "cSimHidTransport.h"
 #include "cSimPlainTransport.h"
+#include "cTransportInfo.h"
 
 namespace {
 using HeadsetDescriptors::g_hidInterface;
@@ -15,30 +16,11 @@ const int g_vendorUsagePage = 0xFF00;
 
 cJsonValue makeInfo(TransportKind::TransportKind_t kind, int unit, int productId, const QString &uidPrefix)
 {
-    cJsonValue info;
-    info["uid"]
-        = cJsonValue(QStringLiteral("%1-%2-%3").arg(uidPrefix).arg(unit).arg(TransportKind::name(kind)));
-
-    cJsonValue probe;
-    probe["vendor_id"] = cJsonValue(g_vendorId);
-    probe["product_id"] = cJsonValue(productId);
-    switch (kind) {
-    case TransportKind::Hid:
-    case TransportKind::Other:
-        probe["interface"] = cJsonValue(g_hidInterface);
-        probe["usage_page"] = cJsonValue(g_vendorUsagePage);
-        info["hid_probe"] = probe;
-        break;
-    case TransportKind::Render:
-        probe["endpoint"] = cJsonValue("render");
-        info["audio_render_probe"] = probe;
-        break;
-    case TransportKind::Capture:
-        probe["endpoint"] = cJsonValue("capture");
-        info["audio_capture_probe"] = probe;
-        break;
-    }
-    return info;
+    cTransportInfo info(kind, QStringLiteral("%1-%2-%3").arg(uidPrefix).arg(unit).arg(TransportKind::name(kind)));
+    info.usbIds(g_vendorId, productId);
+    if (kind == TransportKind::Hid || kind == TransportKind::Other)
+        info.hidInterface(g_hidInterface).usagePage(g_vendorUsagePage);
+    return info.build();
 }
 } // namespace
 
