@@ -1,7 +1,6 @@
 #include "cCaptureSpool.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <cstdio>
 
@@ -11,15 +10,13 @@ bool cCaptureSpool::open(const QString &fileName)
     m_error.clear();
     m_copy.reset();
     // A pipe or a FIFO gives its bytes once, and a reader looks at a file's head before it reads it.
-    const QFileInfo info(fileName);
-    const bool once = fileName == QLatin1String("-") || (info.exists() && !info.isFile() && !info.isDir());
-    if (!once)
-        return true;
+    // A file that cannot be opened is left to the reader, which says why.
+    const bool standardInput = fileName == QLatin1String("-");
     QFile in(fileName);
+    if (!standardInput && (!in.open(QIODevice::ReadOnly) || !in.isSequential()))
+        return true;
     m_copy.reset(new QTemporaryFile);
-    bool copied = (fileName == QLatin1String("-") ? in.open(stdin, QIODevice::ReadOnly)
-                                                  : in.open(QIODevice::ReadOnly))
-        && m_copy->open();
+    bool copied = (!standardInput || in.open(stdin, QIODevice::ReadOnly)) && m_copy->open();
     while (copied) {
         const QByteArray chunk = in.read(64 * 1024);
         copied = in.error() == QFileDevice::NoError && m_copy->write(chunk) == chunk.size();

@@ -225,7 +225,8 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(parts.trace));
-    for (const QString &problem : ManifestCheck::problems(parts.stage.manifestFile()))
+    for (const QString &problem :
+         ManifestCheck::problems(parts.stage.manifestPath(), parts.stage.manifestFile()))
         parts.trace.record(
             TraceKind::Log,
             {{QStringLiteral("level"), QStringLiteral("warning")}, {QStringLiteral("message"), problem}});

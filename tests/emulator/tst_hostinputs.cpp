@@ -70,6 +70,12 @@ void tst_HostInputs::initTestCase()
     QCOMPARE(run.exitCode, 0);
     QVERIFY(writeFile(path("keys.jsonl"), run.out));
     QVERIFY(QFileInfo(path("keys.hid")).size() > 0);
+    // A manifest of another product of the vendor: the Q71's transports are refused with it.
+    QFile shipped(
+        QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    QVERIFY(writeFile(path("own.xml"),
+                      shipped.readAll().replace("product_id=\"0x0001\"", "product_id=\"0x0002\"")));
     QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
 }
 
@@ -111,6 +117,11 @@ void tst_HostInputs::inputsReadOnce_data()
         << "cat \"$1\" | \"$0\" --quiet --check /dev/stdin \"$3\"" << golden << check;
     const QStringList replay {"--json", "--replay", recording};
     QTest::newRow("--replay, FIFO") << feed + "--json --replay \"$2\"" << recording << replay;
+    const QStringList manifest {"--json", "--manifest", path("own.xml"), keys};
+    QTest::newRow("--manifest, FIFO")
+        << feed + "--json --manifest \"$2\" \"$3\"" << path("own.xml") << manifest;
+    QTest::newRow("--manifest, process substitution")
+        << substitute + "--json --manifest <(cat \"$1\") \"$3\"" << path("own.xml") << manifest;
     QTest::newRow("--replay, process substitution")
         << substitute + "--json --replay <(cat \"$1\")" << recording << replay;
 }
