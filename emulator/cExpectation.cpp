@@ -1,6 +1,7 @@
 #include "cExpectation.h"
 
 #include "TransportKind.h"
+#include "cHostServices.h"
 #include "cLogCapture.h"
 #include "cScenarioParser.h"
 
@@ -13,9 +14,9 @@ namespace {
 // each takes. A field marked ":hex" takes the rest of the line as report bytes, ":text" the rest as
 // words the field must contain, ":list" the rest as the array's first elements. The others take one
 // word: ":int" a whole number, ":bool" true or false, ":named" one of the kind's words in
-// g_valueNames, ":transport" a transport's kind, ":level" a log level, "a|b" one of the words
-// listed; a field without a mark takes any word. The device number is left out of every kind, so
-// that an expectation holds however many headsets the run has.
+// g_valueNames, ":transport" a transport's kind, ":service" a host service's full name, ":level" a
+// log level, "a|b" one of the words listed; a field without a mark takes any word. The device
+// number is left out of every kind, so that an expectation holds however many headsets the run has.
 const struct
 {
     TraceKind::TraceKind_t kind;
@@ -42,7 +43,7 @@ const struct
     {TraceKind::Exit, "name"},
     {TraceKind::Log, "level:level message:text"},
     {TraceKind::Error, "command message:text"},
-    {TraceKind::Service, "name available:bool"},
+    {TraceKind::Service, "name:service available:bool"},
     {TraceKind::Latency, "ms:int"},
     {TraceKind::Completions, "mode:on|off|twice"},
     {TraceKind::Locale, "name"},
@@ -112,6 +113,9 @@ cField readField(TraceKind::TraceKind_t kind, const QString &word)
     } else if (mark == QLatin1String("transport")) {
         for (int transport = TransportKind::Hid; transport <= TransportKind::Other; ++transport)
             field.choices << TransportKind::name(TransportKind::TransportKind_t(transport));
+    } else if (mark == QLatin1String("service")) {
+        for (cHostServices::Service service : cHostServices::All)
+            field.choices << cHostServices::name(service);
     } else if (mark == QLatin1String("level")) {
         for (QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg, QtFatalMsg})
             field.choices << cLogCapture::levelName(type);

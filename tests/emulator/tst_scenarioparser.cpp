@@ -103,6 +103,10 @@ void tst_ScenarioParser::malformedLine_data()
     QTest::newRow("expect transport")
         << QByteArray("expect plug usb")
         << "demo.q71:1: expect plug transport: 'usb' is not one of hid, render, capture, other";
+    QTest::newRow("expect service by its short name")
+        << QByteArray("expect service audio false")
+        << "demo.q71:1: expect service name: 'audio' is not one of DevMgr.DevMgrLow, Profiler.Profiler, "
+           "AudioDeviceManager.AudioDeviceMgr";
     QTest::newRow("locale unknown") << QByteArray(
         "locale bogus") << "demo.q71:1: locale: 'bogus' is not a locale name, e.g. ja-JP or en-US";
     QTest::newRow("expect no nothing")
