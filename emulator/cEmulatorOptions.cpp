@@ -170,8 +170,8 @@ bool isTerminal(const QString &fileName)
     return terminal;
 }
 
-// Where standard output is a device that keeps nothing (/dev/null), an output written there too
-// loses nothing either.
+// A device that keeps nothing (/dev/null) loses nothing when it is standard output and an output
+// file too, and reads the same however many read it.
 bool keepsNothing(const QString &fileName)
 {
     struct stat named;
@@ -292,8 +292,9 @@ bool cEmulatorOptions::parseVolumeStep(const QString &value, QString *error)
 
 bool cEmulatorOptions::checkCollisions(QString *error) const
 {
-    const auto readsStdin
-        = [](const QString &file) { return file == QLatin1String("-") || isDescriptor(file, STDIN_FILENO); };
+    const auto readsStdin = [](const QString &file) {
+        return file == QLatin1String("-") || (isDescriptor(file, STDIN_FILENO) && !keepsNothing(file));
+    };
     QStringList readers;
     if (hasReplay && readsStdin(replayFile))
         readers << QStringLiteral("--replay %1").arg(replayFile);
