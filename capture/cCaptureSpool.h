@@ -6,7 +6,7 @@
 #include <memory>
 
 // The file a capture is read from, as many times as its reader needs: the named file itself, or for
-// "-" a copy of standard input, which can be read only once.
+// "-", a pipe or a FIFO, which can be read only once, a copy of it.
 class cCaptureSpool
 {
 public:

@@ -14,9 +14,10 @@ QString at(const QString &fileName, int line, const QString &what)
 
 } // namespace
 
-QStringList ManifestCheck::problems(const QString &fileName)
+QStringList ManifestCheck::problems(const QString &path, const QString &shownAs)
 {
-    QFile file(fileName);
+    const QString fileName = shownAs.isEmpty() ? path : shownAs;
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {QStringLiteral("%1: cannot read the manifest: %2").arg(fileName, file.errorString())};
     const QByteArray text = file.readAll();

@@ -7,7 +7,8 @@
 namespace ManifestCheck {
 
 // What makes the manifest at `fileName` unusable, each as "FILE:LINE: what" (LINE the element's
-// or the parser's); empty for a manifest whose device element holds the three probes.
-QStringList problems(const QString &fileName);
+// or the parser's, FILE `shownAs` when given: the name the user knows a copy by); empty for a
+// manifest whose device element holds the three probes.
+QStringList problems(const QString &fileName, const QString &shownAs = QString());
 
 } // namespace ManifestCheck

@@ -8,38 +8,50 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+// Written for a terminal of 80 columns, as Qt lays out the options below it.
 const char g_description[]
-    = "Loads the Q71Device plugin as the host application does and runs a scenario against a simulated\n"
-      "Q71 headset: the built-in demo when no SCENARIO is given, \"-\" for standard input.\n"
+    = "Loads the Q71Device plugin as the host application does and runs a scenario\n"
+      "against a simulated Q71 headset: the built-in demo when no SCENARIO is given,\n"
+      "\"-\" for standard input.\n"
       "\n"
       "Scenario commands, one a line ('#' starts a comment):\n"
-      "  plug [hid|render|capture]...     transports appear (default: all three); KIND:foreign is\n"
-      "                                   another product's, KIND:second a second headset's\n"
-      "  unplug [hid|render|capture]...   they disappear (default: all three)\n"
-      "  start | stop                     the host starts or stops the devices\n"
-      "  input [N] HEX...                 the headset (device N's HID transport) sends an input\n"
-      "                                   report: input 02 10 11 00 00, input 2 02 10 11 00 00\n"
-      "  wait DURATION                    time passes: wait 150ms, wait 1.5s\n"
-      "  mic [N]                          read the microphone model of device N (default: the oldest)\n"
-      "  mic [N] light V, mic [N] notify V  set one of its settings\n"
-      "  info [N]                         read the device's id and information\n"
-      "  exit                             the host application exits\n"
-      "  locale NAME                      the locale devices created from now on see\n"
-      "  latency DURATION                 time from a HID write to its completion (default 1ms)\n"
-      "  completions on|off|twice         how often each HID write completes\n"
-      "  service devmgr|profiler|audio down|up   take a host service away or bring it back\n"
-      "  expect [no|N times] WHAT [VALUES...]    what must have happened since the last expect:\n"
-      "                                   expect write 02 02 04 00 00, expect no event, expect nothing\n"
+      "  plug [hid|render|capture]...    transports appear (default: all three);\n"
+      "                                  KIND:foreign is another product's,\n"
+      "                                  KIND:second a second headset's\n"
+      "  unplug [hid|render|capture]...  they disappear (default: all three)\n"
+      "  start | stop                    the host starts or stops the devices\n"
+      "  input [N] HEX...                the headset (device N's HID transport) sends\n"
+      "                                  an input report: input 02 10 11 00 00\n"
+      "  wait DURATION                   time passes: wait 150ms, wait 1.5s\n"
+      "  mic [N]                         read the microphone model of device N\n"
+      "                                  (default: the oldest)\n"
+      "  mic [N] light|notify V          set one of its settings\n"
+      "  info [N]                        read the device's id and information\n"
+      "  exit                            the host application exits\n"
+      "  locale NAME                     the locale devices created from now on see\n"
+      "  latency DURATION                time from a HID write to its completion\n"
+      "                                  (default 1ms)\n"
+      "  completions on|off|twice        how often each HID write completes\n"
+      "  service devmgr|profiler|audio down|up\n"
+      "                                  take a host service away or bring it back\n"
+      "  expect [no|N times] WHAT [VALUES...]\n"
+      "                                  what must have happened since the last\n"
+      "                                  expect, e.g. expect write 02 02 04 00 00,\n"
+      "                                  expect no event, expect nothing\n"
       "\n"
-      "Exit codes: 0 everything held, 1 an expectation, --strict or --check failed (or output was\n"
-      "lost), 2 the run could not start, 130/143 stopped by SIGINT/SIGTERM.";
+      "Exit codes: 0 everything held, 1 an expectation, --strict or --check failed\n"
+      "(or output was lost), 2 the run could not start, 130/143 stopped by\n"
+      "SIGINT/SIGTERM.";
 
 // The plugin the program was built or installed with: beside it in the build tree, or where the
 // install rules put it relative to the program.
@@ -73,22 +85,22 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("FILE")},
         {QStringLiteral("replay"),
          QStringLiteral(
-             "Play the input reports of a USB capture (pcap or pcapng; usbmon or USBPcap) or of a\n"
-             "hid-recorder file at their times from the first start; with no SCENARIO: plug, start,\n"
+             "Play the input reports of a USB capture (pcap or pcapng; usbmon or USBPcap) or of a "
+             "hid-recorder file at their times from the first start; with no SCENARIO: plug, start, "
              "play, unplug."),
          QStringLiteral("FILE")},
         {QStringLiteral("replay-device"),
          QStringLiteral("The device of the capture to replay (BUS.ADDRESS; a hid-recorder D: number)."),
          QStringLiteral("DEVICE")},
         {QStringLiteral("replay-offset"),
-         QStringLiteral("Shift every replayed report by DURATION (250ms, -1.5s); reports shifted\n"
+         QStringLiteral("Shift every replayed report by DURATION (250ms, -1.5s); reports shifted "
                         "before the first start play at it."),
          QStringLiteral("DURATION")},
         {QStringLiteral("record"),
          QStringLiteral("Record the headset's input reports as a hid-recorder text file (hid-tools)."),
          QStringLiteral("FILE")},
         {QStringLiteral("live"),
-         QStringLiteral("Host the machine's own headsets (Linux) on the wall clock; with no SCENARIO, until\n"
+         QStringLiteral("Host the machine's own headsets (Linux) on the wall clock; with no SCENARIO, until "
                         "SIGINT or SIGTERM.")},
         {QStringLiteral("strict"),
          QStringLiteral("Fail the run (exit code 1) on any error event or critical log line.")},
@@ -99,7 +111,7 @@ QList<QCommandLineOption> commandLineOptions()
          QStringLiteral("The device manifest to load the plugin with, instead of the one beside it."),
          QStringLiteral("FILE")},
         {QStringLiteral("volume-step"),
-         QStringLiteral("With --live: how far one step of a headset's volume wheel moves its sink on the\n"
+         QStringLiteral("With --live: how far one step of a headset's volume wheel moves its sink on the "
                         "sound server, in percent of the full volume (default %1).")
              .arg(cHeadsetVolume::DefaultStep),
          QStringLiteral("PERCENT")},
@@ -109,21 +121,6 @@ QList<QCommandLineOption> commandLineOptions()
              .arg(cDesktopConfig::defaultPath()),
          QStringLiteral("FILE")},
     };
-}
-
-// A name QLocale knows, written as devices expect it ("ja_JP" as "ja-JP"); QLocale falls back to
-// the C locale for what it does not know, so that fallback is what gives a bad name away.
-bool checkLocale(QString *name, QString *error)
-{
-    const QLocale locale(*name);
-    const bool isC = name->compare(QLatin1String("C"), Qt::CaseInsensitive) == 0
-        || name->compare(QLatin1String("POSIX"), Qt::CaseInsensitive) == 0;
-    if (locale.language() == QLocale::C && !isC) {
-        *error = QStringLiteral("--locale %1: not a locale name, e.g. ja-JP or en-US").arg(*name);
-        return false;
-    }
-    name->replace(QLatin1Char('_'), QLatin1Char('-'));
-    return true;
 }
 
 // QFileInfo takes two files that do not exist for the same one.
@@ -150,9 +147,49 @@ bool parseOffset(const QString &text, qint64 *ms, QString *error)
     return true;
 }
 
+// Whether `fileName` names the file behind descriptor `fd` (standard input or output) under another
+// name: /dev/stdout, /proc/self/fd/1, a link to either, or the file the shell redirected it to.
+bool isDescriptor(const QString &fileName, int fd)
+{
+    struct stat named;
+    struct stat open;
+    return ::stat(QFile::encodeName(fileName).constData(), &named) == 0 && ::fstat(fd, &open) == 0
+        && named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+// A terminal takes what is written to it as text to show, and the trace is shown there too.
+bool isTerminal(const QString &fileName)
+{
+    struct stat named;
+    if (::stat(QFile::encodeName(fileName).constData(), &named) != 0 || !S_ISCHR(named.st_mode))
+        return false;
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    const bool terminal = fd >= 0 && ::isatty(fd);
+    if (fd >= 0)
+        ::close(fd);
+    return terminal;
+}
+
+// A device that keeps nothing (/dev/null) loses nothing when it is standard output and an output
+// file too, and reads the same however many read it.
+bool keepsNothing(const QString &fileName)
+{
+    struct stat named;
+    return ::stat(QFile::encodeName(fileName).constData(), &named) == 0 && S_ISCHR(named.st_mode)
+        && !isTerminal(fileName);
+}
+
+// The options that name a file: an empty name is a mistake (a variable that was not set), never a
+// file.
+const char *const g_pathOptions[] = {"plugin", "pcap", "replay", "record", "check", "manifest", "config"};
+
 // Why the options and arguments given do not go together; empty when they do.
 QString refusedCombination(const QCommandLineParser &parser)
 {
+    for (const char *option : g_pathOptions) {
+        if (parser.isSet(QLatin1String(option)) && parser.value(QLatin1String(option)).isEmpty())
+            return QStringLiteral("--%1: the path is empty").arg(QLatin1String(option));
+    }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return QStringLiteral("one scenario at most, not %1").arg(positional.size());
@@ -197,6 +234,9 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     }
     if (parser.isSet(QStringLiteral("help")))
         parser.showHelp(0);
+    // Qt's own options too: process() prints them, as it alone can, and ends the process.
+    if (parser.isSet(QStringLiteral("help-all")))
+        parser.process(arguments);
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
     const QStringList positional = parser.positionalArguments();
@@ -210,8 +250,10 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
         = parser.isSet(QStringLiteral("plugin")) ? parser.value(QStringLiteral("plugin")) : defaultPlugin();
     hasLocale = parser.isSet(QStringLiteral("locale"));
     locale = parser.value(QStringLiteral("locale"));
-    if (hasLocale && !checkLocale(&locale, error))
+    if (hasLocale && !cScenarioParser::parseLocale(locale, &locale)) {
+        *error = QStringLiteral("--locale %1: %2").arg(locale, cScenarioParser::notALocale());
         return false;
+    }
     json = parser.isSet(QStringLiteral("json"));
     quiet = parser.isSet(QStringLiteral("quiet"));
     verbose = parser.isSet(QStringLiteral("verbose"));
@@ -250,10 +292,22 @@ bool cEmulatorOptions::parseVolumeStep(const QString &value, QString *error)
 
 bool cEmulatorOptions::checkCollisions(QString *error) const
 {
-    const QString stdinName = QStringLiteral("-");
-    if (hasReplay && replayFile == stdinName && scenario == stdinName)
-        *error
-            = QStringLiteral("--replay - and the scenario - would both read standard input: give one a file");
+    const auto readsStdin = [](const QString &file) {
+        return file == QLatin1String("-") || (isDescriptor(file, STDIN_FILENO) && !keepsNothing(file));
+    };
+    QStringList readers;
+    if (hasReplay && readsStdin(replayFile))
+        readers << QStringLiteral("--replay %1").arg(replayFile);
+    if (hasScenario && readsStdin(scenario))
+        readers << QStringLiteral("the scenario %1").arg(scenario);
+    if (hasCheck && readsStdin(checkFile))
+        readers << QStringLiteral("--check %1").arg(checkFile);
+    if (readers.size() == 2)
+        *error = QStringLiteral("%1 and %2 would both read standard input: give one a file")
+                     .arg(readers.first(), readers.last());
+    else if (readers.size() == 3)
+        *error = QStringLiteral("%1, %2 and %3 would all read standard input: give two of them a file")
+                     .arg(readers.at(0), readers.at(1), readers.at(2));
     else if (hasPcap && hasRecord && sameFile(pcapFile, recordFile))
         *error = QStringLiteral("--pcap and --record would both write %1").arg(pcapFile);
     return error->isEmpty() && (!hasPcap || checkOutput(QStringLiteral("--pcap"), pcapFile, error))
@@ -265,8 +319,11 @@ bool cEmulatorOptions::checkOutput(const QString &option, const QString &file, Q
     const QString manifest = manifestFile.isEmpty()
         ? QFileInfo(pluginFile).dir().filePath(QLatin1String(cPluginStage::ManifestName))
         : manifestFile;
-    if (file == QLatin1String("-"))
-        *error = QStringLiteral("%1 -: standard output carries the trace; give the file a name").arg(option);
+    if (file == QLatin1String("-") || (isDescriptor(file, STDOUT_FILENO) && !keepsNothing(file)))
+        *error = QStringLiteral("%1 %2: standard output carries the trace; give the file a name")
+                     .arg(option, file);
+    else if (isTerminal(file))
+        *error = QStringLiteral("%1 %2: a terminal shows the trace; give the file a name").arg(option, file);
     else if (hasScenario && scenario != QLatin1String("-") && sameFile(file, scenario))
         *error = QStringLiteral("%1 %2 would overwrite the scenario").arg(option, file);
     else if (hasReplay && sameFile(file, replayFile))

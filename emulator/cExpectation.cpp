@@ -1,5 +1,8 @@
 #include "cExpectation.h"
 
+#include "TransportKind.h"
+#include "cHostServices.h"
+#include "cLogCapture.h"
 #include "cScenarioParser.h"
 
 #include <QHash>
@@ -7,46 +10,49 @@
 
 namespace {
 
-// Each kind's fields in the order an expectation's values are compared with them. A field marked
-// ":hex" takes the rest of the line as report bytes, ":text" the rest as words the field must
-// contain, ":list" the rest as the array's first elements. The device number is left out of every
-// kind, so that an expectation holds however many headsets the run has.
+// Each kind's fields in the order an expectation's values are compared with them, and the values
+// each takes. A field marked ":hex" takes the rest of the line as report bytes, ":text" the rest as
+// words the field must contain, ":list" the rest as the array's first elements. The others take one
+// word: ":int" a whole number, ":bool" true or false, ":named" one of the kind's words in
+// g_valueNames, ":transport" a transport's kind, ":service" a host service's full name, ":level" a
+// log level, "a|b" one of the words listed; a field without a mark takes any word. The device
+// number is left out of every kind, so that an expectation holds however many headsets the run has.
 const struct
 {
     TraceKind::TraceKind_t kind;
     const char *fields;
 } g_fields[] = {
-    {TraceKind::Plug, "transport uid"},
-    {TraceKind::Unplug, "transport uid"},
-    {TraceKind::CreateDevice, "transport result"},
-    {TraceKind::AddTransport, "transport result"},
-    {TraceKind::RemoveTransport, "transport"},
-    {TraceKind::Validate, "result"},
-    {TraceKind::Transport, "transport op"},
-    {TraceKind::Audio, "op uid"},
+    {TraceKind::Plug, "transport:transport uid"},
+    {TraceKind::Unplug, "transport:transport uid"},
+    {TraceKind::CreateDevice, "transport:transport result:bool"},
+    {TraceKind::AddTransport, "transport:transport result:bool"},
+    {TraceKind::RemoveTransport, "transport:transport"},
+    {TraceKind::Validate, "result:int"},
+    {TraceKind::Transport, "transport:transport op:start|stop"},
+    {TraceKind::Audio, "op:create|destroy uid"},
     {TraceKind::HidWrite, "report:hex"},
-    {TraceKind::HidComplete, "cookie"},
+    {TraceKind::HidComplete, "cookie:int"},
     {TraceKind::HidInput, "report:hex"},
-    {TraceKind::Volume, "op"},
-    {TraceKind::Dolby, "enable"},
+    {TraceKind::Volume, "op:named"},
+    {TraceKind::Dolby, "enable:named"},
     {TraceKind::Model, "call:text"},
     {TraceKind::Event, "name args:list"},
-    {TraceKind::MicSet, "setting value result"},
-    {TraceKind::Mic, "caps light notify muted"},
+    {TraceKind::MicSet, "setting:light|notify value:int result:bool"},
+    {TraceKind::Mic, "caps:int light:int notify:int muted:bool"},
     {TraceKind::Info, "id"},
     {TraceKind::Exit, "name"},
-    {TraceKind::Log, "level message:text"},
+    {TraceKind::Log, "level:level message:text"},
     {TraceKind::Error, "command message:text"},
-    {TraceKind::Service, "name available"},
-    {TraceKind::Latency, "ms"},
-    {TraceKind::Completions, "mode"},
+    {TraceKind::Service, "name:service available:bool"},
+    {TraceKind::Latency, "ms:int"},
+    {TraceKind::Completions, "mode:on|off|twice"},
     {TraceKind::Locale, "name"},
-    {TraceKind::Replay, "file reports"},
-    {TraceKind::ServiceRequire, "service version ok"},
+    {TraceKind::Replay, "file reports:int"},
+    {TraceKind::ServiceRequire, "service version ok:bool"},
     {TraceKind::ServiceCall, "service method"},
     {TraceKind::ServicePost, "source name"},
-    {TraceKind::ServiceSubscribe, "source prefix receiver ok"},
-    {TraceKind::ServiceUnsubscribe, "source receiver ok"},
+    {TraceKind::ServiceSubscribe, "source prefix receiver ok:bool"},
+    {TraceKind::ServiceUnsubscribe, "source receiver ok:bool"},
 };
 
 // The words a scenario says for a field's value where the trace has the host's own.
@@ -77,10 +83,47 @@ const int g_listedEvents = 4;
 
 struct cField
 {
-    enum Shape { Plain, Hex, Text, List };
+    enum Shape { Plain, Hex, Text, List, Whole };
     QString key;
     Shape shape = Plain;
+    QStringList choices; // the words a Plain field takes; empty for any word
 };
+
+QStringList namedValues(TraceKind::TraceKind_t kind);
+
+// One field of g_fields as "key" or "key:mark".
+cField readField(TraceKind::TraceKind_t kind, const QString &word)
+{
+    const QStringList parts = word.split(QLatin1Char(':'));
+    const QString mark = parts.value(1);
+    cField field;
+    field.key = parts.first();
+    if (mark == QLatin1String("hex")) {
+        field.shape = cField::Hex;
+    } else if (mark == QLatin1String("text")) {
+        field.shape = cField::Text;
+    } else if (mark == QLatin1String("list")) {
+        field.shape = cField::List;
+    } else if (mark == QLatin1String("int")) {
+        field.shape = cField::Whole;
+    } else if (mark == QLatin1String("bool")) {
+        field.choices = QStringList {QStringLiteral("true"), QStringLiteral("false")};
+    } else if (mark == QLatin1String("named")) {
+        field.choices = namedValues(kind);
+    } else if (mark == QLatin1String("transport")) {
+        for (int transport = TransportKind::Hid; transport <= TransportKind::Other; ++transport)
+            field.choices << TransportKind::name(TransportKind::TransportKind_t(transport));
+    } else if (mark == QLatin1String("service")) {
+        for (cHostServices::Service service : cHostServices::All)
+            field.choices << cHostServices::name(service);
+    } else if (mark == QLatin1String("level")) {
+        for (QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg, QtFatalMsg})
+            field.choices << cLogCapture::levelName(type);
+    } else if (!mark.isEmpty()) {
+        field.choices = mark.split(QLatin1Char('|'));
+    }
+    return field;
+}
 
 // The fields of g_fields, read once: an expectation looks its kind's fields up for every event.
 const QList<cField> &fieldsOf(TraceKind::TraceKind_t kind)
@@ -88,21 +131,28 @@ const QList<cField> &fieldsOf(TraceKind::TraceKind_t kind)
     static const QHash<int, QList<cField>> table = [] {
         QHash<int, QList<cField>> fields;
         for (const auto &entry : g_fields) {
-            for (const QString &word : QString::fromLatin1(entry.fields).split(QLatin1Char(' '))) {
-                const QStringList parts = word.split(QLatin1Char(':'));
-                const QString shape = parts.value(1);
-                fields[entry.kind].append({parts.first(),
-                                           shape == QLatin1String("hex")        ? cField::Hex
-                                               : shape == QLatin1String("text") ? cField::Text
-                                               : shape == QLatin1String("list") ? cField::List
-                                                                                : cField::Plain});
-            }
+            for (const QString &word : QString::fromLatin1(entry.fields).split(QLatin1Char(' ')))
+                fields[entry.kind].append(readField(entry.kind, word));
         }
         return fields;
     }();
     static const QList<cField> none;
     const auto found = table.constFind(kind);
     return found == table.constEnd() ? none : *found;
+}
+
+// Why `word` is no value of `field`; empty when it is one.
+QString refusal(const cField &field, const QString &word)
+{
+    if (field.shape == cField::Whole) {
+        bool whole = false;
+        (void)word.toLongLong(&whole, 10);
+        if (!whole)
+            return QStringLiteral("'%1' is not a whole number").arg(word);
+    }
+    if (!field.choices.isEmpty() && !field.choices.contains(word))
+        return QStringLiteral("'%1' is not one of %2").arg(word, field.choices.join(QStringLiteral(", ")));
+    return QString();
 }
 
 // A field's value as a scenario writes it. A flag the trace leaves out ("dropped") is false.
@@ -133,6 +183,16 @@ QString traceValue(TraceKind::TraceKind_t kind, const QString &word)
             return QLatin1String(entry.value);
     }
     return word;
+}
+
+QStringList namedValues(TraceKind::TraceKind_t kind)
+{
+    QStringList words;
+    for (const auto &entry : g_valueNames) {
+        if (entry.kind == kind)
+            words << QLatin1String(entry.word);
+    }
+    return words;
 }
 
 bool expectable(TraceKind::TraceKind_t kind)
@@ -232,8 +292,16 @@ bool cExpectation::parseValues(const QStringList &words, QString *why)
     for (const cField &field : fields) {
         if (word >= words.size())
             return true;
-        if (field.shape == cField::Plain) {
-            m_values.append(traceValue(m_kind, words.at(word++)));
+        if (field.shape == cField::Plain || field.shape == cField::Whole) {
+            const QString wrong = refusal(field, words.at(word));
+            if (!wrong.isEmpty()) {
+                *why = QStringLiteral("expect %1 %2: %3").arg(m_what, field.key, wrong);
+                return false;
+            }
+            // A number is compared as the trace writes it: "007" is 7.
+            const QString value = words.at(word++);
+            m_values.append(field.shape == cField::Whole ? QString::number(value.toLongLong())
+                                                         : traceValue(m_kind, value));
             continue;
         }
         const QStringList rest = words.mid(word);

@@ -12,7 +12,9 @@ QtMessageHandler g_previous = nullptr;
 bool g_showFramework = false;
 const char g_frameworkCategory[] = "nexaro.services";
 
-QString levelName(QtMsgType type)
+} // namespace
+
+QString cLogCapture::levelName(QtMsgType type)
 {
     switch (type) {
     case QtDebugMsg:
@@ -28,8 +30,6 @@ QString levelName(QtMsgType type)
     }
     return QStringLiteral("fatal");
 }
-
-} // namespace
 
 cLogCapture::cLogCapture(cTrace &trace, bool showFramework)
     : m_trace(trace)

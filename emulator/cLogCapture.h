@@ -1,4 +1,5 @@
 #pragma once
+#include <QString>
 #include <QtGlobal>
 
 class cTrace;
@@ -16,6 +17,9 @@ public:
     ~cLogCapture();
     cLogCapture(const cLogCapture &) = delete;
     cLogCapture &operator=(const cLogCapture &) = delete;
+
+    // What a "log" event's level says: "debug", "info", "warning", "critical" or "fatal".
+    static QString levelName(QtMsgType type);
 
 private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message);

@@ -17,11 +17,21 @@ QString unreadable(const QFileInfo &manifest)
     const QString what = QStringLiteral("cannot read the manifest %1: ").arg(manifest.filePath());
     if (manifest.isDir())
         return what + QStringLiteral("it is a directory");
-    // A pipe or a device node would hold the open (or the plugin's read) up for good.
+    // A device node would hold the open (or the plugin's read) up for good; a pipe or a FIFO is
+    // read once before this is asked.
     if (manifest.exists() && !manifest.isFile())
         return what + QStringLiteral("it is not a regular file");
     QFile file(manifest.filePath());
     return file.open(QIODevice::ReadOnly) ? QString() : what + file.errorString();
+}
+
+// Copies what is left of `in` to a new file `fileName`.
+bool keep(QFile *in, const QString &fileName)
+{
+    QFile out(fileName);
+    const QByteArray bytes = in->readAll();
+    return in->error() == QFileDevice::NoError && out.open(QIODevice::WriteOnly)
+        && out.write(bytes) == bytes.size() && out.flush();
 }
 
 } // namespace
@@ -36,24 +46,32 @@ bool cPluginStage::prepare(const QString &pluginFile, const QString &manifestFil
     const QString manifestName = QLatin1String(ManifestName);
     const QFileInfo manifest(manifestFile.isEmpty() ? plugin.absoluteDir().filePath(manifestName)
                                                     : manifestFile);
+    // A manifest from a pipe or a FIFO gives its bytes once, and both the check and the plugin read
+    // it: it is kept in the directory as a file.
+    QFile given(manifestFile);
+    const bool once = !manifestFile.isEmpty() && given.open(QIODevice::ReadOnly) && given.isSequential();
     if (!plugin.isFile())
         *error = QStringLiteral("no plugin at %1 (give one with --plugin PATH)").arg(pluginFile);
     else if (manifestFile.isEmpty() && !manifest.isFile())
         *error = QStringLiteral("no %1 beside the plugin %2").arg(manifestName, pluginFile);
-    else if (!manifestFile.isEmpty())
+    else if (!manifestFile.isEmpty() && !once)
         *error = unreadable(manifest);
     if (!error->isEmpty())
         return false;
     m_pluginFile = plugin.absoluteFilePath();
     m_manifestFile = manifest.filePath();
+    m_manifestPath = m_manifestFile;
     if (manifestFile.isEmpty())
         return true;
 
     m_dir.reset(new QTemporaryDir);
     const QDir dir(m_dir->path());
     const QString linked = dir.filePath(plugin.fileName());
+    const QString staged = dir.filePath(manifestName);
+    if (once)
+        m_manifestPath = staged;
     if (!m_dir->isValid() || !QFile::link(m_pluginFile, linked)
-        || !QFile::link(manifest.absoluteFilePath(), dir.filePath(manifestName))) {
+        || !(once ? keep(&given, staged) : QFile::link(manifest.absoluteFilePath(), staged))) {
         *error = QStringLiteral("cannot make a plugin directory for the manifest %1").arg(manifestFile);
         return false;
     }

@@ -25,9 +25,12 @@ public:
     // The manifest as the user knows it: the file given, or the one beside the plugin, never the
     // link the plugin reads it through, so that what is said about it names a file the user has.
     QString manifestFile() const { return m_manifestFile; }
+    // Where the manifest is read: the file itself, or the copy of one that can be read only once.
+    QString manifestPath() const { return m_manifestPath; }
 
 private:
     QScopedPointer<QTemporaryDir> m_dir;
     QString m_pluginFile;
     QString m_manifestFile;
+    QString m_manifestPath;
 };

@@ -20,9 +20,9 @@ bool cScenarioFile::open(const QString &argument)
         m_source = QStringLiteral("demo.q71");
     } else if (argument == QLatin1String("-")) {
         m_source = QStringLiteral("<stdin>");
-        if (!m_file.open(stdin, QIODevice::ReadOnly) || !m_spool.open()) {
+        if (!m_file.open(stdin, QIODevice::ReadOnly)) {
             m_error = QStringLiteral("cannot read the scenario from standard input: %1")
-                          .arg(m_file.isOpen() ? m_spool.errorString() : m_file.errorString());
+                          .arg(m_file.errorString());
             return false;
         }
     } else {
@@ -35,6 +35,13 @@ bool cScenarioFile::open(const QString &argument)
     }
     if (!m_file.isOpen() && !m_file.open(QIODevice::ReadOnly)) {
         m_error = QStringLiteral("cannot read scenario %1: %2").arg(m_source, m_file.errorString());
+        return false;
+    }
+    // A pipe, a FIFO or a terminal gives its bytes once: they are kept during the first reading.
+    // So is standard input whatever it is, for it need not be read from its start.
+    if ((argument == QLatin1String("-") || m_file.isSequential()) && !m_spool.open()) {
+        m_error = QStringLiteral("cannot read scenario %1: cannot keep it in a temporary file: %2")
+                      .arg(m_source, m_spool.errorString());
         return false;
     }
     m_in = &m_file;
@@ -52,8 +59,8 @@ bool cScenarioFile::check(cScenarioParser *parser,
         if (parser->parseLine(line, m_lineNumber, &command) && inspect)
             inspect(command);
         if (spooling && (m_spool.write(line) != line.size() || !m_spool.putChar('\n'))) {
-            m_error = QStringLiteral("cannot read the scenario from standard input: cannot keep it in %1: %2")
-                          .arg(m_spool.fileName(), m_spool.errorString());
+            m_error = QStringLiteral("cannot read scenario %1: cannot keep it in %2: %3")
+                          .arg(m_source, m_spool.fileName(), m_spool.errorString());
             return false;
         }
     }
@@ -100,7 +107,8 @@ bool cScenarioFile::readLine(QByteArray *line)
         if (end || (m_atEnd && m_position < m_buffer.size())) {
             const int length = end ? int(end - start) : m_buffer.size() - m_position;
             *line = QByteArray(start, length);
-            m_position += length + 1;
+            // A last line without its line break ends at the end of the buffer, not one past it.
+            m_position += end ? length + 1 : length;
             ++m_lineNumber;
             return true;
         }

@@ -10,8 +10,8 @@
 
 // A scenario read twice and never held: check() reads every line through the parser before
 // anything runs, next() then reads the commands again one at a time, so that memory stays the
-// same whatever the scenario's length. Standard input, which cannot be read twice, is copied to a
-// temporary file during the first pass.
+// same whatever the scenario's length. Standard input, a pipe or a FIFO, which cannot be read
+// twice, is copied to a temporary file during the first pass.
 class cScenarioFile
 {
 public:

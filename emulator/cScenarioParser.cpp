@@ -1,5 +1,6 @@
 #include "cScenarioParser.h"
 
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -180,8 +181,9 @@ bool parseLocale(const cLine &line)
 {
     if (line.args.size() != 1)
         return line.fail(QStringLiteral("locale: needs one locale name, e.g. ja-JP"));
-    line.command->name = line.args.first();
-    return true;
+    return cScenarioParser::parseLocale(line.args.first(), &line.command->name)
+        || line.fail(
+            QStringLiteral("locale: '%1' is %2").arg(line.args.first(), cScenarioParser::notALocale()));
 }
 
 bool parseCompletions(const cLine &line)
@@ -369,6 +371,24 @@ bool cScenarioParser::parseHex(const QStringList &words, QByteArray *bytes)
         bytes->append(QByteArray::fromHex(word.toLatin1()));
     }
     return true;
+}
+
+// QLocale falls back to the C locale for a name it does not know, so that fallback is what gives a
+// bad name away.
+bool cScenarioParser::parseLocale(const QString &text, QString *name)
+{
+    const bool isC = text.compare(QLatin1String("C"), Qt::CaseInsensitive) == 0
+        || text.compare(QLatin1String("POSIX"), Qt::CaseInsensitive) == 0;
+    if (QLocale(text).language() == QLocale::C && !isC)
+        return false;
+    *name = text;
+    name->replace(QLatin1Char('_'), QLatin1Char('-'));
+    return true;
+}
+
+QString cScenarioParser::notALocale()
+{
+    return QStringLiteral("not a locale name, e.g. ja-JP or en-US");
 }
 
 bool cScenarioParser::parseService(const QString &text, cHostServices::Service *service)

@@ -35,6 +35,11 @@ public:
     static bool parseDuration(const QString &text, qint64 *ms, QString *why = nullptr);
     // Whole pairs of hex digits, any number of them run together in a word: "02 10 11 00 00".
     static bool parseHex(const QStringList &words, QByteArray *bytes);
+    // A locale name QLocale knows, written as devices expect it ("ja_JP" as "ja-JP"), for the
+    // scenario's `locale` and --locale alike. False for a name it does not know.
+    static bool parseLocale(const QString &text, QString *name);
+    // What is said of a name parseLocale() refuses, after the name.
+    static QString notALocale();
     // "devmgr", "profiler", "audio" or a service's full name.
     static bool parseService(const QString &text, cHostServices::Service *service);
 

@@ -159,7 +159,7 @@ bool readCapture(const cEmulatorOptions &options, std::unique_ptr<ICaptureReader
 int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QString *title, cRunChecks *checks)
 {
     if (!options.hasScenario && options.hasReplay) {
-        *title = QStringLiteral("replay of %1").arg(options.replayFile);
+        *title = QStringLiteral("replay of %1").arg(cScenarioParser::printable(options.replayFile));
         return 0;
     }
     if (!options.hasScenario && options.live) {
@@ -185,7 +185,9 @@ int loadScenario(const cEmulatorOptions &options, cScenarioFile *scenario, QStri
         printLines(parser.errors());
         return g_exitFailure;
     }
-    *title = options.hasScenario ? scenario->source() : QStringLiteral("the built-in demo");
+    // A file name may hold bytes a terminal would act on.
+    *title = options.hasScenario ? cScenarioParser::printable(scenario->source())
+                                 : QStringLiteral("the built-in demo");
     printLines(refusals);
     return refusals.isEmpty() ? 0 : g_exitFailure;
 }
@@ -201,7 +203,8 @@ bool openSinks(const cEmulatorOptions &options, const QString &title, const cClo
                               QStringLiteral("q71-host %1: %2 on the %3 clock, plugin %4")
                                   .arg(QCoreApplication::applicationVersion(), title,
                                        clock.isVirtual() ? QStringLiteral("virtual") : QStringLiteral("real"),
-                                       QDir::cleanPath(QFileInfo(options.pluginFile).absoluteFilePath())),
+                                       cScenarioParser::printable(QDir::cleanPath(
+                                           QFileInfo(options.pluginFile).absoluteFilePath()))),
                               options.quiet));
     if (options.hasPcap || options.hasRecord)
         sinks->facts.reset(options.live ? cLiveRun::newDeviceFacts() : new cSimDeviceFacts);
@@ -229,7 +232,8 @@ int play(const cEmulatorOptions &options, cPrepared &prepared, const cRunParts &
     QScopedPointer<cServiceCallTracer> serviceTracer;
     if (options.verbose)
         serviceTracer.reset(new cServiceCallTracer(parts.trace));
-    for (const QString &problem : ManifestCheck::problems(parts.stage.manifestFile()))
+    for (const QString &problem :
+         ManifestCheck::problems(parts.stage.manifestPath(), parts.stage.manifestFile()))
         parts.trace.record(
             TraceKind::Log,
             {{QStringLiteral("level"), QStringLiteral("warning")}, {QStringLiteral("message"), problem}});

@@ -1,5 +1,7 @@
+#include "cScenarioFile.h"
 #include "cScenarioParser.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The scenario language where the golden scenarios do not show it: the one message a malformed
@@ -12,6 +14,8 @@ private slots:
     void malformedLine();
     void everyBadLineIsReportedWithItsLine();
     void spellings();
+    void valuesAsTheProgramTakesThem();
+    void fileWithoutLastLineBreak();
     void errorLinesAreSafeForATerminal();
     void durations_data();
     void durations();
@@ -84,6 +88,27 @@ void tst_ScenarioParser::malformedLine_data()
                                   << "demo.q71:1: expect write: '02 0' is not hex bytes";
     QTest::newRow("expect too many values") << QByteArray("expect volume up twice")
                                             << "demo.q71:1: expect volume: too many values; it compares op";
+    QTest::newRow("expect one of two words")
+        << QByteArray("expect volume sideways")
+        << "demo.q71:1: expect volume op: 'sideways' is not one of up, down";
+    QTest::newRow("expect negated, misspelt")
+        << QByteArray("expect no dolby of") << "demo.q71:1: expect dolby enable: 'of' is not one of on, off";
+    QTest::newRow("expect number") << QByteArray("expect mic light abc")
+                                   << "demo.q71:1: expect mic.set value: 'abc' is not a whole number";
+    QTest::newRow("expect flag") << QByteArray("expect mic 3 2 2 yes")
+                                 << "demo.q71:1: expect mic muted: 'yes' is not one of true, false";
+    QTest::newRow("expect log level")
+        << QByteArray("expect log loud")
+        << "demo.q71:1: expect log level: 'loud' is not one of debug, info, warning, critical, fatal";
+    QTest::newRow("expect transport")
+        << QByteArray("expect plug usb")
+        << "demo.q71:1: expect plug transport: 'usb' is not one of hid, render, capture, other";
+    QTest::newRow("expect service by its short name")
+        << QByteArray("expect service audio false")
+        << "demo.q71:1: expect service name: 'audio' is not one of DevMgr.DevMgrLow, Profiler.Profiler, "
+           "AudioDeviceManager.AudioDeviceMgr";
+    QTest::newRow("locale unknown") << QByteArray(
+        "locale bogus") << "demo.q71:1: locale: 'bogus' is not a locale name, e.g. ja-JP or en-US";
     QTest::newRow("expect no nothing")
         << QByteArray("expect no nothing") << "demo.q71:1: expect: 'nothing' takes no count";
 }
@@ -136,6 +161,44 @@ void tst_ScenarioParser::spellings()
                       .arg(commands.at(i).device)
                       .arg(QString::fromLatin1(commands.at(i).report.toHex()));
     QCOMPARE(inputs, QStringList({"0:02101a0000", "2:0210", "12:1234", "0:1234"}));
+}
+
+void tst_ScenarioParser::valuesAsTheProgramTakesThem()
+{
+    // The scenario's locale is spelt as --locale's; a number compared as the trace writes it.
+    cScenarioParser parser;
+    QVERIFY2(parser.parse(QStringLiteral("x"),
+                          "locale ja_JP\nexpect validate 007\nexpect 2 times mic notify 2 true\n"
+                          "expect log warning anything at all\nexpect plug hid Q71-1-hid\n"),
+             qPrintable(parser.errors().join('\n')));
+    const QList<cScenarioCommand> commands = parser.scenario().commands;
+    QCOMPARE(commands.size(), 5);
+    QCOMPARE(commands.at(0).name, QStringLiteral("ja-JP"));
+    const cTraceEvent validate(0, TraceKind::Validate, {{"result", 7}, {"device", 1}});
+    QVERIFY(commands.at(1).expectation.holds({validate}));
+}
+
+void tst_ScenarioParser::fileWithoutLastLineBreak()
+{
+    // The reader the program uses: the last line counts, in both readings, and the end is the end.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile text(dir.filePath(QStringLiteral("s.q71")));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("plug\nstart") == 10);
+    text.close();
+    cScenarioFile file;
+    QVERIFY(file.open(text.fileName()));
+    cScenarioParser parser;
+    QList<int> checked;
+    QVERIFY(file.check(&parser, [&](const cScenarioCommand &command) { checked << command.kind; }));
+    QCOMPARE(checked, QList<int>({cScenarioCommand::Plug, cScenarioCommand::Start}));
+    QList<int> read;
+    cScenarioCommand command;
+    while (file.next(&command))
+        read << command.kind;
+    QCOMPARE(read, checked);
+    QVERIFY(!file.next(&command));
+    QCOMPARE(file.errorString(), QString());
 }
 
 void tst_ScenarioParser::errorLinesAreSafeForATerminal()
