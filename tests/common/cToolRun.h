@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -32,4 +33,11 @@ inline cToolRun runTool(const QString &program, const QStringList &arguments,
     // Run as root, Wireshark's tools warn so on every run; that line says nothing about the files.
     run.err.remove(QStringLiteral("Running as user \"root\" and group \"root\". This could be dangerous.\n"));
     return run;
+}
+
+// A file a test hands the program, written whole.
+inline bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }

@@ -76,12 +76,6 @@ QList<QByteArray> inputSide(const QByteArray &jsonLines)
     return lines;
 }
 
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 } // namespace
 
 // q71-host as its users meet it where the golden scenarios do not show it: the built-in demo, the

@@ -27,12 +27,6 @@ cToolRun runShell(const QString &script, const QStringList &arguments = QStringL
                    QStringList {QStringLiteral("-c"), script, QStringLiteral(Q71_HOST_PROGRAM)} + arguments);
 }
 
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
 } // namespace
 
 // q71-host's inputs and outputs as a user names them: a scenario without its last line break,
