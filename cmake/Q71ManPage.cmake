@@ -1,8 +1,13 @@
 # Manual pages of the installed programs, made at build time by help2man from each program's own
 # --help, so that the options are described in one place and the page cannot fall behind them.
-find_program(Q71_HELP2MAN help2man)
-if(NOT Q71_HELP2MAN)
-    message(STATUS "help2man not found: the programs' manual pages are not built")
+# help2man reads the help by running the program, which a cross build cannot do.
+if(CMAKE_CROSSCOMPILING)
+    message(STATUS "Cross build: the programs' manual pages are not built")
+else()
+    find_program(Q71_HELP2MAN help2man)
+    if(NOT Q71_HELP2MAN)
+        message(STATUS "help2man not found: the programs' manual pages are not built")
+    endif()
 endif()
 
 # The page's date. help2man would write the month it runs in, so two builds of the same sources
