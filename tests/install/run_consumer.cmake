@@ -53,6 +53,14 @@ foreach(program IN LISTS programs)
          QT_QPA_PLATFORM=offscreen ${program} --help)
 endforeach()
 
+# Each program with a manual page has it where man looks under the prefix (MAN_PROGRAMS, by commas).
+string(REPLACE "," ";" man_programs "${MAN_PROGRAMS}")
+foreach(program IN LISTS man_programs)
+    if(NOT EXISTS ${prefix}/${MANDIR}/man1/${program}.1)
+        message(FATAL_ERROR "the manual page of ${program} is not installed in ${prefix}/${MANDIR}/man1")
+    endif()
+endforeach()
+
 step("configure" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G "Unix Makefiles"
      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX}
      "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
