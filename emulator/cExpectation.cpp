@@ -15,7 +15,8 @@ namespace {
 // contain, "list" the rest as the array's first elements. The others take one word: "int" a whole
 // number, "bool" true or false, "named" one of the kind's words in g_valueNames, "transport" a
 // transport's kind, "service" a host service's full name, "level" a log level, "a|b" one of the
-// words listed; a field without a mark takes any word.
+// words listed; a field without a mark takes any word. The first entry that fits counts, so the
+// entries of one kind come before those of any kind.
 const int g_anyKind = -1;
 const struct
 {
