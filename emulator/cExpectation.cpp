@@ -5,54 +5,50 @@
 #include "cLogCapture.h"
 #include "cScenarioParser.h"
 
-#include <QHash>
 #include <QJsonArray>
 
 namespace {
 
-// Each kind's fields in the order an expectation's values are compared with them, and the values
-// each takes. A field marked ":hex" takes the rest of the line as report bytes, ":text" the rest as
-// words the field must contain, ":list" the rest as the array's first elements. The others take one
-// word: ":int" a whole number, ":bool" true or false, ":named" one of the kind's words in
-// g_valueNames, ":transport" a transport's kind, ":service" a host service's full name, ":level" a
-// log level, "a|b" one of the words listed; a field without a mark takes any word. The device
-// number is left out of every kind, so that an expectation holds however many headsets the run has.
+// The values an expectation takes for each field of TraceKind::fields(), by the field's name
+// wherever it stands and by kind and name where one kind's field takes other values. A field
+// marked "hex" takes the rest of the line as report bytes, "text" the rest as words the field must
+// contain, "list" the rest as the array's first elements. The others take one word: "int" a whole
+// number, "bool" true or false, "named" one of the kind's words in g_valueNames, "transport" a
+// transport's kind, "service" a host service's full name, "level" a log level, "a|b" one of the
+// words listed; a field without a mark takes any word. The first entry that fits counts, so the
+// entries of one kind come before those of any kind.
+const int g_anyKind = -1;
 const struct
 {
-    TraceKind::TraceKind_t kind;
-    const char *fields;
-} g_fields[] = {
-    {TraceKind::Plug, "transport:transport uid"},
-    {TraceKind::Unplug, "transport:transport uid"},
-    {TraceKind::CreateDevice, "transport:transport result:bool"},
-    {TraceKind::AddTransport, "transport:transport result:bool"},
-    {TraceKind::RemoveTransport, "transport:transport"},
-    {TraceKind::Validate, "result:int"},
-    {TraceKind::Transport, "transport:transport op:start|stop"},
-    {TraceKind::Audio, "op:create|destroy uid"},
-    {TraceKind::HidWrite, "report:hex"},
-    {TraceKind::HidComplete, "cookie:int"},
-    {TraceKind::HidInput, "report:hex"},
-    {TraceKind::Volume, "op:named"},
-    {TraceKind::Dolby, "enable:named"},
-    {TraceKind::Model, "call:text"},
-    {TraceKind::Event, "name args:list"},
-    {TraceKind::MicSet, "setting:light|notify value:int result:bool"},
-    {TraceKind::Mic, "caps:int light:int notify:int muted:bool"},
-    {TraceKind::Info, "id"},
-    {TraceKind::Exit, "name"},
-    {TraceKind::Log, "level:level message:text"},
-    {TraceKind::Error, "command message:text"},
-    {TraceKind::Service, "name:service available:bool"},
-    {TraceKind::Latency, "ms:int"},
-    {TraceKind::Completions, "mode:on|off|twice"},
-    {TraceKind::Locale, "name"},
-    {TraceKind::Replay, "file reports:int"},
-    {TraceKind::ServiceRequire, "service version ok:bool"},
-    {TraceKind::ServiceCall, "service method"},
-    {TraceKind::ServicePost, "source name"},
-    {TraceKind::ServiceSubscribe, "source prefix receiver ok:bool"},
-    {TraceKind::ServiceUnsubscribe, "source receiver ok:bool"},
+    int kind;
+    const char *field;
+    const char *mark;
+} g_marks[] = {
+    {TraceKind::Validate, "result", "int"},
+    {TraceKind::Transport, "op", "start|stop"},
+    {TraceKind::Audio, "op", "create|destroy"},
+    {TraceKind::Volume, "op", "named"},
+    {TraceKind::Service, "name", "service"},
+    {g_anyKind, "transport", "transport"},
+    {g_anyKind, "result", "bool"},
+    {g_anyKind, "report", "hex"},
+    {g_anyKind, "cookie", "int"},
+    {g_anyKind, "enable", "named"},
+    {g_anyKind, "call", "text"},
+    {g_anyKind, "args", "list"},
+    {g_anyKind, "setting", "light|notify"},
+    {g_anyKind, "value", "int"},
+    {g_anyKind, "caps", "int"},
+    {g_anyKind, "light", "int"},
+    {g_anyKind, "notify", "int"},
+    {g_anyKind, "muted", "bool"},
+    {g_anyKind, "level", "level"},
+    {g_anyKind, "message", "text"},
+    {g_anyKind, "available", "bool"},
+    {g_anyKind, "ms", "int"},
+    {g_anyKind, "mode", "on|off|twice"},
+    {g_anyKind, "reports", "int"},
+    {g_anyKind, "ok", "bool"},
 };
 
 // The words a scenario says for a field's value where the trace has the host's own.
@@ -91,13 +87,21 @@ struct cField
 
 QStringList namedValues(TraceKind::TraceKind_t kind);
 
-// One field of g_fields as "key" or "key:mark".
-cField readField(TraceKind::TraceKind_t kind, const QString &word)
+QString markOf(TraceKind::TraceKind_t kind, const QString &key)
 {
-    const QStringList parts = word.split(QLatin1Char(':'));
-    const QString mark = parts.value(1);
+    for (const auto &entry : g_marks) {
+        if ((entry.kind == kind || entry.kind == g_anyKind) && key == QLatin1String(entry.field))
+            return QLatin1String(entry.mark);
+    }
+    return QString();
+}
+
+// The field `key` of the kind, with the values it takes.
+cField readField(TraceKind::TraceKind_t kind, const QString &key)
+{
+    const QString mark = markOf(kind, key);
     cField field;
-    field.key = parts.first();
+    field.key = key;
     if (mark == QLatin1String("hex")) {
         field.shape = cField::Hex;
     } else if (mark == QLatin1String("text")) {
@@ -125,20 +129,21 @@ cField readField(TraceKind::TraceKind_t kind, const QString &word)
     return field;
 }
 
-// The fields of g_fields, read once: an expectation looks its kind's fields up for every event.
+// Every kind's fields, read once: an expectation looks its kind's fields up for every event.
 const QList<cField> &fieldsOf(TraceKind::TraceKind_t kind)
 {
-    static const QHash<int, QList<cField>> table = [] {
-        QHash<int, QList<cField>> fields;
-        for (const auto &entry : g_fields) {
-            for (const QString &word : QString::fromLatin1(entry.fields).split(QLatin1Char(' ')))
-                fields[entry.kind].append(readField(entry.kind, word));
+    static const QList<QList<cField>> table = [] {
+        QList<QList<cField>> kinds;
+        for (int each = 0; each <= TraceKind::Summary; ++each) {
+            const auto eachKind = TraceKind::TraceKind_t(each);
+            QList<cField> fields;
+            for (const QString &key : TraceKind::fields(eachKind))
+                fields.append(readField(eachKind, key));
+            kinds.append(fields);
         }
-        return fields;
+        return kinds;
     }();
-    static const QList<cField> none;
-    const auto found = table.constFind(kind);
-    return found == table.constEnd() ? none : *found;
+    return table.at(kind);
 }
 
 // Why `word` is no value of `field`; empty when it is one.

@@ -1,5 +1,7 @@
 #include "HeadsetDescriptors.h"
 
+#include "HeadsetReport.h"
+
 #include <QtEndian>
 
 namespace HeadsetDescriptors {
@@ -95,32 +97,40 @@ QByteArray configurationDescriptor(int reportDescriptorLength)
 
 QByteArray reportDescriptor()
 {
-    // Each report's four data bytes carry a usage of their own (usage minimum to maximum): a field
+    using namespace HeadsetReport;
+    // One report id item stands for the answers in and the commands out alike.
+    static_assert(AnswerReportId == OutputReportId, "commands out would need a report id item of their own");
+    // Each report's data bytes carry a usage of their own (usage minimum to maximum): a field
     // without one is padding to a reader such as Wireshark, which would show the bytes after the
-    // first as such.
+    // first as such. The usages number the bytes from 0x10 for the volume report, 0x20 for an
+    // answer and 0x30 for a command.
+    constexpr int dataBytes = ReportLength - 1;
+    constexpr int lastUsage = dataBytes - 1;
+    // clang-format off
     static const unsigned char descriptor[] = {
-        0x06, 0x00, 0xFF, // usage page (vendor defined 0xFF00)
-        0x09, 0x01, //       usage 1
-        0xA1, 0x01, //       collection (application)
-        0x85, 0x01, //         report id 1: the volume report
-        0x19, 0x10, //         usage minimum 0x10
-        0x29, 0x13, //         usage maximum 0x13
-        0x15, 0x00, //         logical minimum 0
-        0x26, 0xFF, 0x00, //   logical maximum 255
-        0x75, 0x08, //         report size 8
-        0x95, 0x04, //         report count 4
-        0x81, 0x02, //         input (data, variable, absolute)
-        0x85, 0x02, //         report id 2: answers in, commands out
-        0x19, 0x20, //         usage minimum 0x20
-        0x29, 0x23, //         usage maximum 0x23
-        0x95, 0x04, //         report count 4
-        0x81, 0x02, //         input (data, variable, absolute)
-        0x19, 0x30, //         usage minimum 0x30
-        0x29, 0x33, //         usage maximum 0x33
-        0x95, 0x04, //         report count 4
-        0x91, 0x02, //         output (data, variable, absolute)
-        0xC0, //             end collection
+        0x06, 0x00, 0xFF,              // usage page (vendor defined 0xFF00)
+        0x09, 0x01,                    // usage 1
+        0xA1, 0x01,                    // collection (application)
+        0x85, VolumeReportId,          //   report id: the volume report
+        0x19, 0x10,                    //   usage minimum
+        0x29, 0x10 + lastUsage,        //   usage maximum
+        0x15, 0x00,                    //   logical minimum 0
+        0x26, 0xFF, 0x00,              //   logical maximum 255
+        0x75, 0x08,                    //   report size 8
+        0x95, dataBytes,               //   report count
+        0x81, 0x02,                    //   input (data, variable, absolute)
+        0x85, AnswerReportId,          //   report id: answers in, commands out
+        0x19, 0x20,                    //   usage minimum
+        0x29, 0x20 + lastUsage,        //   usage maximum
+        0x95, dataBytes,               //   report count
+        0x81, 0x02,                    //   input (data, variable, absolute)
+        0x19, 0x30,                    //   usage minimum
+        0x29, 0x30 + lastUsage,        //   usage maximum
+        0x95, dataBytes,               //   report count
+        0x91, 0x02,                    //   output (data, variable, absolute)
+        0xC0,                          // end collection
     };
+    // clang-format on
     return bytes(descriptor, int(sizeof descriptor));
 }
 

@@ -1,6 +1,5 @@
 #include "cHidRecordSink.h"
 
-#include "OutputFile.h"
 #include "ReportMeaning.h"
 
 #include <QCoreApplication>
@@ -21,17 +20,9 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 } // namespace
 
 cHidRecordSink::cHidRecordSink(const IDeviceFacts &facts)
-    : m_facts(facts)
+    : cFileSink(QStringLiteral("recording"), QIODevice::WriteOnly | QIODevice::Text)
+    , m_facts(facts)
 { }
-
-bool cHidRecordSink::open(const QString &fileName)
-{
-    if (!OutputFile::open(&m_file, fileName, QIODevice::WriteOnly | QIODevice::Text)) {
-        m_error = QStringLiteral("cannot write recording %1: %2").arg(fileName, m_file->errorString());
-        return false;
-    }
-    return check();
-}
 
 // Written once the first headset is known, or at the end of a run that had none: a simulated bus
 // knows its headset before, a real one only when it is plugged.
@@ -41,43 +32,30 @@ void cHidRecordSink::writeHeader(const cHidDeviceFacts &facts)
     const QByteArray program = QCoreApplication::applicationName().toUtf8() + ' '
         + QCoreApplication::applicationVersion().toUtf8();
     if (facts.origin.isEmpty()) {
-        m_file->write("# " + program + ": no headset took a HID transport, so there are no input reports\n");
+        file()->write("# " + program + ": no headset took a HID transport, so there are no input reports\n");
         return;
     }
-    m_file->write("# " + program + ": the input reports of " + facts.origin.toUtf8() + '\n');
-    m_file->write("D: 0\n");
-    m_file->write("R: " + lengthAndBytes(facts.reportDescriptor) + '\n');
-    m_file->write("N: " + facts.name.toUtf8() + '\n');
-    m_file->write("P: " + facts.physicalPath.toUtf8() + '\n');
-    m_file->write(QStringLiteral("I: %1 %2 %3\n")
+    file()->write("# " + program + ": the input reports of " + facts.origin.toUtf8() + '\n');
+    file()->write("D: 0\n");
+    file()->write("R: " + lengthAndBytes(facts.reportDescriptor) + '\n');
+    file()->write("N: " + facts.name.toUtf8() + '\n');
+    file()->write("P: " + facts.physicalPath.toUtf8() + '\n');
+    file()->write(QStringLiteral("I: %1 %2 %3\n")
                       .arg(g_busUsb)
                       .arg(facts.vendorId, 4, 16, QLatin1Char('0'))
                       .arg(facts.productId, 4, 16, QLatin1Char('0'))
                       .toLatin1());
 }
 
-bool cHidRecordSink::check()
+void cHidRecordSink::end()
 {
-    if (m_error.isEmpty() && m_file->error() != QFileDevice::NoError)
-        m_error
-            = QStringLiteral("cannot write recording %1: %2").arg(m_file->fileName(), m_file->errorString());
-    return m_error.isEmpty();
-}
-
-bool cHidRecordSink::close()
-{
-    if (!m_file || !m_file->isOpen())
-        return m_error.isEmpty();
     if (!m_headerWritten)
         writeHeader(m_facts.hidDevice(QString()));
-    if (!OutputFile::close(m_file.data(), check()))
-        check();
-    return m_error.isEmpty();
 }
 
 void cHidRecordSink::write(const cTraceEvent &event)
 {
-    if (!m_file || !m_file->isOpen())
+    if (!isOpen())
         return;
     QString uid;
     if (m_plugs.takesHid(event, &uid) && !m_headerWritten) {
@@ -92,15 +70,10 @@ void cHidRecordSink::write(const cTraceEvent &event)
     const qint64 usec = (event.msecs() - std::max<qint64>(m_startMs, 0)) * 1000;
     const QByteArray report = ReportMeaning::fromHex(event.value(QStringLiteral("report")).toString());
     // Seconds in six digits, as hid-recorder writes them.
-    m_file->write(QStringLiteral("E: %1.%2 ")
+    file()->write(QStringLiteral("E: %1.%2 ")
                       .arg(usec / 1000000, 6, 10, QLatin1Char('0'))
                       .arg(usec % 1000000, 6, 10, QLatin1Char('0'))
                       .toLatin1()
                   + lengthAndBytes(report) + '\n');
     check();
-}
-
-void cHidRecordSink::finish(const cTraceEvent &)
-{
-    close();
 }

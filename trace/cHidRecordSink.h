@@ -1,11 +1,7 @@
 #pragma once
 #include "IDeviceFacts.h"
-#include "ITraceSink.h"
+#include "cFileSink.h"
 #include "cHidPlugWatch.h"
-
-#include <QFileDevice>
-#include <QScopedPointer>
-#include <QString>
 
 // Writes the input reports the headset sent during a run as a hid-recorder text recording, the
 // format hid-tools' hid-recorder writes and hid-replay plays: a header that describes the device
@@ -14,29 +10,22 @@
 // start. A replay counts a recording's times from its start, so a recording made here replays at
 // the times it was made. Every headset's reports go in as the one device D: 0; reports no started
 // transport took are left out, for they never reached the host.
-class cHidRecordSink : public ITraceSink
+class cHidRecordSink : public cFileSink
 {
 public:
     // `facts` outlives the sink.
     explicit cHidRecordSink(const IDeviceFacts &facts);
 
-    // Through QSaveFile: an existing file is replaced only by a whole recording (a device, FIFO
-    // or link is written in place).
-    bool open(const QString &fileName);
-    bool close(); // false, with errorString(), when anything could not be written
-    QString errorString() const { return m_error; }
-
     void write(const cTraceEvent &event) override;
-    void finish(const cTraceEvent &summary) override;
+
+protected:
+    void end() override;
 
 private:
     void writeHeader(const cHidDeviceFacts &facts);
-    bool check();
 
     const IDeviceFacts &m_facts;
     cHidPlugWatch m_plugs;
     bool m_headerWritten = false;
-    QScopedPointer<QFileDevice> m_file;
-    QString m_error;
     qint64 m_startMs = -1; // of the first start, once there was one
 };

@@ -1,7 +1,6 @@
 #include "cPcapSink.h"
 
 #include "HeadsetDescriptors.h"
-#include "OutputFile.h"
 #include "ReportMeaning.h"
 
 #include <cstdio>
@@ -17,42 +16,27 @@ constexpr quint8 g_lastAddress = 127;
 } // namespace
 
 cPcapSink::cPcapSink(const IDeviceFacts &facts, qint64 epochUsec)
-    : m_facts(facts)
+    : cFileSink(QStringLiteral("capture"))
+    , m_facts(facts)
     , m_nextAddress(g_firstAddress)
     , m_epochUsec(epochUsec)
 { }
 
-bool cPcapSink::open(const QString &fileName)
+bool cPcapSink::begin()
 {
-    m_fileName = fileName;
-    if (!OutputFile::open(&m_file, fileName)) {
-        m_error = QStringLiteral("cannot write capture %1: %2").arg(fileName, m_file->errorString());
-        return false;
-    }
     // libpcap writes through a descriptor of its own, so that closing its stream leaves the file
     // open for the commit.
-    const int descriptor = ::dup(m_file->handle());
-    if (m_writer.open(descriptor < 0 ? nullptr : ::fdopen(descriptor, "wb"), fileName))
+    const int descriptor = ::dup(file()->handle());
+    if (m_writer.open(descriptor < 0 ? nullptr : ::fdopen(descriptor, "wb"), fileName()))
         return true;
-    m_error = m_writer.errorString();
+    fail(m_writer.errorString());
     return false;
 }
 
-bool cPcapSink::close()
+void cPcapSink::end()
 {
-    if (!m_writer.isOpen())
-        return m_error.isEmpty();
-    if (!m_writer.close())
+    if (m_writer.isOpen() && !m_writer.close())
         fail(m_writer.errorString());
-    if (!OutputFile::close(m_file.data(), m_error.isEmpty()))
-        fail(QStringLiteral("cannot write capture %1: %2").arg(m_fileName, m_file->errorString()));
-    return m_error.isEmpty();
-}
-
-void cPcapSink::fail(const QString &error)
-{
-    if (m_error.isEmpty())
-        m_error = error;
 }
 
 void cPcapSink::enumerate(qint64 usec, const cTraceEvent &event, const QString &uid)
@@ -116,9 +100,4 @@ void cPcapSink::write(const cTraceEvent &event)
     default:
         break;
     }
-}
-
-void cPcapSink::finish(const cTraceEvent &)
-{
-    close();
 }

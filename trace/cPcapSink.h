@@ -1,13 +1,10 @@
 #pragma once
 #include "IDeviceFacts.h"
-#include "ITraceSink.h"
+#include "cFileSink.h"
 #include "cHidPlugWatch.h"
 #include "cPcapWriter.h"
 
-#include <QFileDevice>
 #include <QHash>
-#include <QScopedPointer>
-#include <QString>
 
 // Writes the run's HID traffic to a usbmon capture as it is traced: each write an interrupt OUT
 // transfer submitted at its time and completed at its completion, each input report an
@@ -15,24 +12,20 @@
 // it sits where the bus's facts say (a simulated one at the capture's next address), and the
 // capture shows the host reading its descriptors there, with its ids and report descriptor,
 // before any of the traffic that the device's number marks in the trace.
-class cPcapSink : public ITraceSink
+class cPcapSink : public cFileSink
 {
 public:
     // `epochUsec` is added to every time: 0 on the virtual clock (the capture then starts at the
     // epoch), the wall-clock time of the run's start on the real one. `facts` outlives the sink.
     explicit cPcapSink(const IDeviceFacts &facts, qint64 epochUsec = 0);
 
-    // Through QSaveFile: an existing file is replaced only by a whole capture (a device, FIFO or
-    // link is written in place).
-    bool open(const QString &fileName);
-    bool close(); // false, with errorString(), when anything could not be written
-    QString errorString() const { return m_error; }
-
     void write(const cTraceEvent &event) override;
-    void finish(const cTraceEvent &summary) override;
+
+protected:
+    bool begin() override;
+    void end() override;
 
 private:
-    void fail(const QString &error);
     void enumerate(qint64 usec, const cTraceEvent &event, const QString &uid);
     // The address of the device the event belongs to; 0 when it belongs to none that was plugged.
     quint8 addressOf(const cTraceEvent &event) const;
@@ -42,8 +35,5 @@ private:
     cPcapWriter m_writer;
     QHash<int, quint8> m_addresses; // device number -> USB address
     quint8 m_nextAddress;
-    QScopedPointer<QFileDevice> m_file;
-    QString m_fileName;
     qint64 m_epochUsec;
-    QString m_error;
 };

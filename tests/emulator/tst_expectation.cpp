@@ -2,6 +2,8 @@
 #include "cGoldenCheck.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -37,6 +39,7 @@ private slots:
     void holds_data();
     void holds();
     void goldenCheckReportsTheFirstDifference();
+    void everyFieldIsWrittenByItsKind();
     void goldenCheckShowsWhereLinesDiffer_data();
     void goldenCheckShowsWhereLinesDiffer();
 };
@@ -149,6 +152,36 @@ void tst_Expectation::goldenCheckShowsWhereLinesDiffer_data()
                                     << int(withSpace.indexOf(' ')) + 1;
     QTest::newRow("carriage return of a CRLF file") << "ok" << logLine("ok") + '\r'
                                                     << int(logLine("ok").size()) + 1;
+}
+
+// An expectation compares a kind's fields by the names TraceKind gives them: a field that the
+// recorder writes under another name would make every expectation of it fail, whatever happened.
+// Each kind the golden runs show has each of its fields in at least one of its events.
+void tst_Expectation::everyFieldIsWrittenByItsKind()
+{
+    QHash<QString, QSet<QString>> written; // kind name -> field names seen
+    const QDir golden(QStringLiteral(Q71_GOLDEN_DIR));
+    for (const QString &name : golden.entryList({QStringLiteral("*.jsonl")})) {
+        QFile file(golden.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        while (!file.atEnd()) {
+            const QJsonObject event = QJsonDocument::fromJson(file.readLine()).object();
+            const QStringList keys = event.keys();
+            written[event.value(QStringLiteral("ev")).toString()].unite(QSet<QString>(keys.begin(), keys.end()));
+        }
+    }
+    int checked = 0;
+    for (int kind = 0; kind <= TraceKind::Summary; ++kind) {
+        const QString name = TraceKind::name(TraceKind::TraceKind_t(kind));
+        if (!written.contains(name))
+            continue;
+        for (const QString &field : TraceKind::fields(TraceKind::TraceKind_t(kind))) {
+            QVERIFY2(written.value(name).contains(field), qPrintable(name + QLatin1Char(' ') + field));
+            ++checked;
+        }
+    }
+    // The goldens cover the common kinds, or the check above checked little.
+    QVERIFY2(checked >= 20, qPrintable(QString::number(checked)));
 }
 
 // The two lines as shown differ where the caret points, however long the lines and whatever the

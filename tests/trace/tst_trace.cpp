@@ -1,12 +1,21 @@
 #include "ITraceSink.h"
 #include "cClock.h"
+#include "cHidRecordSink.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
 
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
+
+// A bus that knows no headset.
+class cNoFacts : public IDeviceFacts
+{
+public:
+    cHidDeviceFacts hidDevice(const QString &) const override { return {}; }
+};
 
 // A sink that records a warning the first time it is written to, as a printer whose device
 // complained would: the trace must deliver that event after the one being written, not inside it.
@@ -41,6 +50,7 @@ class tst_Trace : public QObject
 private slots:
     void timelineRows();
     void eventsCausedByASinkComeAfter();
+    void fileSinkReplacesOnlyWhenWhole();
 };
 
 void tst_Trace::timelineRows()
@@ -107,6 +117,45 @@ void tst_Trace::eventsCausedByASinkComeAfter()
                                                   TraceKind::Summary};
     QCOMPARE(first.seen, expected);
     QCOMPARE(second.seen, expected);
+}
+
+// A file sink writes under a temporary name: a run that ends without closing it leaves an existing
+// file as it was, a closed one replaces it, and one that cannot be opened says which file and why.
+void tst_Trace::fileSinkReplacesOnlyWhenWhole()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("run.hid"));
+    QFile existing(path);
+    QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("before\n") == 7);
+    existing.close();
+    const auto contents = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const cNoFacts facts;
+    const QList<cTraceEvent> events {cTraceEvent(0, TraceKind::Start),
+                                     cTraceEvent(5, TraceKind::HidInput, {{"report", "01 00 01 00 00"}})};
+    {
+        cHidRecordSink stopped(facts);
+        QVERIFY(stopped.open(path));
+        for (const cTraceEvent &event : events)
+            stopped.write(event);
+    }
+    QCOMPARE(contents(), QByteArray("before\n"));
+
+    cHidRecordSink whole(facts);
+    QVERIFY(whole.open(path));
+    for (const cTraceEvent &event : events)
+        whole.write(event);
+    QVERIFY2(whole.close(), qPrintable(whole.errorString()));
+    QVERIFY2(contents().contains("E: 000000.005000 5 01 00 01 00 00\n"), contents().constData());
+
+    cHidRecordSink nowhere(facts);
+    const QString unwritable = dir.filePath(QStringLiteral("no/run.hid"));
+    QVERIFY(!nowhere.open(unwritable));
+    QVERIFY2(nowhere.errorString().startsWith(QStringLiteral("cannot write recording %1: ").arg(unwritable)),
+             qPrintable(nowhere.errorString()));
+    QVERIFY(!nowhere.close());
 }
 
 QTEST_GUILESS_MAIN(tst_Trace)
