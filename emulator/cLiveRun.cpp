@@ -1,5 +1,6 @@
 #include "cLiveRun.h"
 
+#include "ITransportBus.h"
 #include "cHost.h"
 #include "cScenarioRunner.h"
 #ifdef Q71_HAVE_LINUX_BUS
