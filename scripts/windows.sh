@@ -34,7 +34,7 @@ if [ ! -f "$sdk/mingw-w64-x86_64.cmake" ] || [ "$sdk_tarball" -nt "$sdk/mingw-w6
 fi
 
 # One Wine prefix for the build, made before the tests run in parallel, which would otherwise race
-# to make it; the server kept up between them saves each test Wine's start.
+# to make it (the tests' wine.start fixture keeps its server up while they run).
 export WINEPREFIX="$build/wine"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -53,8 +53,6 @@ cmake --build "$build" -j"$jobs"
 stage "exports of Q71Device.dll"
 x86_64-w64-mingw32-objdump -p "$build/plugins/Q71Device.dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p'
 stage "test under Wine"
-wineserver -p
-trap 'wineserver -k || true' EXIT
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 300
 stage "package"
 (cd "$build" && cpack -G ZIP)
