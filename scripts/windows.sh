@@ -34,7 +34,8 @@ if [ ! -f "$sdk/mingw-w64-x86_64.cmake" ] || [ "$sdk_tarball" -nt "$sdk/mingw-w6
 fi
 
 # One Wine prefix for the build, made before the tests run in parallel, which would otherwise race
-# to make it (the tests' wine.start fixture keeps its server up while they run).
+# to make it (ctest's first command, tests/windows/wine_session.sh, keeps its server up while they
+# run).
 export WINEPREFIX="$build/wine"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
