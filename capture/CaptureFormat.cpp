@@ -13,9 +13,11 @@ std::unique_ptr<ICaptureReader> CaptureFormat::read(const QString &fileName, con
         return nullptr;
     }
     std::unique_ptr<ICaptureReader> reader;
+#ifdef Q71_HAVE_PCAP
     if (cCaptureReader::isPcap(file->head(4)))
         reader.reset(new cCaptureReader);
     else
+#endif
         reader.reset(new cHidRecorderReader);
     if (reader->read(std::move(file), deviceFilter))
         return reader;

@@ -1,7 +1,13 @@
 # Where an install puts things, and how its programs and the plugin find the framework library
 # there. The run paths are relative ($ORIGIN), so that an install works from whatever prefix
 # `cmake --install --prefix` gave it, moved or not, without LD_LIBRARY_PATH.
-set(Q71_PLUGIN_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/q71/plugins)
+if(WIN32)
+    # A Windows install is one folder: programs and DLLs in bin/, the plugins in plugins/ beside it,
+    # where q71-host looks (../plugins from its own folder).
+    set(Q71_PLUGIN_INSTALL_DIR plugins)
+else()
+    set(Q71_PLUGIN_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/q71/plugins)
+endif()
 
 file(RELATIVE_PATH Q71_LIBDIR_FROM_BIN
     ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})

@@ -1,6 +1,11 @@
 # The warnings every target of ours is built with; Qt's headers come in as system headers.
 # Q71_WERROR (on in CI) makes them errors.
 function(q71_warnings target)
+    if(MSVC)
+        # A native Windows build with Visual C++: its own warning level and switch.
+        target_compile_options(${target} PRIVATE /W4 $<$<BOOL:${Q71_WERROR}>:/WX>)
+        return()
+    endif()
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic
         -Wnon-virtual-dtor -Woverloaded-virtual -Wshadow -Wcast-qual -Wformat=2)
     if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")

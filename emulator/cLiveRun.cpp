@@ -1,5 +1,6 @@
 #include "cLiveRun.h"
 
+#include "ITransportBus.h"
 #include "StderrLog.h"
 #include "cHost.h"
 #include "cRunRecorder.h"

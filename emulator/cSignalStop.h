@@ -10,6 +10,9 @@ class QSocketNotifier;
 // On a virtual clock no socket is ever watched: a run there checks caughtSignal() between its
 // steps instead. A second signal of the same kind ends the process as it would have without this
 // class, so that a run stuck in its teardown can still be stopped.
+//
+// On Windows the console's control events stand for the signals (cSignalStop_win.cpp): Ctrl-C and
+// Ctrl-Break for SIGINT, closing the console, logging off and shutting down for SIGTERM.
 class cSignalStop : public QObject
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // headset through a scenario, printing what happens as a timeline or as JSON Lines.
 #include "CaptureFormat.h"
 #include "ManifestCheck.h"
+#include "StandardInput.h"
 #include "NexaroHost.h"
 #include "cClock.h"
 #include "cDesktopConfig.h"
@@ -39,8 +40,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -345,7 +344,7 @@ int run(const cEmulatorOptions &options, const cPluginStage &stage, cPrepared &p
 
 int main(int argc, char *argv[])
 {
-    g_stdinClosed = fcntl(STDIN_FILENO, F_GETFD) < 0;
+    g_stdinClosed = StandardInput::isClosed();
     if (!cEmulatorOptions::realtimeIn(argc, argv))
         QCoreApplication::setEventDispatcher(new cVirtualEventDispatcher);
     QCoreApplication app(argc, argv);

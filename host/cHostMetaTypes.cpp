@@ -21,18 +21,20 @@
 #include "IGainModel.h"
 #include "IGenericAssignment.h"
 #include "IMacro.h"
-#include "IMacroType.h"
 #include "IMicrophoneModel.h"
-#include "IOnboardProfile.h"
 #include "IPlayState.h"
 #include "IProfile.h"
-#include "IProfileBacklight.h"
 #include "IProfilerDevice.h"
 #include "ISBVMModel.h"
 #include "ISidetoneModel.h"
 #include "IVolumeModel.h"
 #include "Types.h"
 #include "cJsonValue.h"
+#ifdef Q71_HAVE_WIDGET_CONTRACT
+#include "IMacroType.h"
+#include "IOnboardProfile.h"
+#include "IProfileBacklight.h"
+#endif
 
 #include <QDomElement>
 #include <QMetaType>
@@ -73,14 +75,11 @@ void registerPointers()
     Q71_REGISTER_BY_NAME(cAudioFeedbackLoopModelPtr);
     Q71_REGISTER_BY_NAME(cAudioPlayerPtr);
     Q71_REGISTER_BY_NAME(cProfilePtr);
-    Q71_REGISTER_BY_NAME(cProfileBacklightPtr);
     Q71_REGISTER_BY_NAME(cMacroPtr);
-    Q71_REGISTER_BY_NAME(cMacroTypePtr);
     Q71_REGISTER_BY_NAME(cPlayStatePtr);
     Q71_REGISTER_BY_NAME(cAssignmentPtr);
     Q71_REGISTER_BY_NAME(cAssignmentsPtr);
     Q71_REGISTER_BY_NAME(cGenericAssignmentPtr);
-    Q71_REGISTER_BY_NAME(cOnboardProfilePtr);
     Q71_REGISTER_BY_NAME(cDPCPtr);
     Q71_REGISTER_BY_NAME(cObjectPtr);
 }
@@ -92,7 +91,6 @@ void registerLists()
     Q71_REGISTER_BY_NAME(cAssignmentPtrList);
     Q71_REGISTER_BY_NAME(cGenericAssignmentPtrList);
     Q71_REGISTER_BY_NAME(cMacroPtrList);
-    Q71_REGISTER_BY_NAME(cMacroTypePtrList);
     Q71_REGISTER_BY_NAME(cProfilePtrList);
     Q71_REGISTER_BY_NAME(cOnboardFunctionList);
     Q71_REGISTER_BY_NAME(cHidKeyList);
@@ -124,10 +122,22 @@ void registerEnumerations()
     Q71_REGISTER_BY_NAME(MessageIcon::MessageIcon_t);
 }
 
+// The types of the widget-naming interfaces, which a build without QtWidgets does not have.
+void registerWidgetContract()
+{
+#ifdef Q71_HAVE_WIDGET_CONTRACT
+    Q71_REGISTER_BY_NAME(cProfileBacklightPtr);
+    Q71_REGISTER_BY_NAME(cMacroTypePtr);
+    Q71_REGISTER_BY_NAME(cOnboardProfilePtr);
+    Q71_REGISTER_BY_NAME(cMacroTypePtrList);
+#endif
+}
+
 void registerAll()
 {
     registerValueTypes();
     registerPointers();
+    registerWidgetContract();
     registerLists();
     registerEnumerations();
 }

@@ -2,6 +2,10 @@
 
 #include <QFile>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 #if defined(__linux__)
 #include <dlfcn.h>
 #include <elf.h>
@@ -106,6 +110,39 @@ QString cPluginFile::symbolProblem(const void *address, const char *name)
     const int type = ELF64_ST_TYPE(static_cast<const ElfW(Sym) *>(entry)->st_info);
     if (type == STT_FUNC || type == STT_GNU_IFUNC)
         return QString();
+    return QStringLiteral("'%1' is not a function").arg(QLatin1String(name));
+}
+
+#elif defined(Q_OS_WIN)
+
+// Windows' loader checks a PE image before it maps it, and refuses a truncated one in its own
+// words; what it does not check is that the entry is code.
+QString cPluginFile::problem(const QString &)
+{
+    return QString();
+}
+
+QString cPluginFile::symbolProblem(const void *address, const char *name)
+{
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCWSTR>(address), &module))
+        return QString(); // nothing more to tell than that the symbol resolved
+    // The loaded image keeps its headers at its base: the section the address lies in says
+    // whether it may be run.
+    const auto *base = reinterpret_cast<const unsigned char *>(module);
+    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
+    const auto *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(nt);
+    const auto offset = quintptr(static_cast<const unsigned char *>(address) - base);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        const quintptr size = qMax(section->Misc.VirtualSize, section->SizeOfRawData);
+        if (offset < section->VirtualAddress || offset >= section->VirtualAddress + size)
+            continue;
+        if (section->Characteristics & IMAGE_SCN_MEM_EXECUTE)
+            return QString();
+        break;
+    }
     return QStringLiteral("'%1' is not a function").arg(QLatin1String(name));
 }
 

@@ -2,6 +2,7 @@
 # Installs what is missing, then builds and runs every test twice: with Qt 6 under
 # AddressSanitizer and UndefinedBehaviorSanitizer (the demo too), and with Qt 5. Then valgrind
 # memcheck runs the demo on the Qt 5 build, and each fuzz target runs from its corpus for 12 s.
+# Last, the Windows build: cross-built with MinGW-w64 and tested under Wine (scripts/windows.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/install-deps.sh"
@@ -24,3 +25,4 @@ run "$root/build/qt6-sanitize" -DQ71_QT_MAJOR=6 -DQ71_SANITIZE=ON -DCMAKE_BUILD_
 run "$root/build/qt5" -DQ71_QT_MAJOR=5 -DCMAKE_BUILD_TYPE=RelWithDebInfo
 Q71_VALGRIND_BUILD="$root/build/qt5" "$root/scripts/valgrind.sh" 5
 "$root/scripts/fuzz.sh" 12
+"$root/scripts/windows.sh"

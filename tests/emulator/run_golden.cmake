@@ -9,6 +9,9 @@
 # depend on where the build lives. With UPDATE=ON the expected file is rewritten from the run
 # instead; whatever it then says must be checked against what the headset should do before it is
 # committed.
+# With -DEMULATOR the program runs under it (a cross-built q71-host.exe under Wine). With
+# -DWINDOWS=ON the program is a Windows one: its lines end in CR LF, and it names the plugin with a
+# drive and as a .dll; those, and nothing else, are read as the Linux build writes them.
 foreach(var PROGRAM SCENARIO)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "run_golden.cmake: ${var} is not set")
@@ -30,24 +33,36 @@ else()
     endif()
 endif()
 execute_process(
-    COMMAND ${PROGRAM} ${format} ${checks} --locale en-US ${SCENARIO}
+    COMMAND ${EMULATOR} ${PROGRAM} ${format} ${checks} --locale en-US ${SCENARIO}
     OUTPUT_VARIABLE actual
     ERROR_VARIABLE errors
     RESULT_VARIABLE status)
+if(WINDOWS)
+    string(REPLACE "\r\n" "\n" actual "${actual}")
+    string(REPLACE "\r\n" "\n" errors "${errors}")
+endif()
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "q71-host exited with ${status}:\n${errors}")
 endif()
 if(NOT errors STREQUAL "")
     message(FATAL_ERROR "q71-host wrote to standard error:\n${errors}")
 endif()
-if(NOT DEFINED EXPECTED OR (NOT TIMELINE AND NOT UPDATE))
+if(NOT DEFINED EXPECTED)
     return()
 endif()
+# --check compared the JSON Lines line by line as the run made them; the output itself must be the
+# file too, byte for byte.
 if(TIMELINE)
     get_filename_component(scenarioName ${SCENARIO} NAME)
     get_filename_component(pluginName ${PLUGIN} NAME)
+    set(shownPlugin ${PLUGIN})
+    if(WINDOWS)
+        string(REGEX MATCH "^[^\n]*, plugin ([A-Za-z]:)" drive "${actual}")
+        set(shownPlugin "${CMAKE_MATCH_1}${PLUGIN}")
+        string(REGEX REPLACE "\\.dll$" ".so" pluginName ${pluginName})
+    endif()
     string(REPLACE "q71-host ${VERSION}: ${SCENARIO} " "q71-host VERSION: ${scenarioName} " actual "${actual}")
-    string(REPLACE ", plugin ${PLUGIN}\n" ", plugin ${pluginName}\n" actual "${actual}")
+    string(REPLACE ", plugin ${shownPlugin}\n" ", plugin ${pluginName}\n" actual "${actual}")
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/../common/compare_golden.cmake)

@@ -59,10 +59,16 @@ void tst_PluginLoader::failures_data()
         << QStringLiteral(Q71_FIXTURE_NULLENTRY) << QStringLiteral("'entrypoint' returned no plugin object");
     QTest::newRow("entrypoint is data")
         << QStringLiteral(Q71_FIXTURE_DATAENTRY) << QStringLiteral("'entrypoint' is not a function");
+#ifdef Q_OS_WIN
+    // Windows' loader checks the image itself, and says why in its own words.
+    QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so")) << QString();
+    QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so")) << QString();
+#else
     QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so"))
                                    << QStringLiteral("it is not a shared library (no ELF header)");
     QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so"))
                                << QStringLiteral("the file is truncated: it has ");
+#endif
 }
 
 void tst_PluginLoader::failures()
