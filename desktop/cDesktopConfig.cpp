@@ -31,7 +31,7 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
     QString problem;
     if (m_settings->status() == QSettings::FormatError)
         problem = QStringLiteral("cannot read config %1: not in the INI format").arg(path);
-    else if (m_settings->contains(g_volumeStepKey) && volumeStep() == 0)
+    else if (m_settings->contains(g_volumeStepKey) && !volumeStep())
         problem = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100")
                       .arg(path, m_settings->value(g_volumeStepKey).toString());
     if (problem.isEmpty())
@@ -41,14 +41,18 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
     return false;
 }
 
-int cDesktopConfig::volumeStep() const
+std::optional<int> cDesktopConfig::volumeStep() const
 {
-    return m_settings ? percent(m_settings->value(g_volumeStepKey).toString()) : 0;
+    if (!m_settings || !m_settings->contains(g_volumeStepKey))
+        return std::nullopt;
+    return percent(m_settings->value(g_volumeStepKey).toString());
 }
 
-int cDesktopConfig::percent(const QString &text)
+std::optional<int> cDesktopConfig::percent(const QString &text)
 {
     bool isNumber = false;
     const int value = text.toInt(&isNumber);
-    return isNumber && value >= 1 && value <= 100 ? value : 0;
+    if (isNumber && value >= 1 && value <= 100)
+        return value;
+    return std::nullopt;
 }

@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QString>
 
+#include <optional>
+
 // The user's configuration file, in the INI format QSettings reads: [actions] holds the commands
 // the headset's keys and switches run, [microphone] the settings kept from one plug to the next,
 // [volume] step= how far one step of the volume wheel moves the headset's sink.
@@ -17,11 +19,16 @@ public:
     // with the line to tell the user in `error`, otherwise.
     bool open(const QString &path, bool required, QString *error);
 
-    // The file's volume step in percent, 0 when it gives none (open() refuses one outside 1..100).
-    int volumeStep() const;
+    // How far one step of a headset's volume wheel moves its sink when neither the command line
+    // nor the file says, in percent of the full volume.
+    static constexpr int DefaultVolumeStep = 5;
+
+    // The file's volume step in percent, none when it gives none (open() refuses one outside
+    // 1..100).
+    std::optional<int> volumeStep() const;
     // `text` as a whole percentage from 1 to 100, the volume step's range wherever it is given;
-    // 0 when it is none.
-    static int percent(const QString &text);
+    // none when it is not one.
+    static std::optional<int> percent(const QString &text);
 
     // Null until open() succeeded.
     QSettings *settings() const { return m_settings.data(); }

@@ -22,9 +22,10 @@ QString cardPath(const QString &pcmSysfsPath)
 
 } // namespace
 
-cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, QObject *parent)
+cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject *parent)
     : QObject(parent)
     , m_audio(audio)
+    , m_step(step)
 {
     connect(audio, &cAudioDeviceMgrService::volumeStepped, this, &cHeadsetVolume::onVolumeStepped);
     connect(&m_pulse, &cPulseVolume::stepped, this, &cHeadsetVolume::onStepped);

@@ -15,12 +15,8 @@ class cHeadsetVolume : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int DefaultStep = 5;
-
-    explicit cHeadsetVolume(cAudioDeviceMgrService *audio, QObject *parent = nullptr);
-
-    // In percent of the full volume, 1 to 100.
-    void setStep(int percent) { m_step = percent; }
+    // `step`: how far one step moves the sink, in percent of the full volume, 1 to 100.
+    cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject *parent = nullptr);
 
 private:
     void onVolumeStepped(const QString &uid, int direction);
@@ -30,7 +26,7 @@ private:
 
     cAudioDeviceMgrService *m_audio;
     cPulseVolume m_pulse;
-    int m_step = DefaultStep;
+    const int m_step;
     bool m_serverWarned = false;
     QSet<QString> m_cardsWarned;
 };

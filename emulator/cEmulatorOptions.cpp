@@ -1,7 +1,6 @@
 #include "cEmulatorOptions.h"
 
 #include "cDesktopConfig.h"
-#include "cHeadsetVolume.h"
 #include "cPluginStage.h"
 #include "cScenarioParser.h"
 
@@ -113,7 +112,7 @@ QList<QCommandLineOption> commandLineOptions()
         {QStringLiteral("volume-step"),
          QStringLiteral("With --live: how far one step of a headset's volume wheel moves its sink on the "
                         "sound server, in percent of the full volume (default %1).")
-             .arg(cHeadsetVolume::DefaultStep),
+             .arg(cDesktopConfig::DefaultVolumeStep),
          QStringLiteral("PERCENT")},
         {QStringLiteral("config"),
          QStringLiteral("The configuration file: commands for the keys and switches, the microphone "
@@ -244,39 +243,37 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
     if (!error->isEmpty())
         return false;
 
-    scenario = positional.value(0);
-    hasScenario = !positional.isEmpty();
-    pluginFile
-        = parser.isSet(QStringLiteral("plugin")) ? parser.value(QStringLiteral("plugin")) : defaultPlugin();
-    hasLocale = parser.isSet(QStringLiteral("locale"));
-    locale = parser.value(QStringLiteral("locale"));
-    if (hasLocale && !cScenarioParser::parseLocale(locale, &locale)) {
-        *error = QStringLiteral("--locale %1: %2").arg(locale, cScenarioParser::notALocale());
+    // The value of an option that was given, none for one that was not.
+    const auto valueOf = [&parser](const char *name) {
+        const QString option = QLatin1String(name);
+        return parser.isSet(option) ? std::optional<QString>(parser.value(option)) : std::nullopt;
+    };
+    if (!positional.isEmpty())
+        scenario = positional.first();
+    pluginFile = valueOf("plugin").value_or(defaultPlugin());
+    locale = valueOf("locale");
+    if (locale && !cScenarioParser::parseLocale(*locale, &*locale)) {
+        *error = QStringLiteral("--locale %1: %2").arg(*locale, cScenarioParser::notALocale());
         return false;
     }
     json = parser.isSet(QStringLiteral("json"));
     quiet = parser.isSet(QStringLiteral("quiet"));
     verbose = parser.isSet(QStringLiteral("verbose"));
-    hasPcap = parser.isSet(QStringLiteral("pcap"));
-    pcapFile = parser.value(QStringLiteral("pcap"));
-    hasReplay = parser.isSet(QStringLiteral("replay"));
-    replayFile = parser.value(QStringLiteral("replay"));
+    pcapFile = valueOf("pcap");
+    replayFile = valueOf("replay");
     replayDevice = parser.value(QStringLiteral("replay-device"));
     if (parser.isSet(QStringLiteral("replay-offset"))
         && !parseOffset(parser.value(QStringLiteral("replay-offset")), &replayOffsetMs, error))
         return false;
-    hasRecord = parser.isSet(QStringLiteral("record"));
-    recordFile = parser.value(QStringLiteral("record"));
+    recordFile = valueOf("record");
     live = parser.isSet(QStringLiteral("live"));
     manifestFile = parser.value(QStringLiteral("manifest"));
     strict = parser.isSet(QStringLiteral("strict"));
-    hasCheck = parser.isSet(QStringLiteral("check"));
-    checkFile = parser.value(QStringLiteral("check"));
+    checkFile = valueOf("check");
     if (parser.isSet(QStringLiteral("volume-step"))
         && !parseVolumeStep(parser.value(QStringLiteral("volume-step")), error))
         return false;
-    hasConfig = parser.isSet(QStringLiteral("config"));
-    configFile = parser.value(QStringLiteral("config"));
+    configFile = valueOf("config");
     return checkCollisions(error);
 }
 
@@ -285,7 +282,7 @@ bool cEmulatorOptions::parseVolumeStep(const QString &value, QString *error)
     volumeStep = cDesktopConfig::percent(value);
     if (!live)
         *error = QStringLiteral("--volume-step needs --live");
-    else if (volumeStep == 0)
+    else if (!volumeStep)
         *error = QStringLiteral("--volume-step %1: a whole percentage from 1 to 100").arg(value);
     return error->isEmpty();
 }
@@ -296,22 +293,22 @@ bool cEmulatorOptions::checkCollisions(QString *error) const
         return file == QLatin1String("-") || (isDescriptor(file, STDIN_FILENO) && !keepsNothing(file));
     };
     QStringList readers;
-    if (hasReplay && readsStdin(replayFile))
-        readers << QStringLiteral("--replay %1").arg(replayFile);
-    if (hasScenario && readsStdin(scenario))
-        readers << QStringLiteral("the scenario %1").arg(scenario);
-    if (hasCheck && readsStdin(checkFile))
-        readers << QStringLiteral("--check %1").arg(checkFile);
+    if (replayFile && readsStdin(*replayFile))
+        readers << QStringLiteral("--replay %1").arg(*replayFile);
+    if (scenario && readsStdin(*scenario))
+        readers << QStringLiteral("the scenario %1").arg(*scenario);
+    if (checkFile && readsStdin(*checkFile))
+        readers << QStringLiteral("--check %1").arg(*checkFile);
     if (readers.size() == 2)
         *error = QStringLiteral("%1 and %2 would both read standard input: give one a file")
                      .arg(readers.first(), readers.last());
     else if (readers.size() == 3)
         *error = QStringLiteral("%1, %2 and %3 would all read standard input: give two of them a file")
                      .arg(readers.at(0), readers.at(1), readers.at(2));
-    else if (hasPcap && hasRecord && sameFile(pcapFile, recordFile))
-        *error = QStringLiteral("--pcap and --record would both write %1").arg(pcapFile);
-    return error->isEmpty() && (!hasPcap || checkOutput(QStringLiteral("--pcap"), pcapFile, error))
-        && (!hasRecord || checkOutput(QStringLiteral("--record"), recordFile, error));
+    else if (pcapFile && recordFile && sameFile(*pcapFile, *recordFile))
+        *error = QStringLiteral("--pcap and --record would both write %1").arg(*pcapFile);
+    return error->isEmpty() && (!pcapFile || checkOutput(QStringLiteral("--pcap"), *pcapFile, error))
+        && (!recordFile || checkOutput(QStringLiteral("--record"), *recordFile, error));
 }
 
 bool cEmulatorOptions::checkOutput(const QString &option, const QString &file, QString *error) const
@@ -324,17 +321,24 @@ bool cEmulatorOptions::checkOutput(const QString &option, const QString &file, Q
                      .arg(option, file);
     else if (isTerminal(file))
         *error = QStringLiteral("%1 %2: a terminal shows the trace; give the file a name").arg(option, file);
-    else if (hasScenario && scenario != QLatin1String("-") && sameFile(file, scenario))
+    else if (scenario && *scenario != QLatin1String("-") && sameFile(file, *scenario))
         *error = QStringLiteral("%1 %2 would overwrite the scenario").arg(option, file);
-    else if (hasReplay && sameFile(file, replayFile))
+    else if (replayFile && sameFile(file, *replayFile))
         *error = QStringLiteral("%1 %2 would overwrite the capture to replay").arg(option, file);
-    else if (hasCheck && sameFile(file, checkFile))
+    else if (checkFile && sameFile(file, *checkFile))
         *error = QStringLiteral("%1 %2 would overwrite the file to --check against").arg(option, file);
     else if (sameFile(file, pluginFile))
         *error = QStringLiteral("%1 %2 would overwrite the plugin").arg(option, file);
     else if (sameFile(file, manifest))
         *error = QStringLiteral("%1 %2 would overwrite the manifest").arg(option, file);
-    else if ((hasConfig || live) && sameFile(file, hasConfig ? configFile : cDesktopConfig::defaultPath()))
+    else if (configToRead() && sameFile(file, *configToRead()))
         *error = QStringLiteral("%1 %2 would overwrite the configuration file").arg(option, file);
     return error->isEmpty();
+}
+
+std::optional<QString> cEmulatorOptions::configToRead() const
+{
+    if (configFile || !live)
+        return configFile;
+    return cDesktopConfig::defaultPath();
 }

@@ -2,33 +2,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // What q71-host is asked to do, as its command line says it.
 struct cEmulatorOptions
 {
-    QString scenario; // a file, "-" for standard input, empty for the built-in demo
-    bool hasScenario = false;
+    std::optional<QString> scenario; // a file, "-" for standard input; none runs the built-in demo
     QString pluginFile;
-    QString locale;
-    bool hasLocale = false;
+    std::optional<QString> locale;
     bool json = false;
     bool quiet = false;
     bool verbose = false;
-    QString pcapFile;
-    bool hasPcap = false;
-    QString replayFile;
-    bool hasReplay = false;
+    std::optional<QString> pcapFile;
+    std::optional<QString> replayFile;
     QString replayDevice;
     qint64 replayOffsetMs = 0;
-    QString recordFile; // hid-recorder text
-    bool hasRecord = false;
+    std::optional<QString> recordFile; // hid-recorder text
     bool live = false;
     QString manifestFile;
     bool strict = false; // an error event or a critical log line fails the run
-    QString checkFile; // JSON Lines of an earlier run that this one must reproduce
-    bool hasCheck = false;
-    int volumeStep = 0; // percent of the full volume; 0 when not given
-    QString configFile;
-    bool hasConfig = false;
+    std::optional<QString> checkFile; // JSON Lines of an earlier run that this one must reproduce
+    std::optional<int> volumeStep; // percent of the full volume
+    std::optional<QString> configFile;
+
+    // The configuration file the run reads: --config's, else with --live the user's own; none
+    // for a simulated run without --config, so that what a scenario does never depends on the
+    // user's own file.
+    std::optional<QString> configToRead() const;
 
     // The event dispatcher must be chosen before the application object exists, and the parser
     // needs that object: --realtime and --live (which runs on the wall clock) alone are looked

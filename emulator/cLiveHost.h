@@ -8,17 +8,18 @@ class ITransportBus;
 class cHost;
 class cRunRecorder;
 
-// A run with the machine's own headsets (q71-host --live): their transports come from the Linux
-// bus, on the wall clock, and the host starts each device as soon as it is complete, as the host
+// The machine's own headsets hosted (q71-host --live): their transports come from the Linux bus,
+// on the wall clock, and the host starts each device as soon as it is complete, as the host
 // application does. Only the commands that ask the host for something make sense then; the
-// scenario's own headset (plug, unplug, input) and the faults it simulates do not.
+// scenario's own headset (plug, unplug, input) and the faults it simulates do not. What the
+// headsets do on the desktop is the run's cDesktop, which hears the same host.
 //
 // The object holds the bus, which must outlive the host that is given it.
-class cLiveRun
+class cLiveHost
 {
 public:
-    cLiveRun();
-    ~cLiveRun();
+    cLiveHost();
+    ~cLiveHost();
 
     // False where the program was built without libudev.
     static bool isAvailable();
@@ -34,13 +35,6 @@ public:
     // all the same.
     void begin(cHost &host, cRunRecorder &recorder);
 
-    // How far one step of a headset's volume wheel moves its sink on the sound server, in percent
-    // of the full volume; set before begin(). 0 leaves the volume's own default.
-    void setVolumeStep(int percent) { m_volumeStep = percent; }
-
 private:
     QScopedPointer<ITransportBus> m_bus;
-    // The headsets' volume on the sound server, where the program was built with libpulse.
-    QScopedPointer<QObject> m_volume;
-    int m_volumeStep = 0;
 };

@@ -1,4 +1,4 @@
-#include "cLiveRun.h"
+#include "cLiveHost.h"
 
 #include "ITransportBus.h"
 #include "StderrLog.h"
@@ -8,15 +8,12 @@
 #include "cLinuxBus.h"
 #include "cUdevDeviceFacts.h"
 #endif
-#ifdef Q71_HAVE_PULSE
-#include "cHeadsetVolume.h"
-#endif
 
-cLiveRun::cLiveRun() = default;
+cLiveHost::cLiveHost() = default;
 
-cLiveRun::~cLiveRun() = default;
+cLiveHost::~cLiveHost() = default;
 
-bool cLiveRun::isAvailable()
+bool cLiveHost::isAvailable()
 {
 #ifdef Q71_HAVE_LINUX_BUS
     return true;
@@ -25,7 +22,7 @@ bool cLiveRun::isAvailable()
 #endif
 }
 
-IDeviceFacts *cLiveRun::newDeviceFacts()
+IDeviceFacts *cLiveHost::newDeviceFacts()
 {
 #ifdef Q71_HAVE_LINUX_BUS
     return new cUdevDeviceFacts;
@@ -34,7 +31,7 @@ IDeviceFacts *cLiveRun::newDeviceFacts()
 #endif
 }
 
-QString cLiveRun::refusal(const QString &source, const cScenarioCommand &command)
+QString cLiveHost::refusal(const QString &source, const cScenarioCommand &command)
 {
     switch (command.kind) {
     case cScenarioCommand::Plug:
@@ -52,19 +49,13 @@ QString cLiveRun::refusal(const QString &source, const cScenarioCommand &command
     }
 }
 
-void cLiveRun::begin(cHost &host, cRunRecorder &recorder)
+void cLiveHost::begin(cHost &host, cRunRecorder &recorder)
 {
 #ifdef Q71_HAVE_LINUX_BUS
     auto *bus = new cLinuxBus;
     m_bus.reset(bus);
     recorder.watchBus(bus);
     host.deviceManager()->setAutoStart(true);
-#ifdef Q71_HAVE_PULSE
-    auto *volume = new cHeadsetVolume(host.services().audioDeviceMgr());
-    if (m_volumeStep > 0)
-        volume->setStep(m_volumeStep);
-    m_volume.reset(volume);
-#endif
     host.attachBus(bus);
     bus->start();
     // A service started before the headset is plugged would otherwise say nothing at all.

@@ -1,13 +1,16 @@
-#include "cDesktopHooks.h"
+#include "cDesktop.h"
 
 #include "DesktopLog.h"
 #include "HeadsetReport.h"
 #include "cAudioDeviceMgrService.h"
+#include "cDesktopConfig.h"
+#include "cDeviceManager.h"
 #include "cHost.h"
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
-#include "cDeviceManager.h"
-#include "cScenarioRunner.h"
+#ifdef Q71_HAVE_PULSE
+#include "cHeadsetVolume.h"
+#endif
 
 #include <QSettings>
 #include <QTimer>
@@ -30,32 +33,33 @@ bool isStatus(const QByteArray &report)
 
 } // namespace
 
-cDesktopHooks::cDesktopHooks(cHost &host, cScenarioRunner &runner, QSettings &settings, bool wallClock,
-                             QObject *parent)
+cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setup, QObject *parent)
     : QObject(parent)
     , m_host(host)
-    , m_runner(runner)
-    , m_microphone(&settings)
+    , m_microphone(config.settings())
 {
-    if (wallClock)
+    QSettings &settings = *config.settings();
+    if (setup.wallClock)
         m_actions.load(settings);
     else if (settings.childGroups().contains(QLatin1String("actions")))
         qCWarning(lcQ71Desktop, "[actions] run on the wall clock only (--realtime or --live)");
-    connect(&runner.recorder(), &cRunRecorder::hidWritten, this, &cDesktopHooks::onHidWritten);
-    connect(&runner.recorder(), &cRunRecorder::hidReceived, this, &cDesktopHooks::onHidReceived);
     connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::dolbySwitched, this,
-            &cDesktopHooks::onDolbySwitched);
-    cProfilerEventReceiver *profiler = host.profilerEvents();
-    connect(profiler, &cProfilerEventReceiver::gKeyPressed, this,
-            [this](int key, const QString &model) { onGKey(true, key, model); });
-    connect(profiler, &cProfilerEventReceiver::gKeyReleased, this,
-            [this](int key, const QString &model) { onGKey(false, key, model); });
-    // What a scenario sets holds for this run only: a scenario never writes the user's file.
-    connect(&runner, &cScenarioRunner::microphoneSet, this,
-            [this](bool light, int value) { m_microphone.remember(light, value); });
+            &cDesktop::onDolbySwitched);
+#ifdef Q71_HAVE_PULSE
+    if (setup.soundServer)
+        m_volume.reset(
+            new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config)));
+#endif
 }
 
-void cDesktopHooks::onHidWritten(int device, const QByteArray &report)
+cDesktop::~cDesktop() = default;
+
+int cDesktop::volumeStep(std::optional<int> option, const cDesktopConfig &config)
+{
+    return option.value_or(config.volumeStep().value_or(cDesktopConfig::DefaultVolumeStep));
+}
+
+void cDesktop::hidWritten(int device, const QByteArray &report)
 {
     if (!isSetupStart(report))
         return;
@@ -67,7 +71,7 @@ void cDesktopHooks::onHidWritten(int device, const QByteArray &report)
     });
 }
 
-void cDesktopHooks::onHidReceived(int device, const QByteArray &report)
+void cDesktop::hidReceived(int device, const QByteArray &report)
 {
     if (!isStatus(report))
         return;
@@ -79,7 +83,12 @@ void cDesktopHooks::onHidReceived(int device, const QByteArray &report)
     QTimer::singleShot(0, this, [this, device, state] { onMicrophoneReported(device, state); });
 }
 
-void cDesktopHooks::onMicrophoneReported(int device, const QPair<int, int> &state)
+void cDesktop::key(bool pressed, int key, const QString &model, int device)
+{
+    m_actions.run(cDesktopActions::keyEvent(key, pressed), model, device);
+}
+
+void cDesktop::onMicrophoneReported(int device, const QPair<int, int> &state)
 {
     const cAbstractDevicePtr held = m_host.deviceManager()->deviceNumbered(device);
     if (!cMicrophoneClient(held).isValid())
@@ -95,16 +104,11 @@ void cDesktopHooks::onMicrophoneReported(int device, const QPair<int, int> &stat
                    {QStringLiteral("Q71_MIC_NOTIFICATION"), QString::number(state.second)}});
 }
 
-void cDesktopHooks::onDolbySwitched(const QString &uid, bool on)
+void cDesktop::onDolbySwitched(const QString &uid, bool on)
 {
     const QSharedPointer<cHostAudioDevice> audio
         = cAudioDeviceMgrService::hostDevice(m_host.services().audioDeviceMgr()->getDevice(uid));
     const cAbstractDevicePtr device = audio ? audio->device().toStrongRef() : cAbstractDevicePtr();
-    m_actions.run(cDesktopActions::dolbyEvent(on),
-                  audio ? audio->deviceModel() : QString(), m_host.deviceManager()->number(device.data()));
-}
-
-void cDesktopHooks::onGKey(bool pressed, int key, const QString &model)
-{
-    m_actions.run(cDesktopActions::keyEvent(key, pressed), model, m_runner.recorder().inputDevice());
+    m_actions.run(cDesktopActions::dolbyEvent(on), audio ? audio->deviceModel() : QString(),
+                  m_host.deviceManager()->number(device.data()));
 }
