@@ -14,23 +14,6 @@ const char g_frameworkCategory[] = "nexaro.services";
 
 } // namespace
 
-QString cLogCapture::levelName(QtMsgType type)
-{
-    switch (type) {
-    case QtDebugMsg:
-        return QStringLiteral("debug");
-    case QtInfoMsg:
-        return QStringLiteral("info");
-    case QtWarningMsg:
-        return QStringLiteral("warning");
-    case QtCriticalMsg:
-        return QStringLiteral("critical");
-    case QtFatalMsg:
-        break;
-    }
-    return QStringLiteral("fatal");
-}
-
 cLogCapture::cLogCapture(cTrace &trace, bool showFramework)
     : m_trace(trace)
 {
@@ -58,7 +41,7 @@ void cLogCapture::handle(QtMsgType type, const QMessageLogContext &context, cons
     // The trace may be quiet, or read by a program: the user hears of these all the same.
     if (StderrLog::isForStderr(type, context.category))
         StderrLog::write(type, message);
-    const QList<cTraceEvent::Field> fields {{QStringLiteral("level"), levelName(type)},
+    const QList<cTraceEvent::Field> fields {{QStringLiteral("level"), TraceKind::logLevel(type)},
                                             {QStringLiteral("message"), message}};
     if (!g_showFramework && context.category && std::strcmp(context.category, g_frameworkCategory) == 0)
         g_trace->count(TraceKind::Log, fields);

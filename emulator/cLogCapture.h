@@ -18,9 +18,6 @@ public:
     cLogCapture(const cLogCapture &) = delete;
     cLogCapture &operator=(const cLogCapture &) = delete;
 
-    // What a "log" event's level says: "debug", "info", "warning", "critical" or "fatal".
-    static QString levelName(QtMsgType type);
-
 private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message);
 

@@ -1,5 +1,7 @@
 #pragma once
 #include <QLatin1String>
+#include <QString>
+#include <QtGlobal>
 #include <QStringList>
 
 // The kinds of event a run's trace holds, each with its name and its fields. The name is what the
@@ -68,6 +70,25 @@ inline QStringList fields(TraceKind_t kind)
     static const char *const lists[] = {Q71_TRACE_KINDS(Q71_TRACE_KIND_FIELDS)};
 #undef Q71_TRACE_KIND_FIELDS
     return QString::fromLatin1(lists[kind]).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+// What a "log" event's level says of a Qt message: "debug", "info", "warning", "critical" or
+// "fatal".
+inline QString logLevel(QtMsgType type)
+{
+    switch (type) {
+    case QtDebugMsg:
+        return QStringLiteral("debug");
+    case QtInfoMsg:
+        return QStringLiteral("info");
+    case QtWarningMsg:
+        return QStringLiteral("warning");
+    case QtCriticalMsg:
+        return QStringLiteral("critical");
+    case QtFatalMsg:
+        break;
+    }
+    return QStringLiteral("fatal");
 }
 
 } // namespace TraceKind

@@ -2,7 +2,6 @@
 
 #include "TransportKind.h"
 #include "cHostServices.h"
-#include "cLogCapture.h"
 #include "cScenarioParser.h"
 
 #include <QJsonArray>
@@ -122,7 +121,7 @@ cField readField(TraceKind::TraceKind_t kind, const QString &key)
             field.choices << cHostServices::name(service);
     } else if (mark == QLatin1String("level")) {
         for (QtMsgType type : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg, QtFatalMsg})
-            field.choices << cLogCapture::levelName(type);
+            field.choices << TraceKind::logLevel(type);
     } else if (!mark.isEmpty()) {
         field.choices = mark.split(QLatin1Char('|'));
     }
