@@ -2,8 +2,6 @@
 
 #include "HeadsetReport.h"
 
-#include <QtEndian>
-
 namespace HeadsetDescriptors {
 
 namespace {
@@ -15,6 +13,14 @@ constexpr int g_idProductAt = 10;
 QByteArray bytes(const unsigned char *data, int size)
 {
     return QByteArray(reinterpret_cast<const char *>(data), size);
+}
+
+// A USB descriptor's 16-bit field, little-endian. Byte by byte: GCC 12 takes Qt 5's
+// qToLittleEndian() into a QByteArray's data for a write past its header (-Wstringop-overflow).
+void putWord(QByteArray &descriptor, int at, int value)
+{
+    descriptor[at] = char(value & 0xFF);
+    descriptor[at + 1] = char((value >> 8) & 0xFF);
 }
 
 } // namespace
@@ -34,8 +40,8 @@ QByteArray deviceDescriptor(int vendorId, int productId)
         0x00, 0x00, 0x00, 0x01, // no manufacturer, product or serial strings; one configuration
     };
     QByteArray device = bytes(descriptor, int(sizeof descriptor));
-    qToLittleEndian<quint16>(quint16(vendorId), device.data() + g_idVendorAt);
-    qToLittleEndian<quint16>(quint16(productId), device.data() + g_idProductAt);
+    putWord(device, g_idVendorAt, vendorId);
+    putWord(device, g_idProductAt, productId);
     return device;
 }
 
@@ -91,7 +97,7 @@ QByteArray configurationDescriptor(int reportDescriptorLength)
     // The 9-byte HID descriptor comes before the two 7-byte endpoint descriptors; its
     // wDescriptorLength is its last field.
     constexpr int hidDescriptorAt = int(sizeof descriptor) - 7 - 7 - 9;
-    qToLittleEndian<quint16>(quint16(reportDescriptorLength), configuration.data() + hidDescriptorAt + 7);
+    putWord(configuration, hidDescriptorAt + 7, reportDescriptorLength);
     return configuration;
 }
 
