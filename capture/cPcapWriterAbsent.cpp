@@ -36,7 +36,7 @@ bool cPcapWriter::flush()
     return false;
 }
 
-bool cPcapWriter::writeEnumeration(qint64, quint8, const cUsbDeviceDescriptors &)
+bool cPcapWriter::writeEnumeration(qint64, quint8, const cUsbDeviceDescriptors &, quint16)
 {
     return false;
 }

@@ -11,9 +11,11 @@
 #include <QFileInfo>
 
 #include <cstring>
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -146,6 +148,26 @@ bool parseOffset(const QString &text, qint64 *ms, QString *error)
     return true;
 }
 
+#ifdef Q_OS_WIN
+// Windows names its console and its null device, not descriptors: a redirect target given again
+// as an output is not told apart there (it has no inode to compare without the Win32 API).
+bool isDescriptor(const QString &, int)
+{
+    return false;
+}
+
+bool isTerminal(const QString &fileName)
+{
+    return fileName.compare(QLatin1String("CON"), Qt::CaseInsensitive) == 0
+        || fileName.compare(QLatin1String("CONOUT$"), Qt::CaseInsensitive) == 0;
+}
+
+bool keepsNothing(const QString &fileName)
+{
+    return fileName.compare(QLatin1String("NUL"), Qt::CaseInsensitive) == 0;
+}
+
+#else
 // Whether `fileName` names the file behind descriptor `fd` (standard input or output) under another
 // name: /dev/stdout, /proc/self/fd/1, a link to either, or the file the shell redirected it to.
 bool isDescriptor(const QString &fileName, int fd)
@@ -177,6 +199,8 @@ bool keepsNothing(const QString &fileName)
     return ::stat(QFile::encodeName(fileName).constData(), &named) == 0 && S_ISCHR(named.st_mode)
         && !isTerminal(fileName);
 }
+
+#endif
 
 // The options that name a file: an empty name is a mistake (a variable that was not set), never a
 // file.

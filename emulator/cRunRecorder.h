@@ -10,7 +10,7 @@ class IAbstractDevice;
 class IAbstractTransport;
 class ITransportBus;
 class cHost;
-class cModelCall;
+struct cModelCall;
 class cTrace;
 
 // Hears what a host, its buses, their transports and its services do, and writes it to the trace:
