@@ -19,8 +19,10 @@ QByteArray lengthAndBytes(const QByteArray &bytes)
 
 } // namespace
 
+// Not opened as text: a recording is hid-tools' format, whose lines end in LF on every system, so
+// that one made on Windows is the same file as one made on Linux.
 cHidRecordSink::cHidRecordSink(const IDeviceFacts &facts)
-    : cFileSink(QStringLiteral("recording"), QIODevice::WriteOnly | QIODevice::Text)
+    : cFileSink(QStringLiteral("recording"), QIODevice::WriteOnly)
     , m_facts(facts)
 { }
 
