@@ -7,8 +7,7 @@ cPcapWriter::cPcapWriter(quint16 bus, quint8 inEndpoint, quint8 outEndpoint)
     : m_bus(bus)
     , m_inEndpoint(inEndpoint)
     , m_outEndpoint(outEndpoint)
-{
-}
+{ }
 
 cPcapWriter::~cPcapWriter() = default;
 

@@ -93,9 +93,9 @@ bool cQ71Device::setMicNotification(MicMuteNotification::MicMuteNotification_t t
 {
     if (type != MicMuteNotification::Setting1 && type != MicMuteNotification::Setting2)
         return false;
-    admitSetting(outputReport(MicNotificationCommand, type == MicMuteNotification::Setting1
-                                                          ? MicNotification1Value
-                                                          : MicNotification2Value));
+    admitSetting(
+        outputReport(MicNotificationCommand,
+                     type == MicMuteNotification::Setting1 ? MicNotification1Value : MicNotification2Value));
     m_micNotification = type;
     return true;
 }

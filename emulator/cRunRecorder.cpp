@@ -41,15 +41,19 @@ void cRunRecorder::watchDeviceManager()
             });
     connect(devices, &cDeviceManager::removeTransportCalled, this,
             [this](IAbstractDevice *device, const QString &kind) {
-                record(TraceKind::RemoveTransport, {{QStringLiteral("transport"), kind}}, m_host.deviceManager()->number(device));
+                record(TraceKind::RemoveTransport, {{QStringLiteral("transport"), kind}},
+                       m_host.deviceManager()->number(device));
             });
     connect(devices, &cDeviceManager::validated, this, [this](IAbstractDevice *device, int result) {
-        record(TraceKind::Validate, {{QStringLiteral("result"), result}}, m_host.deviceManager()->number(device));
+        record(TraceKind::Validate, {{QStringLiteral("result"), result}},
+               m_host.deviceManager()->number(device));
     });
-    connect(devices, &cDeviceManager::deviceStarting, this,
-            [this](IAbstractDevice *device) { record(TraceKind::Start, {}, m_host.deviceManager()->number(device)); });
-    connect(devices, &cDeviceManager::deviceStopping, this,
-            [this](IAbstractDevice *device) { record(TraceKind::Stop, {}, m_host.deviceManager()->number(device)); });
+    connect(devices, &cDeviceManager::deviceStarting, this, [this](IAbstractDevice *device) {
+        record(TraceKind::Start, {}, m_host.deviceManager()->number(device));
+    });
+    connect(devices, &cDeviceManager::deviceStopping, this, [this](IAbstractDevice *device) {
+        record(TraceKind::Stop, {}, m_host.deviceManager()->number(device));
+    });
     connect(devices, &cDeviceManager::deviceRemoved, this, [this, devices](IAbstractDevice *device) {
         record(TraceKind::DeviceRemoved, {}, devices->number(device));
     });

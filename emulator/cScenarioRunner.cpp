@@ -216,11 +216,11 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
         const int notify = mic.getNotificationConfig();
         const bool muted = mic.isMuted();
         m_recorder.record(TraceKind::Mic,
-               {{QStringLiteral("caps"), caps},
-                {QStringLiteral("light"), light},
-                {QStringLiteral("notify"), notify},
-                {QStringLiteral("muted"), muted}},
-               deviceNumber);
+                          {{QStringLiteral("caps"), caps},
+                           {QStringLiteral("light"), light},
+                           {QStringLiteral("notify"), notify},
+                           {QStringLiteral("muted"), muted}},
+                          deviceNumber);
         return;
     }
 
@@ -232,11 +232,12 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
               QStringLiteral("the microphone model of device %1 could not be called").arg(deviceNumber));
         return;
     }
-    m_recorder.record(TraceKind::MicSet,
-           {{QStringLiteral("setting"), light ? QStringLiteral("light") : QStringLiteral("notify")},
-            {QStringLiteral("value"), command.value},
-            {QStringLiteral("result"), result}},
-           deviceNumber);
+    m_recorder.record(
+        TraceKind::MicSet,
+        {{QStringLiteral("setting"), light ? QStringLiteral("light") : QStringLiteral("notify")},
+         {QStringLiteral("value"), command.value},
+         {QStringLiteral("result"), result}},
+        deviceNumber);
     if (result)
         emit microphoneSet(light, command.value);
 }
@@ -248,16 +249,17 @@ void cScenarioRunner::info(const cScenarioCommand &command)
         return;
     const QString id = device->id();
     const QJsonValue deviceInfo = device->deviceInfo().toJsonValue();
-    m_recorder.record(TraceKind::Info, {{QStringLiteral("id"), id}, {QStringLiteral("deviceInfo"), deviceInfo}},
-           number(device.data()));
+    m_recorder.record(TraceKind::Info,
+                      {{QStringLiteral("id"), id}, {QStringLiteral("deviceInfo"), deviceInfo}},
+                      number(device.data()));
 }
 
 void cScenarioRunner::exitApplication()
 {
     m_recorder.record(TraceKind::Exit,
-           {{QStringLiteral("source"), QStringLiteral("MainApp_Events")},
-            {QStringLiteral("name"), QStringLiteral("ExitApplication")}},
-           0);
+                      {{QStringLiteral("source"), QStringLiteral("MainApp_Events")},
+                       {QStringLiteral("name"), QStringLiteral("ExitApplication")}},
+                      0);
     m_host.exitApplication();
 }
 
@@ -274,7 +276,8 @@ void cScenarioRunner::setLatency(int ms)
 void cScenarioRunner::setCompletions(cSimHidTransport::CompletionMode mode)
 {
     m_completionMode = mode;
-    m_recorder.record(TraceKind::Completions, {{QStringLiteral("mode"), cScenarioCommand::completionsName(mode)}}, 0);
+    m_recorder.record(TraceKind::Completions,
+                      {{QStringLiteral("mode"), cScenarioCommand::completionsName(mode)}}, 0);
     for (const cAbstractTransportPtr &transport : m_bus.transports()) {
         if (const auto hid = qSharedPointerDynamicCast<cSimHidTransport>(transport))
             hid->setCompletionMode(m_completionMode);
@@ -283,8 +286,9 @@ void cScenarioRunner::setCompletions(cSimHidTransport::CompletionMode mode)
 
 void cScenarioRunner::setService(cHostServices::Service service, bool up)
 {
-    m_recorder.record(TraceKind::Service,
-           {{QStringLiteral("name"), cHostServices::name(service)}, {QStringLiteral("available"), up}}, 0);
+    m_recorder.record(
+        TraceKind::Service,
+        {{QStringLiteral("name"), cHostServices::name(service)}, {QStringLiteral("available"), up}}, 0);
     m_host.services().setAvailable(service, up);
 }
 

@@ -57,7 +57,8 @@ const cStep g_steps[] = {
      }},
     {"light setting, mostly valid, now and then any value a host could send",
      [](cStepContext &s) {
-         s.microphone.setLightConfig(MicLight::MicLight_t(s.argument < 200 ? s.argument % 4 : qint8(s.argument)));
+         s.microphone.setLightConfig(
+             MicLight::MicLight_t(s.argument < 200 ? s.argument % 4 : qint8(s.argument)));
      }},
     {"notification setting, mostly valid",
      [](cStepContext &s) {
@@ -153,8 +154,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             const quint8 action = input.next();
             const quint8 argument = input.next();
             const int unit = 1 + (action >> 7);
-            cStepContext context {input, bus, host, microphone, argument, unit,
-                                  TransportKind::TransportKind_t(argument % 3), bus.hidTransport(unit),
+            cStepContext context {input,
+                                  bus,
+                                  host,
+                                  microphone,
+                                  argument,
+                                  unit,
+                                  TransportKind::TransportKind_t(argument % 3),
+                                  bus.hidTransport(unit),
                                   bus.device(host, unit)};
             const cStep &step = g_steps[(action & 0x7f) % std::size(g_steps)];
             if (g_printSteps)

@@ -28,14 +28,13 @@ cAudioDevicePtr cAudioDeviceMgrService::createAudioDevice(QWeakPointer<IAbstract
     const QString uid = QStringLiteral("AudioDevice-%1").arg(++m_created);
     QSharedPointer<cHostAudioDevice> audioDevice(
         new cHostAudioDevice(uid, name, model, device, renderTransport, captureTransport));
-    connect(audioDevice.data(), &cHostAudioDevice::modelCalled, this,
-            [this, uid](const cModelCall &call) {
-                emit modelCalled(uid, call);
-                if (call.effect == cModelCall::VolumeStep)
-                    emit volumeStepped(uid, call.value);
-                else if (call.effect == cModelCall::DolbySwitch)
-                    emit dolbySwitched(uid, call.value != 0);
-            });
+    connect(audioDevice.data(), &cHostAudioDevice::modelCalled, this, [this, uid](const cModelCall &call) {
+        emit modelCalled(uid, call);
+        if (call.effect == cModelCall::VolumeStep)
+            emit volumeStepped(uid, call.value);
+        else if (call.effect == cModelCall::DolbySwitch)
+            emit dolbySwitched(uid, call.value != 0);
+    });
     m_devices.append(audioDevice);
     emit audioDeviceCreated(uid);
     return audioDevice;

@@ -9,7 +9,11 @@ void cHostDolbyModel::record(const QString &operation, const QVariantList &argum
 
 bool cHostDolbyModel::enableDolby(bool enable)
 {
-    emit called({cModelCall::Dolby, QStringLiteral("enableDolby"), {enable}, cModelCall::DolbySwitch, enable ? 1 : 0});
+    emit called({cModelCall::Dolby,
+                 QStringLiteral("enableDolby"),
+                 {enable},
+                 cModelCall::DolbySwitch,
+                 enable ? 1 : 0});
     m_dolby = enable;
     return true;
 }

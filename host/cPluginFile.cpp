@@ -125,7 +125,8 @@ QString cPluginFile::problem(const QString &)
 QString cPluginFile::symbolProblem(const void *address, const char *name)
 {
     HMODULE module = nullptr;
-    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    if (!::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS
+                                  | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                               static_cast<LPCWSTR>(address), &module))
         return QString(); // nothing more to tell than that the symbol resolved
     // The loaded image keeps its headers at its base: the section the address lies in says

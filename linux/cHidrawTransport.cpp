@@ -141,8 +141,9 @@ void cHidrawTransport::wokeWithNothing()
     // for ever. Gone it is, then, as it is when the node says so or keeps waking for nothing.
     pollfd node {m_fd, POLLIN, 0};
     if (::poll(&node, 1, 0) > 0 && (node.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-        fail(QStringLiteral("poll: the node %1").arg(node.revents & POLLHUP ? QStringLiteral("hung up")
-                                                                            : QStringLiteral("reports an error")));
+        fail(QStringLiteral("poll: the node %1")
+                 .arg(node.revents & POLLHUP ? QStringLiteral("hung up")
+                                             : QStringLiteral("reports an error")));
         return;
     }
     if (++m_emptyWakeups >= g_emptyWakeupsGone)

@@ -8,8 +8,7 @@
 
 cUdevDeviceFacts::cUdevDeviceFacts()
     : m_udev(udev_new())
-{
-}
+{ }
 
 cHidDeviceFacts cUdevDeviceFacts::hidDevice(const QString &uid) const
 {

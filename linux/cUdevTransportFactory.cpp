@@ -46,7 +46,8 @@ cAbstractTransportPtr createPcm(udev_device *node, udev_device *usbDevice, const
     if (match.captured(1) == QLatin1String("c"))
         return cAbstractTransportPtr(
             new cAlsaCaptureTransport(usbInfo(usbDevice, TransportKind::Capture, uid).build()));
-    return cAbstractTransportPtr(new cAlsaRenderTransport(usbInfo(usbDevice, TransportKind::Render, uid).build()));
+    return cAbstractTransportPtr(
+        new cAlsaRenderTransport(usbInfo(usbDevice, TransportKind::Render, uid).build()));
 }
 
 } // namespace

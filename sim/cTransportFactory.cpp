@@ -16,7 +16,8 @@ const int g_vendorUsagePage = 0xFF00;
 
 cJsonValue makeInfo(TransportKind::TransportKind_t kind, int unit, int productId, const QString &uidPrefix)
 {
-    cTransportInfo info(kind, QStringLiteral("%1-%2-%3").arg(uidPrefix).arg(unit).arg(TransportKind::name(kind)));
+    cTransportInfo info(kind,
+                        QStringLiteral("%1-%2-%3").arg(uidPrefix).arg(unit).arg(TransportKind::name(kind)));
     info.usbIds(g_vendorId, productId);
     if (kind == TransportKind::Hid || kind == TransportKind::Other)
         info.hidInterface(g_hidInterface).usagePage(g_vendorUsagePage);

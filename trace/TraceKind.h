@@ -1,8 +1,8 @@
 #pragma once
 #include <QLatin1String>
 #include <QString>
-#include <QtGlobal>
 #include <QStringList>
+#include <QtGlobal>
 
 // The kinds of event a run's trace holds, each with its name and its fields. The name is what the
 // JSON Lines carry as "ev" and what the timeline writes where it names a kind. The fields are the

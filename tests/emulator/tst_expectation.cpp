@@ -107,14 +107,14 @@ void tst_Expectation::goldenCheckReportsTheFirstDifference()
         QCOMPARE(check.differs(), differing >= 0);
         if (differing < 0)
             continue;
-        QCOMPARE(check.report(),
-                 QStringList({"--check " + path + ": line 5 differs at column 28 (- expected, + this run)",
-                              "       2  {\"t\":1,\"ev\":\"latency\",\"ms\":1}",
-                              "       3  {\"t\":2,\"ev\":\"latency\",\"ms\":2}",
-                              "       4  {\"t\":3,\"ev\":\"latency\",\"ms\":3}",
-                              "-      5  {\"t\":4,\"ev\":\"latency\",\"ms\":4}",
-                              "+      5  {\"t\":4,\"ev\":\"latency\",\"ms\":99}",
-                              QString(10 + 27, ' ') + '^'}));
+        QCOMPARE(
+            check.report(),
+            QStringList({"--check " + path + ": line 5 differs at column 28 (- expected, + this run)",
+                         "       2  {\"t\":1,\"ev\":\"latency\",\"ms\":1}",
+                         "       3  {\"t\":2,\"ev\":\"latency\",\"ms\":2}",
+                         "       4  {\"t\":3,\"ev\":\"latency\",\"ms\":3}",
+                         "-      5  {\"t\":4,\"ev\":\"latency\",\"ms\":4}",
+                         "+      5  {\"t\":4,\"ev\":\"latency\",\"ms\":99}", QString(10 + 27, ' ') + '^'}));
     }
     // A run that ends before the earlier one did differs at the first line it lacks.
     cGoldenCheck shorter;
@@ -146,12 +146,13 @@ void tst_Expectation::goldenCheckShowsWhereLinesDiffer_data()
     const int farAt = int(far.indexOf('a')) + 250;
     far[farAt] = 'b';
     QTest::newRow("past what a line shows") << longText << far << farAt + 1;
-    QTest::newRow("byte order mark") << "ok" << "\xef\xbb\xbf" + logLine("ok") << 1;
+    QTest::newRow("byte order mark") << "ok"
+                                     << "\xef\xbb\xbf" + logLine("ok") << 1;
     const QByteArray withSpace = logLine("a b");
     QTest::newRow("no-break space") << "a b" << logLine(QStringLiteral("a\u00a0b"))
                                     << int(withSpace.indexOf(' ')) + 1;
-    QTest::newRow("carriage return of a CRLF file") << "ok" << logLine("ok") + '\r'
-                                                    << int(logLine("ok").size()) + 1;
+    QTest::newRow("carriage return of a CRLF file")
+        << "ok" << logLine("ok") + '\r' << int(logLine("ok").size()) + 1;
 }
 
 // An expectation compares a kind's fields by the names TraceKind gives them: a field that the
@@ -167,7 +168,8 @@ void tst_Expectation::everyFieldIsWrittenByItsKind()
         while (!file.atEnd()) {
             const QJsonObject event = QJsonDocument::fromJson(file.readLine()).object();
             const QStringList keys = event.keys();
-            written[event.value(QStringLiteral("ev")).toString()].unite(QSet<QString>(keys.begin(), keys.end()));
+            written[event.value(QStringLiteral("ev")).toString()].unite(
+                QSet<QString>(keys.begin(), keys.end()));
         }
     }
     int checked = 0;
@@ -210,7 +212,9 @@ void tst_Expectation::goldenCheckShowsWhereLinesDiffer()
         ++shownAt;
     QVERIFY2(shownAt < qMax(minus.size(), plus.size()), qPrintable(minus));
     QCOMPARE(report.value(0),
-             QStringLiteral("--check %1: line 1 differs at column %2 (- expected, + this run)").arg(path).arg(column));
+             QStringLiteral("--check %1: line 1 differs at column %2 (- expected, + this run)")
+                 .arg(path)
+                 .arg(column));
     QCOMPARE(report.value(3), QString(2 + shownAt, QLatin1Char(' ')) + QLatin1Char('^'));
     QCOMPARE(report.size(), 4);
     // Nothing but printable ASCII and the marks of a cut reaches the terminal.

@@ -262,9 +262,12 @@ void tst_HostProcess::manifestWithoutOneProbe_data()
 {
     QTest::addColumn<QString>("probe");
     QTest::addColumn<QString>("refused"); // the kind of transport the probe was for
-    QTest::newRow("hid") << "hid_probe" << "hid";
-    QTest::newRow("render") << "audio_render_probe" << "render";
-    QTest::newRow("capture") << "audio_capture_probe" << "capture";
+    QTest::newRow("hid") << "hid_probe"
+                         << "hid";
+    QTest::newRow("render") << "audio_render_probe"
+                            << "render";
+    QTest::newRow("capture") << "audio_capture_probe"
+                             << "capture";
 }
 
 // Not every transport is refused: the other two make one device, and only the transport of the

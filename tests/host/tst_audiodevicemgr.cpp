@@ -2,8 +2,8 @@
 #include "IAudioDevice.h"
 #include "IAudioRenderTransport.h"
 #include "IDolbyModel.h"
-#include "IVolumeModel.h"
 #include "IServiceMgr.h"
+#include "IVolumeModel.h"
 #include "cAudioDeviceMgrService.h"
 #include "cFakeDevice.h"
 #include "cHost.h"
@@ -75,8 +75,10 @@ void tst_AudioDeviceMgr::controlsAreToldFromOtherCalls()
     cAudioDeviceMgrService *manager = host.services().audioDeviceMgr();
     const cAbstractDevicePtr device(new cFakeDevice(QString(), cJsonValue()));
     const cAudioDevicePtr audio = manager->createAudioDevice(
-        device, qSharedPointerDynamicCast<IAudioRenderTransport>(cTransportFactory::headset(TransportKind::Render)),
-        qSharedPointerDynamicCast<IAudioCaptureTransport>(cTransportFactory::headset(TransportKind::Capture)));
+        device,
+        qSharedPointerDynamicCast<IAudioRenderTransport>(cTransportFactory::headset(TransportKind::Render)),
+        qSharedPointerDynamicCast<IAudioCaptureTransport>(
+            cTransportFactory::headset(TransportKind::Capture)));
     QVERIFY(audio);
     QSignalSpy steps(manager, &cAudioDeviceMgrService::volumeStepped);
     QSignalSpy switches(manager, &cAudioDeviceMgrService::dolbySwitched);
@@ -91,10 +93,10 @@ void tst_AudioDeviceMgr::controlsAreToldFromOtherCalls()
     dolby->enableDolby(false);
     QCOMPARE(calls.count(), 5);
     QCOMPARE(steps.count(), 2);
-    QCOMPARE(steps.at(0), (QVariantList{audio->deviceUid(), -1}));
-    QCOMPARE(steps.at(1), (QVariantList{audio->deviceUid(), 1}));
+    QCOMPARE(steps.at(0), (QVariantList {audio->deviceUid(), -1}));
+    QCOMPARE(steps.at(1), (QVariantList {audio->deviceUid(), 1}));
     QCOMPARE(switches.count(), 1);
-    QCOMPARE(switches.at(0), (QVariantList{audio->deviceUid(), false}));
+    QCOMPARE(switches.at(0), (QVariantList {audio->deviceUid(), false}));
 }
 
 QTEST_GUILESS_MAIN(tst_AudioDeviceMgr)

@@ -79,8 +79,10 @@ void tst_HidrawTransport::goneNodeStopsTheReader()
     ::close(pair[0]);
 
     QSignalSpy failed(&transport, &cHidrawTransport::failed);
-    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^HID transport %1 failed, ")
-                                                              .arg(QRegularExpression::escape(node))));
+    QTest::ignoreMessage(
+        QtWarningMsg,
+        QRegularExpression(
+            QStringLiteral("^HID transport %1 failed, ").arg(QRegularExpression::escape(node))));
     QVERIFY(failed.wait());
     QCOMPARE(failed.count(), 1);
     const QString said = failed.at(0).at(0).toString();

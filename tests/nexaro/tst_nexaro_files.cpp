@@ -61,7 +61,10 @@ private slots:
     }
 
     // Windows keeps a folder that is some program's current one.
-    void cleanupTestCase() { QDir::setCurrent(QDir::tempPath()); }
+    void cleanupTestCase()
+    {
+        QDir::setCurrent(QDir::tempPath());
+    }
 
     void fileReadDom_data()
     {

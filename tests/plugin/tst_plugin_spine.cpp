@@ -204,7 +204,8 @@ void tst_PluginSpine::profilerCategory()
 
     cHost host;
     IPlugin *plugin = entrypointOf(g_pluginFile);
-    cPluginContext context(QStringLiteral("CategoryTest"), directory.path(), cLog(QStringLiteral("q71.test")));
+    cPluginContext context(QStringLiteral("CategoryTest"), directory.path(),
+                           cLog(QStringLiteral("q71.test")));
     Nexaro::registerAliasDirectory(QStringLiteral("CategoryTest"), directory.path());
     QVERIFY(plugin->initialize(&context));
     const cAbstractDeviceProviderPtr provider
@@ -213,7 +214,8 @@ void tst_PluginSpine::profilerCategory()
 
     // Twice: the provider fills the category in on every match, into information it keeps.
     for (int i = 0; i < 2; ++i) {
-        const cAbstractDevicePtr device = provider->createDevice(cTransportFactory::headset(TransportKind::Hid));
+        const cAbstractDevicePtr device
+            = provider->createDevice(cTransportFactory::headset(TransportKind::Hid));
         QVERIFY(device);
         const cJsonValue &info = device->deviceInfo();
         QCOMPARE(info.contains(QStringLiteral("profiler")), present);
