@@ -76,10 +76,7 @@ void tst_HostProcess::stoppedRunEndsCleanly()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString scenario = dir.filePath(QStringLiteral("long.q71"));
-    QFile file(scenario);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("plug\nstart\ninput 02 10 11 00 00\nwait 600s\ninfo\n");
-    file.close();
+    QVERIFY(writeFile(scenario, "plug\nstart\ninput 02 10 11 00 00\nwait 600s\ninfo\n"));
     const QString capture = dir.filePath(QStringLiteral("stopped.pcap"));
 
     cRunningHost host;
@@ -212,10 +209,7 @@ void tst_HostProcess::progressMakesWayForTheTrace()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString scenario = dir.filePath(QStringLiteral("slow.q71"));
-    QFile file(scenario);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("plug\nstart\nwait 2500ms\ninfo\n");
-    file.close();
+    QVERIFY(writeFile(scenario, "plug\nstart\nwait 2500ms\ninfo\n"));
     const QString command
         = QStringLiteral("'%1' --realtime --plugin '%2' '%3'")
               .arg(QStringLiteral(Q71_HOST_PROGRAM), QStringLiteral(Q71_PLUGIN_FILE), scenario);
