@@ -1,7 +1,7 @@
 #pragma once
 #include "Types.h"
 #include "cJsonValue.h"
-#include "cTransportTap.h"
+#include "cTappedTransport.h"
 
 #include <QByteArray>
 

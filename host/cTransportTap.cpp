@@ -1,6 +1,7 @@
 #include "cTransportTap.h"
 
 #include "IAbstractTransport.h"
+#include "cTappedTransport.h"
 
 cTransportTap *cTransportTap::of(IAbstractTransport *transport)
 {
