@@ -1,0 +1,100 @@
+#pragma once
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A session bus of the test's own: a dbus-daemon started in a temporary directory, listening on a
+// socket there, and stopped with the object. Programs the test starts with environment() talk to
+// it, this process through connection(); nothing reaches the user's own session bus, and nothing
+// the user's session would activate is activated here: the daemon's only service directory is
+// the one start() is given.
+class cTestBus
+{
+public:
+    static bool isAvailable() { return !QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty(); }
+
+    cTestBus() = default;
+    cTestBus(const cTestBus &) = delete;
+    cTestBus &operator=(const cTestBus &) = delete;
+    ~cTestBus() { stop(); }
+
+    // `serviceDir`: where the daemon finds the .service files of what it may activate; none when
+    // empty. False, with the reason on the test's log, when the daemon did not come up.
+    bool start(const QString &serviceDir = QString())
+    {
+        if (!m_dir.isValid())
+            return false;
+        m_address = QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus"));
+        QFile config(m_dir.filePath(QStringLiteral("session.conf")));
+        if (!config.open(QIODevice::WriteOnly))
+            return false;
+        config.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                                    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                                    "<busconfig><type>session</type><listen>%1</listen>%2"
+                                    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+                         .arg(m_address,
+                              serviceDir.isEmpty() ? QString()
+                                                   : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir))
+                         .toUtf8());
+        config.close();
+        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                        QStringLiteral("--config-file=") + config.fileName()});
+        if (!m_daemon.waitForStarted(30000)) {
+            qWarning("dbus-daemon did not start: %s", qPrintable(m_daemon.errorString()));
+            return false;
+        }
+        // The socket is there once the daemon listens; a connection then says it answers.
+        const bool listening = QTest::qWaitFor(
+            [this] { return QFile::exists(m_dir.filePath(QStringLiteral("bus"))) || m_daemon.state() == QProcess::NotRunning; },
+            30000);
+        if (!listening || m_daemon.state() == QProcess::NotRunning) {
+            qWarning("dbus-daemon did not listen at %s", qPrintable(m_address));
+            return false;
+        }
+        return connection().isConnected();
+    }
+
+    void stop()
+    {
+        if (m_connected) {
+            QDBusConnection::disconnectFromBus(connectionName());
+            m_connected = false;
+        }
+        if (m_daemon.state() != QProcess::NotRunning) {
+            m_daemon.terminate();
+            if (!m_daemon.waitForFinished(30000))
+                m_daemon.kill();
+        }
+    }
+
+    QString address() const { return m_address; }
+    // The test's environment with this bus as the session bus.
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
+        return environment;
+    }
+    QDBusConnection connection()
+    {
+        m_connected = true;
+        return QDBusConnection::connectToBus(m_address, connectionName());
+    }
+    QString directory() const { return m_dir.path(); }
+
+private:
+    QString connectionName() const { return QStringLiteral("q71-test-bus:") + m_address; }
+
+    QTemporaryDir m_dir;
+    QString m_address;
+    QProcess m_daemon;
+    bool m_connected = false;
+};
