@@ -1,5 +1,7 @@
 #include "cPulseVolume.h"
 
+#include "PulseDevice.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
@@ -44,10 +46,10 @@ cPulseVolume::~cPulseVolume()
     pa_threaded_mainloop_free(m_loop);
 }
 
-void cPulseVolume::step(const QString &cardPath, int percent)
+void cPulseVolume::step(const cSoundCard &card, int percent)
 {
     pa_threaded_mainloop_lock(m_loop);
-    m_steps.push_back({cardPath.toUtf8(), percent, QByteArray(), 0});
+    m_steps.push_back({card, percent, QByteArray(), 0});
     // A step in flight starts the next one when it ends.
     if (m_steps.size() == 1) {
         if (isGone(m_context))
@@ -106,13 +108,13 @@ void cPulseVolume::sinkCallback(pa_context *, const pa_sink_info *sink, int eol,
         // The listing ended: a step whose sink was found ends once the server has set its volume.
         if (sinkFound)
             return;
-        const QString cardPath = QString::fromUtf8(current.cardPath);
+        const QString cardPath = current.card.sysfsPath();
         QMetaObject::invokeMethod(
             volume, [volume, cardPath] { emit volume->noSink(cardPath); }, Qt::QueuedConnection);
         return volume->finishStep();
     }
-    const char *sysfsPath = pa_proplist_gets(sink->proplist, "sysfs.path");
-    if (!sinkFound && sysfsPath && current.cardPath == sysfsPath)
+    const cSoundDevice device = pulseDevice(sink->name, sink->proplist);
+    if (!sinkFound && current.card.matches(device.sysfsPath, device.busPath))
         volume->setVolume(*sink);
 }
 
@@ -144,7 +146,7 @@ void cPulseVolume::volumeCallback(pa_context *, int success, void *self)
     if (!success)
         return volume->failStep();
     const cStep &done = volume->m_steps.front();
-    const QString cardPath = QString::fromUtf8(done.cardPath);
+    const QString cardPath = done.card.sysfsPath();
     const QString sinkName = QString::fromUtf8(done.sinkName);
     const int result = done.result;
     QMetaObject::invokeMethod(

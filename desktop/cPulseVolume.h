@@ -1,4 +1,6 @@
 #pragma once
+#include "cSoundCard.h"
+
 #include <QObject>
 #include <QString>
 
@@ -13,9 +15,8 @@ struct pa_threaded_mainloop;
 // server never holds up the Qt thread or the headsets' traffic. What each step came to arrives as
 // a signal on the Qt thread.
 //
-// The sink is looked up at each step, by its "sysfs.path", which the sound server's ALSA sinks
-// carry at the card level ("/devices/.../sound/card1"): a card the server loads after the headset
-// appeared is found all the same, and a listing is cheap. Steps run one at a time, each reading the
+// The sink is looked up at each step, by the properties that name its sound card (cSoundCard): a
+// card the server loads after the headset appeared is found all the same, and a listing is cheap. Steps run one at a time, each reading the
 // volume the previous one left.
 class cPulseVolume : public QObject
 {
@@ -25,10 +26,10 @@ public:
     explicit cPulseVolume(QObject *parent = nullptr);
     ~cPulseVolume() override;
 
-    // Raises (positive `percent`) or lowers the volume of the sink whose sysfs.path is `cardPath`,
+    // Raises (positive `percent`) or lowers the volume of the sink that plays through `card`,
     // by that share of the full volume, on every channel and keeping their balance, never above
     // the full volume nor below silence. A server that went away is connected to again.
-    void step(const QString &cardPath, int percent);
+    void step(const cSoundCard &card, int percent);
 
 signals:
     // The sink's new volume, its loudest channel in percent of the full volume, rounded.
@@ -40,7 +41,7 @@ signals:
 private:
     struct cStep
     {
-        QByteArray cardPath;
+        cSoundCard card;
         int percent = 0;
         QByteArray sinkName;
         int result = 0;
