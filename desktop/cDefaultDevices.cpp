@@ -40,9 +40,9 @@ QVector<cDefaultDevices::cChange> cDefaultDevices::observe(const cSoundServerSta
     QVector<cChange> changes;
     for (cHeadset &headset : m_headsets) {
         for (cSoundServerState::Kind kind : g_kinds) {
-            if (headset.taken[kind])
-                follow(*headset.taken[kind], kind);
-            else if (const std::optional<cChange> change = take(headset, kind, before))
+            const std::optional<cChange> change
+                = headset.taken[kind] ? follow(headset, kind) : take(headset, kind, before);
+            if (change)
                 changes.append(*change);
         }
     }
@@ -66,19 +66,25 @@ std::optional<cDefaultDevices::cChange> cDefaultDevices::take(cHeadset &headset,
         headset.taken[kind] = taken;
         if (taken.confirmed)
             return std::nullopt;
-        return cChange{kind, device.name, headset.card, false};
+        return cChange{cChange::Take, kind, device.name, headset.card};
     }
     return std::nullopt;
 }
 
-void cDefaultDevices::follow(cTaken &taken, cSoundServerState::Kind kind) const
+std::optional<cDefaultDevices::cChange> cDefaultDevices::follow(cHeadset &headset,
+                                                                cSoundServerState::Kind kind) const
 {
-    if (m_state.defaultOf(kind) == taken.ours)
+    cTaken &taken = *headset.taken[kind];
+    const QString &current = m_state.defaultOf(kind);
+    if (current == taken.ours)
         taken.confirmed = true;
     // Another default while ours is still there is the user's choice; with ours gone, it is only
     // the server's stand-in.
-    else if (taken.confirmed && m_state.has(kind, taken.ours))
+    else if (taken.confirmed && !taken.userChanged && m_state.has(kind, taken.ours)) {
         taken.userChanged = true;
+        return cChange{cChange::LeaveToUser, kind, current, headset.card};
+    }
+    return std::nullopt;
 }
 
 std::optional<cDefaultDevices::cChange> cDefaultDevices::giveBack(const cHeadset &headset,
@@ -92,5 +98,5 @@ std::optional<cDefaultDevices::cChange> cDefaultDevices::giveBack(const cHeadset
     // A default the user chose after the last thing the server told is theirs as well.
     if (m_state.defaultOf(kind) != taken->ours && m_state.has(kind, taken->ours))
         return std::nullopt;
-    return cChange{kind, taken->previous, headset.card, true};
+    return cChange{cChange::GiveBack, kind, taken->previous, headset.card};
 }

@@ -16,18 +16,27 @@ class cDefaultDevices
 public:
     struct cChange
     {
+        enum Action
+        {
+            // The headset's device becomes the default.
+            Take,
+            // The default from before the headset came comes back.
+            GiveBack,
+            // The user chose `device` while the headset's was the default: nothing to do, now or
+            // when the headset leaves.
+            LeaveToUser
+        };
+        Action action = Take;
         cSoundServerState::Kind kind = cSoundServerState::Sink;
         QString device;
         cSoundCard card;
-        // The default from before the headset came, given back.
-        bool givenBack = false;
     };
 
     // A headset with `card` is there (again); the defaults to set, of devices already on the server.
     QVector<cChange> plug(const cSoundCard &card);
     // The headset with `card` left; the defaults to give back.
     QVector<cChange> unplug(const cSoundCard &card);
-    // What the server holds now; the defaults to set.
+    // What the server holds now; the defaults to set, and the user's choices noticed.
     QVector<cChange> observe(const cSoundServerState &state);
 
 private:
@@ -48,7 +57,7 @@ private:
 
     std::optional<cChange> take(cHeadset &headset, cSoundServerState::Kind kind,
                                 const cSoundServerState &before);
-    void follow(cTaken &taken, cSoundServerState::Kind kind) const;
+    std::optional<cChange> follow(cHeadset &headset, cSoundServerState::Kind kind) const;
     std::optional<cChange> giveBack(const cHeadset &headset, cSoundServerState::Kind kind) const;
 
     QVector<cHeadset> m_headsets;

@@ -42,12 +42,21 @@ void cHeadsetDefaults::apply(const QVector<cDefaultDevices::cChange> &changes)
 {
     for (const cDefaultDevices::cChange &change : changes) {
         const char *kind = change.kind == cSoundServerState::Sink ? "sink" : "source";
-        if (change.givenBack)
-            qCInfo(lcQ71Desktop, "default %s given back: %s (sound card %s left)", kind,
-                   qPrintable(change.device), qPrintable(change.card.sysfsPath()));
-        else
-            qCInfo(lcQ71Desktop, "default %s: %s (sound card %s)", kind, qPrintable(change.device),
-                   qPrintable(change.card.sysfsPath()));
+        const QByteArray device = change.device.toUtf8();
+        const QByteArray card = change.card.sysfsPath().toUtf8();
+        switch (change.action) {
+        case cDefaultDevices::cChange::Take:
+            qCInfo(lcQ71Desktop, "default %s: %s (sound card %s)", kind, device.constData(), card.constData());
+            break;
+        case cDefaultDevices::cChange::GiveBack:
+            qCInfo(lcQ71Desktop, "default %s given back: %s (sound card %s left)", kind, device.constData(),
+                   card.constData());
+            break;
+        case cDefaultDevices::cChange::LeaveToUser:
+            qCInfo(lcQ71Desktop, "default %s %s chosen by the user: kept when sound card %s leaves", kind,
+                   device.constData(), card.constData());
+            continue;
+        }
         m_server.setDefault(change.kind, change.device);
     }
 }

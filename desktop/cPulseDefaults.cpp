@@ -1,6 +1,7 @@
 #include "cPulseDefaults.h"
 
 #include "PulseDevice.h"
+#include "PulseThread.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -17,9 +18,8 @@ const pa_usec_t g_retryUsec = 1000 * 1000;
 
 cPulseDefaults::cPulseDefaults(QObject *parent)
     : QObject(parent)
-    , m_loop(pa_threaded_mainloop_new())
+    , m_loop(startPulseThread())
 {
-    pa_threaded_mainloop_start(m_loop);
     pa_threaded_mainloop_lock(m_loop);
     connectContext();
     pa_threaded_mainloop_unlock(m_loop);

@@ -1,6 +1,7 @@
 #include "cPulseVolume.h"
 
 #include "PulseDevice.h"
+#include "PulseThread.h"
 
 #include <pulse/context.h>
 #include <pulse/error.h>
@@ -24,9 +25,8 @@ bool isGone(pa_context *context)
 
 cPulseVolume::cPulseVolume(QObject *parent)
     : QObject(parent)
-    , m_loop(pa_threaded_mainloop_new())
+    , m_loop(startPulseThread())
 {
-    pa_threaded_mainloop_start(m_loop);
     pa_threaded_mainloop_lock(m_loop);
     connectContext();
     pa_threaded_mainloop_unlock(m_loop);
