@@ -156,7 +156,23 @@ void cPulseDefaults::serverCallback(pa_context *context, const pa_server_info *s
         defaults->m_reading.defaultSink = QString::fromUtf8(server->default_sink_name);
         defaults->m_reading.defaultSource = QString::fromUtf8(server->default_source_name);
     }
-    pa_operation *listing = pa_context_get_sink_info_list(context, &cPulseDefaults::sinkCallback, self);
+    defaults->m_cards.clear();
+    pa_operation *listing = pa_context_get_card_info_list(context, &cPulseDefaults::cardCallback, self);
+    if (listing)
+        pa_operation_unref(listing);
+    else
+        defaults->readDone(false);
+}
+
+void cPulseDefaults::cardCallback(pa_context *context, const pa_card_info *card, int eol, void *self)
+{
+    auto *defaults = static_cast<cPulseDefaults *>(self);
+    if (eol == 0) {
+        defaults->m_cards.insert(card->index, pulseDevice(card->name, card->proplist));
+        return;
+    }
+    pa_operation *listing
+        = eol > 0 ? pa_context_get_sink_info_list(context, &cPulseDefaults::sinkCallback, self) : nullptr;
     if (listing)
         pa_operation_unref(listing);
     else
@@ -167,7 +183,8 @@ void cPulseDefaults::sinkCallback(pa_context *context, const pa_sink_info *sink,
 {
     auto *defaults = static_cast<cPulseDefaults *>(self);
     if (eol == 0) {
-        defaults->m_reading.sinks.append(pulseDevice(sink->name, sink->proplist));
+        defaults->m_reading.sinks.append(
+            pulseDevice(sink->name, sink->proplist).onCard(defaults->m_cards.value(sink->card)));
         return;
     }
     pa_operation *listing = eol > 0
@@ -186,7 +203,8 @@ void cPulseDefaults::sourceCallback(pa_context *, const pa_source_info *source, 
         return defaults->readDone(eol > 0);
     // A sink's monitor carries the sink's card, but nobody speaks into it.
     if (source->monitor_of_sink == PA_INVALID_INDEX)
-        defaults->m_reading.sources.append(pulseDevice(source->name, source->proplist));
+        defaults->m_reading.sources.append(
+            pulseDevice(source->name, source->proplist).onCard(defaults->m_cards.value(source->card)));
 }
 
 void cPulseDefaults::readDone(bool complete)

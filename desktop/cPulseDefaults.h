@@ -6,6 +6,7 @@
 
 struct pa_context;
 struct pa_server_info;
+struct pa_card_info;
 struct pa_sink_info;
 struct pa_source_info;
 struct pa_threaded_mainloop;
@@ -46,6 +47,7 @@ private:
     static void subscribeCallback(pa_context *context, int event, quint32 index, void *self);
     static void retryCallback(pa_mainloop_api *api, pa_time_event *event, const timeval *, void *self);
     static void serverCallback(pa_context *context, const pa_server_info *server, void *self);
+    static void cardCallback(pa_context *context, const pa_card_info *card, int eol, void *self);
     static void sinkCallback(pa_context *context, const pa_sink_info *sink, int eol, void *self);
     static void sourceCallback(pa_context *context, const pa_source_info *source, int eol, void *self);
 
@@ -62,6 +64,7 @@ private:
     pa_time_event *m_retry = nullptr;
     // What the reading in flight has gathered; a change during a reading reads again after it.
     cSoundServerState m_reading;
+    cSoundCards m_cards;
     bool m_busy = false;
     bool m_again = false;
 };

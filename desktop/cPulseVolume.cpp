@@ -87,9 +87,27 @@ void cPulseVolume::startNext()
 {
     if (m_steps.empty())
         return;
-    pa_operation *listing = pa_context_get_sink_info_list(m_context, &cPulseVolume::sinkCallback, this);
+    m_cards.clear();
+    pa_operation *listing = pa_context_get_card_info_list(m_context, &cPulseVolume::cardCallback, this);
     if (!listing)
         return failStep();
+    pa_operation_unref(listing);
+}
+
+void cPulseVolume::cardCallback(pa_context *context, const pa_card_info *card, int eol, void *self)
+{
+    auto *volume = static_cast<cPulseVolume *>(self);
+    if (volume->m_steps.empty())
+        return;
+    if (eol < 0)
+        return volume->failStep();
+    if (eol == 0) {
+        volume->m_cards.insert(card->index, pulseDevice(card->name, card->proplist));
+        return;
+    }
+    pa_operation *listing = pa_context_get_sink_info_list(context, &cPulseVolume::sinkCallback, self);
+    if (!listing)
+        return volume->failStep();
     pa_operation_unref(listing);
 }
 
@@ -113,7 +131,7 @@ void cPulseVolume::sinkCallback(pa_context *, const pa_sink_info *sink, int eol,
             volume, [volume, cardPath] { emit volume->noSink(cardPath); }, Qt::QueuedConnection);
         return volume->finishStep();
     }
-    const cSoundDevice device = pulseDevice(sink->name, sink->proplist);
+    const cSoundDevice device = pulseDevice(sink->name, sink->proplist).onCard(volume->m_cards.value(sink->card));
     if (!sinkFound && current.card.matches(device.sysfsPath, device.busPath))
         volume->setVolume(*sink);
 }

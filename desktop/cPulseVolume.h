@@ -1,5 +1,6 @@
 #pragma once
 #include "cSoundCard.h"
+#include "cSoundServerState.h"
 
 #include <QObject>
 #include <QString>
@@ -7,6 +8,7 @@
 #include <deque>
 
 struct pa_context;
+struct pa_card_info;
 struct pa_sink_info;
 struct pa_threaded_mainloop;
 
@@ -49,6 +51,7 @@ private:
 
     // libpulse calls these back on the server's thread, with its lock held.
     static void contextStateCallback(pa_context *context, void *self);
+    static void cardCallback(pa_context *context, const pa_card_info *card, int eol, void *self);
     static void sinkCallback(pa_context *context, const pa_sink_info *sink, int eol, void *self);
     static void volumeCallback(pa_context *context, int success, void *self);
 
@@ -63,4 +66,6 @@ private:
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     std::deque<cStep> m_steps;
+    // The server's cards as the step in flight listed them, before its sinks.
+    cSoundCards m_cards;
 };

@@ -38,6 +38,7 @@ class tst_DefaultDevices : public QObject
 private slots:
     void cardsMatchByWhicheverPropertyIsThere_data();
     void cardsMatchByWhicheverPropertyIsThere();
+    void aSinkWithoutCardPropertiesIsKnownByItsCard();
     void theServerPickingTheHeadsetItselfStillGivesBackTheEarlierDefault();
     void aDefaultSeenBeforeOursAppliesIsNotTheUsers();
     void theServersStandInForAVanishedSinkIsNotTheUsers();
@@ -68,6 +69,19 @@ void tst_DefaultDevices::cardsMatchByWhicheverPropertyIsThere()
     QCOMPARE(g_card.matches(sysfsPath, busPath), matches);
     // A card udev gave no bus path is matched by its sysfs path alone.
     QCOMPARE(cSoundCard(g_card.sysfsPath(), QString()).matches(QString(), QString()), false);
+}
+
+void tst_DefaultDevices::aSinkWithoutCardPropertiesIsKnownByItsCard()
+{
+    const cSoundDevice card{QStringLiteral("alsa_card.usb-Q71"), QString(), g_card.busPath()};
+    const cSoundDevice bare{QStringLiteral("alsa_output.usb-Q71.analog-stereo"), QString(), QString()};
+    const cSoundDevice known = bare.onCard(card);
+    QCOMPARE(known.name, bare.name);
+    QVERIFY(g_card.matches(known.sysfsPath, known.busPath));
+    // A sink's own properties are the ones that count, and a sink without a card stays unknown.
+    const cSoundDevice other{QStringLiteral("other"), g_card.sysfsPath() + QLatin1Char('0'), QString()};
+    QVERIFY(!g_card.matches(other.onCard(card).sysfsPath, other.onCard(card).busPath));
+    QVERIFY(!g_card.matches(bare.onCard(cSoundDevice()).sysfsPath, bare.onCard(cSoundDevice()).busPath));
 }
 
 void tst_DefaultDevices::theServerPickingTheHeadsetItselfStillGivesBackTheEarlierDefault()
