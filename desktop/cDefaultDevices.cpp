@@ -66,7 +66,7 @@ std::optional<cDefaultDevices::cChange> cDefaultDevices::take(cHeadset &headset,
         headset.taken[kind] = taken;
         if (taken.confirmed)
             return std::nullopt;
-        return cChange{cChange::Take, kind, device.name, headset.card};
+        return cChange {cChange::Take, kind, device.name, headset.card};
     }
     return std::nullopt;
 }
@@ -82,7 +82,7 @@ std::optional<cDefaultDevices::cChange> cDefaultDevices::follow(cHeadset &headse
     // the server's stand-in.
     else if (taken.confirmed && !taken.userChanged && m_state.has(kind, taken.ours)) {
         taken.userChanged = true;
-        return cChange{cChange::LeaveToUser, kind, current, headset.card};
+        return cChange {cChange::LeaveToUser, kind, current, headset.card};
     }
     return std::nullopt;
 }
@@ -98,5 +98,5 @@ std::optional<cDefaultDevices::cChange> cDefaultDevices::giveBack(const cHeadset
     // A default the user chose after the last thing the server told is theirs as well.
     if (m_state.defaultOf(kind) != taken->ours && m_state.has(kind, taken->ours))
         return std::nullopt;
-    return cChange{cChange::GiveBack, kind, taken->previous, headset.card};
+    return cChange {cChange::GiveBack, kind, taken->previous, headset.card};
 }

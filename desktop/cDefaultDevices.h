@@ -16,8 +16,7 @@ class cDefaultDevices
 public:
     struct cChange
     {
-        enum Action
-        {
+        enum Action {
             // The headset's device becomes the default.
             Take,
             // The default from before the headset came comes back.

@@ -46,7 +46,8 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
     else if (m_settings->contains(g_volumeStepKey) && !volumeStep())
         problem = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100")
                       .arg(path, m_settings->value(g_volumeStepKey).toString());
-    else if (m_settings->contains(g_audioDefaultKey) && !boolean(m_settings->value(g_audioDefaultKey).toString()))
+    else if (m_settings->contains(g_audioDefaultKey)
+             && !boolean(m_settings->value(g_audioDefaultKey).toString()))
         problem = QStringLiteral("config %1: [audio] default=%2: true or false")
                       .arg(path, m_settings->value(g_audioDefaultKey).toString());
     if (problem.isEmpty())

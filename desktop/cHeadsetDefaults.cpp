@@ -9,7 +9,8 @@ cHeadsetDefaults::cHeadsetDefaults(cAudioDeviceMgrService *audio, QObject *paren
     : QObject(parent)
     , m_audio(audio)
 {
-    connect(audio, &cAudioDeviceMgrService::audioDeviceCreated, this, &cHeadsetDefaults::onAudioDeviceCreated);
+    connect(audio, &cAudioDeviceMgrService::audioDeviceCreated, this,
+            &cHeadsetDefaults::onAudioDeviceCreated);
     connect(audio, &cAudioDeviceMgrService::audioDeviceDestroyed, this,
             &cHeadsetDefaults::onAudioDeviceDestroyed);
     connect(&m_server, &cPulseDefaults::stateChanged, this,
@@ -19,7 +20,8 @@ cHeadsetDefaults::cHeadsetDefaults(cAudioDeviceMgrService *audio, QObject *paren
 
 void cHeadsetDefaults::onAudioDeviceCreated(const QString &uid)
 {
-    const QSharedPointer<cHostAudioDevice> device = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
+    const QSharedPointer<cHostAudioDevice> device
+        = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
     if (!device || !device->renderTransport())
         return;
     const cSoundCard card = cSoundCard::fromPcm(device->renderTransport()->info()["uid"].toString());
@@ -46,7 +48,8 @@ void cHeadsetDefaults::apply(const QVector<cDefaultDevices::cChange> &changes)
         const QByteArray card = change.card.sysfsPath().toUtf8();
         switch (change.action) {
         case cDefaultDevices::cChange::Take:
-            qCInfo(lcQ71Desktop, "default %s: %s (sound card %s)", kind, device.constData(), card.constData());
+            qCInfo(lcQ71Desktop, "default %s: %s (sound card %s)", kind, device.constData(),
+                   card.constData());
             break;
         case cDefaultDevices::cChange::GiveBack:
             qCInfo(lcQ71Desktop, "default %s given back: %s (sound card %s left)", kind, device.constData(),

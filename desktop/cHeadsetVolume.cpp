@@ -5,7 +5,6 @@
 #include "cAudioDeviceMgrService.h"
 #include "cHostAudioDevice.h"
 
-
 cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject *parent)
     : QObject(parent)
     , m_audio(audio)

@@ -41,7 +41,7 @@ void cPulseDefaults::setDefault(cSoundServerState::Kind kind, const QString &dev
 {
     pa_threaded_mainloop_lock(m_loop);
     const QByteArray name = device.toUtf8();
-    auto *setting = new cSetting{this, device};
+    auto *setting = new cSetting {this, device};
     const bool ready = m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY;
     pa_operation *operation = nullptr;
     if (ready)
@@ -104,7 +104,7 @@ void cPulseDefaults::retryLater()
     timeval when;
     pa_timeval_add(pa_gettimeofday(&when), g_retryUsec);
     m_retry = pa_threaded_mainloop_get_api(m_loop)->time_new(pa_threaded_mainloop_get_api(m_loop), &when,
-                                                              &cPulseDefaults::retryCallback, this);
+                                                             &cPulseDefaults::retryCallback, this);
 }
 
 void cPulseDefaults::retryCallback(pa_mainloop_api *api, pa_time_event *event, const timeval *, void *self)
@@ -187,9 +187,8 @@ void cPulseDefaults::sinkCallback(pa_context *context, const pa_sink_info *sink,
             pulseDevice(sink->name, sink->proplist).onCard(defaults->m_cards.value(sink->card)));
         return;
     }
-    pa_operation *listing = eol > 0
-        ? pa_context_get_source_info_list(context, &cPulseDefaults::sourceCallback, self)
-        : nullptr;
+    pa_operation *listing
+        = eol > 0 ? pa_context_get_source_info_list(context, &cPulseDefaults::sourceCallback, self) : nullptr;
     if (listing)
         pa_operation_unref(listing);
     else

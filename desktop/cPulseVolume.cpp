@@ -131,7 +131,8 @@ void cPulseVolume::sinkCallback(pa_context *, const pa_sink_info *sink, int eol,
             volume, [volume, cardPath] { emit volume->noSink(cardPath); }, Qt::QueuedConnection);
         return volume->finishStep();
     }
-    const cSoundDevice device = pulseDevice(sink->name, sink->proplist).onCard(volume->m_cards.value(sink->card));
+    const cSoundDevice device
+        = pulseDevice(sink->name, sink->proplist).onCard(volume->m_cards.value(sink->card));
     if (!sinkFound && current.card.matches(device.sysfsPath, device.busPath))
         volume->setVolume(*sink);
 }

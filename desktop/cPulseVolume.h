@@ -18,8 +18,8 @@ struct pa_threaded_mainloop;
 // a signal on the Qt thread.
 //
 // The sink is looked up at each step, by the properties that name its sound card (cSoundCard): a
-// card the server loads after the headset appeared is found all the same, and a listing is cheap. Steps run one at a time, each reading the
-// volume the previous one left.
+// card the server loads after the headset appeared is found all the same, and a listing is cheap.
+// Steps run one at a time, each reading the volume the previous one left.
 class cPulseVolume : public QObject
 {
     Q_OBJECT

@@ -35,13 +35,13 @@ QString udevBusPath(const QString &sysfsPath)
 cSoundCard::cSoundCard(const QString &sysfsPath, const QString &busPath)
     : m_sysfsPath(sysfsPath)
     , m_busPath(busPath)
-{
-}
+{ }
 
 cSoundCard cSoundCard::fromPcm(const QString &pcmSysfsPath)
 {
     // The whole card component, so that card1 is never taken for card10.
-    static const QRegularExpression pcm(QStringLiteral("^/sys(/devices/.+/sound/card\\d+)/pcmC\\d+D\\d+[pc]$"));
+    static const QRegularExpression pcm(
+        QStringLiteral("^/sys(/devices/.+/sound/card\\d+)/pcmC\\d+D\\d+[pc]$"));
     const QString card = pcm.match(pcmSysfsPath).captured(1);
     if (card.isEmpty())
         return cSoundCard();
@@ -55,5 +55,6 @@ bool cSoundCard::matches(const QString &sysfsPath, const QString &busPath) const
     if (!sysfsPath.isEmpty())
         return sysfsPath == m_sysfsPath;
     return !busPath.isEmpty()
-        && ((!m_busPath.isEmpty() && busPath == m_busPath) || busPath == QStringLiteral("/sys") + m_sysfsPath);
+        && ((!m_busPath.isEmpty() && busPath == m_busPath)
+            || busPath == QStringLiteral("/sys") + m_sysfsPath);
 }

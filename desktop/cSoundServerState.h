@@ -28,11 +28,7 @@ using cSoundCards = QHash<quint32, cSoundDevice>;
 // sources, which only echo a sink, are not among the sources.
 struct cSoundServerState
 {
-    enum Kind
-    {
-        Sink,
-        Source
-    };
+    enum Kind { Sink, Source };
 
     QString defaultSink;
     QString defaultSource;

@@ -14,7 +14,8 @@ cSoundServerState server(const QString &current, const QStringList &sinks)
     cSoundServerState state;
     state.defaultSink = current;
     for (const QString &sink : sinks)
-        state.sinks.append({sink, sink == QLatin1String("headset") ? g_card.sysfsPath() : QString(), QString()});
+        state.sinks.append(
+            {sink, sink == QLatin1String("headset") ? g_card.sysfsPath() : QString(), QString()});
     return state;
 }
 
@@ -73,13 +74,13 @@ void tst_DefaultDevices::cardsMatchByWhicheverPropertyIsThere()
 
 void tst_DefaultDevices::aSinkWithoutCardPropertiesIsKnownByItsCard()
 {
-    const cSoundDevice card{QStringLiteral("alsa_card.usb-Q71"), QString(), g_card.busPath()};
-    const cSoundDevice bare{QStringLiteral("alsa_output.usb-Q71.analog-stereo"), QString(), QString()};
+    const cSoundDevice card {QStringLiteral("alsa_card.usb-Q71"), QString(), g_card.busPath()};
+    const cSoundDevice bare {QStringLiteral("alsa_output.usb-Q71.analog-stereo"), QString(), QString()};
     const cSoundDevice known = bare.onCard(card);
     QCOMPARE(known.name, bare.name);
     QVERIFY(g_card.matches(known.sysfsPath, known.busPath));
     // A sink's own properties are the ones that count, and a sink without a card stays unknown.
-    const cSoundDevice other{QStringLiteral("other"), g_card.sysfsPath() + QLatin1Char('0'), QString()};
+    const cSoundDevice other {QStringLiteral("other"), g_card.sysfsPath() + QLatin1Char('0'), QString()};
     QVERIFY(!g_card.matches(other.onCard(card).sysfsPath, other.onCard(card).busPath));
     QVERIFY(!g_card.matches(bare.onCard(cSoundDevice()).sysfsPath, bare.onCard(cSoundDevice()).busPath));
 }
@@ -90,8 +91,9 @@ void tst_DefaultDevices::theServerPickingTheHeadsetItselfStillGivesBackTheEarlie
     defaults.observe(server(QStringLiteral("speakers"), {"speakers"}));
     QCOMPARE(told(defaults.plug(g_card)), QStringList());
     // PipeWire makes a new sink the default when no default was chosen.
-    QCOMPARE(told(defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}))), QStringList());
-    QCOMPARE(told(defaults.unplug(g_card)), QStringList{"give back speakers"});
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back speakers"});
 }
 
 void tst_DefaultDevices::aDefaultSeenBeforeOursAppliesIsNotTheUsers()
@@ -99,11 +101,13 @@ void tst_DefaultDevices::aDefaultSeenBeforeOursAppliesIsNotTheUsers()
     cDefaultDevices defaults;
     defaults.plug(g_card);
     QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "headset"}))),
-             QStringList{"take headset"});
+             QStringList {"take headset"});
     // Read before the server had made the change.
-    QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "headset"}))), QStringList());
-    QCOMPARE(told(defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}))), QStringList());
-    QCOMPARE(told(defaults.unplug(g_card)), QStringList{"give back speakers"});
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back speakers"});
 }
 
 void tst_DefaultDevices::theServersStandInForAVanishedSinkIsNotTheUsers()
@@ -114,8 +118,9 @@ void tst_DefaultDevices::theServersStandInForAVanishedSinkIsNotTheUsers()
     defaults.observe(server(QStringLiteral("headset"), {"speakers", "monitor", "headset"}));
     // The card left the server before the host heard of the unplug; the server fell back to a
     // sink of its own choosing.
-    QCOMPARE(told(defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor"}))), QStringList());
-    QCOMPARE(told(defaults.unplug(g_card)), QStringList{"give back speakers"});
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back speakers"});
 }
 
 void tst_DefaultDevices::theUsersChoiceIsToldOnceAndKept()
@@ -125,16 +130,16 @@ void tst_DefaultDevices::theUsersChoiceIsToldOnceAndKept()
     defaults.observe(server(QStringLiteral("speakers"), {"speakers", "monitor", "headset"}));
     defaults.observe(server(QStringLiteral("headset"), {"speakers", "monitor", "headset"}));
     QCOMPARE(told(defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor", "headset"}))),
-             QStringList{"leave monitor"});
+             QStringList {"leave monitor"});
     QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "monitor", "headset"}))),
              QStringList());
     QCOMPARE(told(defaults.unplug(g_card)), QStringList());
     // Plugged in again, its sink already there, it takes the default at once, and gives back what
     // was in place then.
     defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor", "headset"}));
-    QCOMPARE(told(defaults.plug(g_card)), QStringList{"take headset"});
+    QCOMPARE(told(defaults.plug(g_card)), QStringList {"take headset"});
     defaults.observe(server(QStringLiteral("headset"), {"speakers", "monitor", "headset"}));
-    QCOMPARE(told(defaults.unplug(g_card)), QStringList{"give back monitor"});
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back monitor"});
 }
 
 void tst_DefaultDevices::anEarlierDefaultThatIsGoneIsNotGivenBack()

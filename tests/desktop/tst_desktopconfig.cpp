@@ -79,8 +79,9 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
         const cToolRun refused
             = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
         QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(refused.err, QStringLiteral("q71-host: config %1: [audio] default=%2: true or false\n")
-                                  .arg(malformed, QString::fromLatin1(value)));
+        QCOMPARE(refused.err,
+                 QStringLiteral("q71-host: config %1: [audio] default=%2: true or false\n")
+                     .arg(malformed, QString::fromLatin1(value)));
     }
 }
 

@@ -30,7 +30,7 @@ bool write(const QString &path, const QByteArray &text)
 
 QList<cSoundServer::Kind> &cSoundServer::kinds()
 {
-    static QList<Kind> chosen{PulseAudio, PipeWire};
+    static QList<Kind> chosen {PulseAudio, PipeWire};
     return chosen;
 }
 
@@ -71,8 +71,7 @@ QProcessEnvironment cSoundServer::environment()
 cSoundServer::cSoundServer(Kind kind, const QTemporaryDir &dir)
     : m_kind(kind)
     , m_dir(dir.path())
-{
-}
+{ }
 
 cSoundServer::~cSoundServer()
 {
@@ -120,7 +119,8 @@ bool cSoundServer::start(QString *why)
         QTest::qWait(100);
     }
     for (const QString &log : QDir(m_dir).entryList({QStringLiteral("*.log")}))
-        *why += log + QStringLiteral(": ") + QString::fromLocal8Bit(QFile(QDir(m_dir).filePath(log)).readAll());
+        *why += log + QStringLiteral(": ")
+            + QString::fromLocal8Bit(QFile(QDir(m_dir).filePath(log)).readAll());
     return false;
 }
 
@@ -128,12 +128,12 @@ bool cSoundServer::startPulseAudio()
 {
     // Run as root (CI), the server only warns that it should not be; no pid file, no default
     // script, no exit while the test still wants it, no scheduling asked of the system bus.
-    QProcess *server = run(QStringLiteral("pulseaudio"),
-                           {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit",
-                            "--use-pid-file=false", "--realtime=false", "--high-priority=false",
-                            "--log-target=stderr", "--log-level=error", "-L",
-                            "module-native-protocol-unix auth-anonymous=1 socket=" + m_dir + "/pulse/native"},
-                           QStringLiteral("pulseaudio.log"));
+    QProcess *server
+        = run(QStringLiteral("pulseaudio"),
+              {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
+               "--realtime=false", "--high-priority=false", "--log-target=stderr", "--log-level=error", "-L",
+               "module-native-protocol-unix auth-anonymous=1 socket=" + m_dir + "/pulse/native"},
+              QStringLiteral("pulseaudio.log"));
     return server->waitForStarted(g_timeoutMs);
 }
 
@@ -148,7 +148,8 @@ bool cSoundServer::startPipeWire()
     elapsed.start();
     while (!QFile::exists(socket) && !elapsed.hasExpired(g_timeoutMs))
         QTest::qWait(50);
-    return run(QStringLiteral("wireplumber"), {}, QStringLiteral("wireplumber.log"))->waitForStarted(g_timeoutMs)
+    return run(QStringLiteral("wireplumber"), {}, QStringLiteral("wireplumber.log"))
+               ->waitForStarted(g_timeoutMs)
         && run(QStringLiteral("pipewire-pulse"), {}, QStringLiteral("pipewire-pulse.log"))
                ->waitForStarted(g_timeoutMs);
 }
@@ -194,10 +195,11 @@ QString cSoundServer::pactl(const QStringList &arguments)
 
 QStringList cSoundServer::cardProperties(const QString &sysfsPath, const QString &busPath) const
 {
-    QStringList properties{QStringLiteral("device.bus=usb"), QStringLiteral("device.api=alsa")};
+    QStringList properties {QStringLiteral("device.bus=usb"), QStringLiteral("device.api=alsa")};
     if (!sysfsPath.isEmpty())
         properties << QStringLiteral("sysfs.path=") + sysfsPath;
-    properties << (m_kind == PulseAudio ? QStringLiteral("device.bus_path=") : QStringLiteral("device.bus-path="))
+    properties << (m_kind == PulseAudio ? QStringLiteral("device.bus_path=")
+                                        : QStringLiteral("device.bus-path="))
             + busPath;
     return properties;
 }
@@ -205,12 +207,13 @@ QStringList cSoundServer::cardProperties(const QString &sysfsPath, const QString
 int cSoundServer::load(const QString &module, const QString &kind, const QString &device,
                        const QStringList &properties, const QString &master) const
 {
-    QStringList arguments{QStringLiteral("load-module"), module, kind + QStringLiteral("_name=") + device};
+    QStringList arguments {QStringLiteral("load-module"), module, kind + QStringLiteral("_name=") + device};
     if (!master.isEmpty())
         arguments << master;
     // PulseAudio refuses an empty property list, and takes a list of more than one in quotes only.
     if (!properties.isEmpty())
-        arguments << kind + QStringLiteral("_properties=\"") + properties.join(QLatin1Char(' ')) + QLatin1Char('"');
+        arguments << kind + QStringLiteral("_properties=\"") + properties.join(QLatin1Char(' '))
+                + QLatin1Char('"');
     return pactl(arguments).trimmed().toInt();
 }
 
@@ -257,7 +260,8 @@ bool cSoundServer::setDefault(bool sink, const QString &device) const
 QString cSoundServer::defaultDevice(bool sink)
 {
     const QString info = pactl({QStringLiteral("info")});
-    const QRegularExpression line(sink ? QStringLiteral("^Default Sink: (.*)$") : QStringLiteral("^Default Source: (.*)$"),
+    const QRegularExpression line(sink ? QStringLiteral("^Default Sink: (.*)$")
+                                       : QStringLiteral("^Default Source: (.*)$"),
                                   QRegularExpression::MultilineOption);
     return line.match(info).captured(1);
 }

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 class QTemporaryDir;
 
@@ -23,11 +24,7 @@ class QTemporaryDir;
 class cSoundServer
 {
 public:
-    enum Kind
-    {
-        PulseAudio,
-        PipeWire
-    };
+    enum Kind { PulseAudio, PipeWire };
 
     // The servers a test runs against, as data rows named after them: both, unless the command
     // line chose one (testMain()).
@@ -41,8 +38,7 @@ public:
     // main() of a test against the servers: "-server NAME" (taken off before QTest reads the rest)
     // runs that server's rows only, and exits 77, which CTest counts as skipped, where it is not
     // installed.
-    template <class Test>
-    static int testMain(int argc, char *argv[]);
+    template<class Test> static int testMain(int argc, char *argv[]);
     // The programs `kind` needs that are not installed; empty when it can run.
     static QStringList missing(Kind kind);
     // The environment of the server and its clients: the test's, without the umockdev testbed,
@@ -91,8 +87,7 @@ private:
     std::vector<std::unique_ptr<QProcess>> m_processes;
 };
 
-template <class Test>
-int cSoundServer::testMain(int argc, char *argv[])
+template<class Test> int cSoundServer::testMain(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
@@ -102,10 +97,15 @@ int cSoundServer::testMain(int argc, char *argv[])
             continue;
         }
         const QString chosen = QString::fromLocal8Bit(argv[++i]);
+        if (chosen != name(PulseAudio) && chosen != name(PipeWire)) {
+            std::fprintf(stderr, "-server: pulseaudio or pipewire, not %s\n", qPrintable(chosen));
+            return 2;
+        }
         const Kind kind = chosen == name(PipeWire) ? PipeWire : PulseAudio;
         kinds() = {kind};
         if (!missing(kind).isEmpty()) {
-            std::fprintf(stderr, "SKIP: %s is not installed\n", qPrintable(missing(kind).join(QLatin1String(", "))));
+            std::fprintf(stderr, "SKIP: %s is not installed\n",
+                         qPrintable(missing(kind).join(QLatin1String(", "))));
             return 77;
         }
     }

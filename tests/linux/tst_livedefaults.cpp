@@ -120,16 +120,18 @@ void tst_LiveDefaults::headsetTakesAndGivesBackTheDefaults()
     // the source is given back.
     const int second = ++m_plugs;
     const QByteArray again = UmockdevBed::description("q71-headset.umockdev", second);
-    const QByteArray secondCard = QByteArray(g_headsetCard).replace("card1", "card" + QByteArray::number(second));
+    const QByteArray secondCard
+        = QByteArray(g_headsetCard).replace("card1", "card" + QByteArray::number(second));
     UmockdevBed::plug(m_testbed, again);
     UmockdevBed::loadScript(m_testbed, QByteArray("/dev/hidraw" + QByteArray::number(second)).constData());
     QVERIFY(host.waitFor(taken("sink", "headset", secondCard.constData())));
     QVERIFY(host.waitFor(taken("source", "headset-mic", secondCard.constData())));
     QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("headset"), 60000);
     QVERIFY(server.setDefault(true, QStringLiteral("speakers")));
-    QVERIFY(host.waitFor(info(QStringLiteral("default sink speakers chosen by the user: kept when sound card %1 "
-                                             "leaves")
-                                  .arg(QLatin1String(secondCard)))));
+    QVERIFY(
+        host.waitFor(info(QStringLiteral("default sink speakers chosen by the user: kept when sound card %1 "
+                                         "leaves")
+                              .arg(QLatin1String(secondCard)))));
     UmockdevBed::unplug(m_testbed, again);
     QVERIFY(host.waitFor(givenBack("source", "webcam", secondCard.constData())));
     QCOMPARE(host.stop(SIGTERM), 143);
