@@ -13,6 +13,7 @@
 namespace {
 
 const pa_usec_t g_retryUsec = 1000 * 1000;
+const pa_usec_t g_drainUsec = 1000 * 1000;
 
 } // namespace
 
@@ -28,6 +29,7 @@ cPulseDefaults::cPulseDefaults(QObject *parent)
 cPulseDefaults::~cPulseDefaults()
 {
     pa_threaded_mainloop_lock(m_loop);
+    drain();
     dropContext();
     if (m_retry)
         pa_threaded_mainloop_get_api(m_loop)->time_free(m_retry);
@@ -48,16 +50,23 @@ void cPulseDefaults::setDefault(cSoundServerState::Kind kind, const QString &dev
         operation = kind == cSoundServerState::Sink
             ? pa_context_set_default_sink(m_context, name.constData(), &settingCallback, setting)
             : pa_context_set_default_source(m_context, name.constData(), &settingCallback, setting);
-    if (operation)
+    if (operation) {
+        setting->sent = true;
+        ++m_settings;
         pa_operation_unref(operation);
-    else
+    } else {
         settingCallback(ready ? m_context : nullptr, 0, setting);
+    }
     pa_threaded_mainloop_unlock(m_loop);
 }
 
 void cPulseDefaults::settingCallback(pa_context *context, int success, void *data)
 {
     const QScopedPointer<cSetting> setting(static_cast<cSetting *>(data));
+    if (setting->sent && setting->self->m_settings > 0) {
+        --setting->self->m_settings;
+        pa_threaded_mainloop_signal(setting->self->m_loop, 0);
+    }
     if (success)
         return;
     const QString reason = context ? QString::fromUtf8(pa_strerror(pa_context_errno(context)))
@@ -66,6 +75,28 @@ void cPulseDefaults::settingCallback(pa_context *context, int success, void *dat
     const QString device = setting->device;
     QMetaObject::invokeMethod(
         self, [=] { emit self->setFailed(device, reason); }, Qt::QueuedConnection);
+}
+
+void cPulseDefaults::drain()
+{
+    // Defaults given back as the run ends (its devices let go of as if unplugged) reach the server
+    // before the connection closes; a server that does not answer soon is not waited for.
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
+    timeval until;
+    pa_timeval_add(pa_gettimeofday(&until), g_drainUsec);
+    m_drainExpired = false;
+    pa_time_event *timeout = api->time_new(
+        api, &until,
+        [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
+            auto *defaults = static_cast<cPulseDefaults *>(self);
+            defaults->m_drainExpired = true;
+            pa_threaded_mainloop_signal(defaults->m_loop, 0);
+        },
+        this);
+    while (m_settings > 0 && !m_drainExpired && m_context
+           && PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
+        pa_threaded_mainloop_wait(m_loop);
+    api->time_free(timeout);
 }
 
 void cPulseDefaults::connectContext()
@@ -93,6 +124,7 @@ void cPulseDefaults::dropContext()
     pa_context_disconnect(m_context);
     pa_context_unref(m_context);
     m_context = nullptr;
+    m_settings = 0;
     m_busy = false;
     m_again = false;
 }
@@ -127,6 +159,8 @@ void cPulseDefaults::contextStateCallback(pa_context *context, void *self)
         defaults->read();
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
         defaults->retryLater();
+        // Nothing more will be answered on this connection.
+        pa_threaded_mainloop_signal(defaults->m_loop, 0);
     }
 }
 

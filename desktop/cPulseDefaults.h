@@ -39,6 +39,8 @@ private:
     {
         cPulseDefaults *self;
         QString device;
+        // Asked of the server, and so counted until it answers.
+        bool sent = false;
     };
 
     // libpulse calls these back on the server's thread, with its lock held.
@@ -52,6 +54,7 @@ private:
     static void sourceCallback(pa_context *context, const pa_source_info *source, int eol, void *self);
 
     // These run with the server's lock held, on either thread.
+    void drain();
     void connectContext();
     void dropContext();
     void retryLater();
@@ -66,5 +69,8 @@ private:
     cSoundServerState m_reading;
     cSoundCards m_cards;
     bool m_busy = false;
+    // Defaults asked of the server and not yet answered; drain() waits for them.
+    int m_settings = 0;
+    bool m_drainExpired = false;
     bool m_again = false;
 };
