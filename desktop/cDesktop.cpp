@@ -9,6 +9,7 @@
 #include "cHostAudioDevice.h"
 #include "cMicrophoneClient.h"
 #ifdef Q71_HAVE_PULSE
+#include "cHeadsetDefaults.h"
 #include "cHeadsetVolume.h"
 #endif
 
@@ -46,9 +47,12 @@ cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setu
     connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::dolbySwitched, this,
             &cDesktop::onDolbySwitched);
 #ifdef Q71_HAVE_PULSE
-    if (setup.soundServer)
+    if (setup.soundServer) {
         m_volume.reset(
             new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config)));
+        if (config.audioDefault())
+            m_defaults.reset(new cHeadsetDefaults(host.services().audioDeviceMgr()));
+    }
 #endif
 }
 

@@ -68,6 +68,8 @@ private:
     // The microphone settings each device's headset last reported (light, notification), by
     // device number, so that the user's command runs when they change and not at every status.
     QHash<int, QPair<int, int>> m_microphoneStates;
-    // The headsets' volume on the sound server, where the program was built with libpulse.
+    // The headsets' volume and default devices on the sound server, where the program was built
+    // with libpulse.
     QScopedPointer<QObject> m_volume;
+    QScopedPointer<QObject> m_defaults;
 };

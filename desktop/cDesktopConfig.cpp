@@ -6,6 +6,18 @@
 
 namespace {
 const QString g_volumeStepKey = QStringLiteral("volume/step");
+const QString g_audioDefaultKey = QStringLiteral("audio/default");
+const bool g_audioDefault = false;
+
+// The file's boolean as QSettings writes one; none for other text.
+std::optional<bool> boolean(const QString &text)
+{
+    if (text == QLatin1String("true"))
+        return true;
+    if (text == QLatin1String("false"))
+        return false;
+    return std::nullopt;
+}
 } // namespace
 
 QString cDesktopConfig::defaultPath()
@@ -34,6 +46,10 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
     else if (m_settings->contains(g_volumeStepKey) && !volumeStep())
         problem = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100")
                       .arg(path, m_settings->value(g_volumeStepKey).toString());
+    else if (m_settings->contains(g_audioDefaultKey)
+             && !boolean(m_settings->value(g_audioDefaultKey).toString()))
+        problem = QStringLiteral("config %1: [audio] default=%2: true or false")
+                      .arg(path, m_settings->value(g_audioDefaultKey).toString());
     if (problem.isEmpty())
         return true;
     *error = problem;
@@ -46,6 +62,13 @@ std::optional<int> cDesktopConfig::volumeStep() const
     if (!m_settings || !m_settings->contains(g_volumeStepKey))
         return std::nullopt;
     return percent(m_settings->value(g_volumeStepKey).toString());
+}
+
+bool cDesktopConfig::audioDefault() const
+{
+    if (!m_settings)
+        return g_audioDefault;
+    return boolean(m_settings->value(g_audioDefaultKey).toString()).value_or(g_audioDefault);
 }
 
 std::optional<int> cDesktopConfig::percent(const QString &text)

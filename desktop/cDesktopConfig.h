@@ -7,7 +7,8 @@
 
 // The user's configuration file, in the INI format QSettings reads: [actions] holds the commands
 // the headset's keys and switches run, [microphone] the settings kept from one plug to the next,
-// [volume] step= how far one step of the volume wheel moves the headset's sink.
+// [volume] step= how far one step of the volume wheel moves the headset's sink, [audio] default=
+// whether a headset plugged in becomes the sound server's default sink and source.
 class cDesktopConfig
 {
 public:
@@ -29,6 +30,10 @@ public:
     // `text` as a whole percentage from 1 to 100, the volume step's range wherever it is given;
     // none when it is not one.
     static std::optional<int> percent(const QString &text);
+
+    // Whether a live headset's sink and source become the defaults while it is plugged in; off
+    // unless the file says true (open() refuses anything but true and false).
+    bool audioDefault() const;
 
     // Null until open() succeeded.
     QSettings *settings() const { return m_settings.data(); }

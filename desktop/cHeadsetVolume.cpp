@@ -5,23 +5,6 @@
 #include "cAudioDeviceMgrService.h"
 #include "cHostAudioDevice.h"
 
-#include <QRegularExpression>
-
-namespace {
-
-// The card a PCM's sysfs path belongs to, as the sound server's sinks name it:
-// "/sys/devices/.../sound/card1/pcmC1D0p" is "/devices/.../sound/card1". Empty for a path that is
-// no sound card's PCM.
-QString cardPath(const QString &pcmSysfsPath)
-{
-    // The whole card component, so that card1 is never taken for card10.
-    static const QRegularExpression pcm(
-        QStringLiteral("^/sys(/devices/.+/sound/card\\d+)/pcmC\\d+D\\d+[pc]$"));
-    return pcm.match(pcmSysfsPath).captured(1);
-}
-
-} // namespace
-
 cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject *parent)
     : QObject(parent)
     , m_audio(audio)
@@ -40,8 +23,8 @@ void cHeadsetVolume::onVolumeStepped(const QString &uid, int direction)
         = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
     if (!device || !device->renderTransport())
         return;
-    const QString card = cardPath(device->renderTransport()->info()["uid"].toString());
-    if (!card.isEmpty())
+    const cSoundCard card = cSoundCard::fromPcm(device->renderTransport()->info()["uid"].toString());
+    if (card.isValid())
         m_pulse.step(card, percent);
 }
 

@@ -1,5 +1,8 @@
 #include "cPulseVolume.h"
 
+#include "PulseDevice.h"
+#include "PulseThread.h"
+
 #include <pulse/context.h>
 #include <pulse/error.h>
 #include <pulse/introspect.h>
@@ -22,9 +25,8 @@ bool isGone(pa_context *context)
 
 cPulseVolume::cPulseVolume(QObject *parent)
     : QObject(parent)
-    , m_loop(pa_threaded_mainloop_new())
+    , m_loop(startPulseThread())
 {
-    pa_threaded_mainloop_start(m_loop);
     pa_threaded_mainloop_lock(m_loop);
     connectContext();
     pa_threaded_mainloop_unlock(m_loop);
@@ -44,10 +46,10 @@ cPulseVolume::~cPulseVolume()
     pa_threaded_mainloop_free(m_loop);
 }
 
-void cPulseVolume::step(const QString &cardPath, int percent)
+void cPulseVolume::step(const cSoundCard &card, int percent)
 {
     pa_threaded_mainloop_lock(m_loop);
-    m_steps.push_back({cardPath.toUtf8(), percent, QByteArray(), 0});
+    m_steps.push_back({card, percent, QByteArray(), 0});
     // A step in flight starts the next one when it ends.
     if (m_steps.size() == 1) {
         if (isGone(m_context))
@@ -85,9 +87,27 @@ void cPulseVolume::startNext()
 {
     if (m_steps.empty())
         return;
-    pa_operation *listing = pa_context_get_sink_info_list(m_context, &cPulseVolume::sinkCallback, this);
+    m_cards.clear();
+    pa_operation *listing = pa_context_get_card_info_list(m_context, &cPulseVolume::cardCallback, this);
     if (!listing)
         return failStep();
+    pa_operation_unref(listing);
+}
+
+void cPulseVolume::cardCallback(pa_context *context, const pa_card_info *card, int eol, void *self)
+{
+    auto *volume = static_cast<cPulseVolume *>(self);
+    if (volume->m_steps.empty())
+        return;
+    if (eol < 0)
+        return volume->failStep();
+    if (eol == 0) {
+        volume->m_cards.insert(card->index, pulseDevice(card->name, card->proplist));
+        return;
+    }
+    pa_operation *listing = pa_context_get_sink_info_list(context, &cPulseVolume::sinkCallback, self);
+    if (!listing)
+        return volume->failStep();
     pa_operation_unref(listing);
 }
 
@@ -106,13 +126,14 @@ void cPulseVolume::sinkCallback(pa_context *, const pa_sink_info *sink, int eol,
         // The listing ended: a step whose sink was found ends once the server has set its volume.
         if (sinkFound)
             return;
-        const QString cardPath = QString::fromUtf8(current.cardPath);
+        const QString cardPath = current.card.sysfsPath();
         QMetaObject::invokeMethod(
             volume, [volume, cardPath] { emit volume->noSink(cardPath); }, Qt::QueuedConnection);
         return volume->finishStep();
     }
-    const char *sysfsPath = pa_proplist_gets(sink->proplist, "sysfs.path");
-    if (!sinkFound && sysfsPath && current.cardPath == sysfsPath)
+    const cSoundDevice device
+        = pulseDevice(sink->name, sink->proplist).onCard(volume->m_cards.value(sink->card));
+    if (!sinkFound && current.card.matches(device.sysfsPath, device.busPath))
         volume->setVolume(*sink);
 }
 
@@ -144,7 +165,7 @@ void cPulseVolume::volumeCallback(pa_context *, int success, void *self)
     if (!success)
         return volume->failStep();
     const cStep &done = volume->m_steps.front();
-    const QString cardPath = QString::fromUtf8(done.cardPath);
+    const QString cardPath = done.card.sysfsPath();
     const QString sinkName = QString::fromUtf8(done.sinkName);
     const int result = done.result;
     QMetaObject::invokeMethod(

@@ -1,10 +1,14 @@
 #pragma once
+#include "cSoundCard.h"
+#include "cSoundServerState.h"
+
 #include <QObject>
 #include <QString>
 
 #include <deque>
 
 struct pa_context;
+struct pa_card_info;
 struct pa_sink_info;
 struct pa_threaded_mainloop;
 
@@ -13,10 +17,9 @@ struct pa_threaded_mainloop;
 // server never holds up the Qt thread or the headsets' traffic. What each step came to arrives as
 // a signal on the Qt thread.
 //
-// The sink is looked up at each step, by its "sysfs.path", which the sound server's ALSA sinks
-// carry at the card level ("/devices/.../sound/card1"): a card the server loads after the headset
-// appeared is found all the same, and a listing is cheap. Steps run one at a time, each reading the
-// volume the previous one left.
+// The sink is looked up at each step, by the properties that name its sound card (cSoundCard): a
+// card the server loads after the headset appeared is found all the same, and a listing is cheap.
+// Steps run one at a time, each reading the volume the previous one left.
 class cPulseVolume : public QObject
 {
     Q_OBJECT
@@ -25,10 +28,10 @@ public:
     explicit cPulseVolume(QObject *parent = nullptr);
     ~cPulseVolume() override;
 
-    // Raises (positive `percent`) or lowers the volume of the sink whose sysfs.path is `cardPath`,
+    // Raises (positive `percent`) or lowers the volume of the sink that plays through `card`,
     // by that share of the full volume, on every channel and keeping their balance, never above
     // the full volume nor below silence. A server that went away is connected to again.
-    void step(const QString &cardPath, int percent);
+    void step(const cSoundCard &card, int percent);
 
 signals:
     // The sink's new volume, its loudest channel in percent of the full volume, rounded.
@@ -40,7 +43,7 @@ signals:
 private:
     struct cStep
     {
-        QByteArray cardPath;
+        cSoundCard card;
         int percent = 0;
         QByteArray sinkName;
         int result = 0;
@@ -48,6 +51,7 @@ private:
 
     // libpulse calls these back on the server's thread, with its lock held.
     static void contextStateCallback(pa_context *context, void *self);
+    static void cardCallback(pa_context *context, const pa_card_info *card, int eol, void *self);
     static void sinkCallback(pa_context *context, const pa_sink_info *sink, int eol, void *self);
     static void volumeCallback(pa_context *context, int success, void *self);
 
@@ -62,4 +66,6 @@ private:
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     std::deque<cStep> m_steps;
+    // The server's cards as the step in flight listed them, before its sinks.
+    cSoundCards m_cards;
 };

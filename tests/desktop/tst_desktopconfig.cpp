@@ -71,6 +71,18 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
                  QStringLiteral("q71-host: config %1: [volume] step=%2: a whole percentage from 1 to 100\n")
                      .arg(malformed, QString::fromLatin1(step)));
     }
+    // So is a default-device switch that is neither true nor false.
+    for (const QByteArray &value : {QByteArray("yes"), QByteArray("1")}) {
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[audio]\ndefault=" + value + "\n");
+        file.close();
+        const cToolRun refused
+            = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
+        QCOMPARE(refused.exitCode, 2);
+        QCOMPARE(refused.err,
+                 QStringLiteral("q71-host: config %1: [audio] default=%2: true or false\n")
+                     .arg(malformed, QString::fromLatin1(value)));
+    }
 }
 
 // The configuration of a simulated run on the wall clock acts as a live one's does: the Dolby

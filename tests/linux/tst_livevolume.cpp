@@ -1,13 +1,10 @@
 #include "UmockdevBed.h"
 #include "cRunningHost.h"
+#include "cSoundServer.h"
 
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -16,29 +13,10 @@ namespace {
 const char g_headsetCard[] = "/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.0/sound/card1";
 const char g_otherCard[] = "/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.0/sound/card10";
 
-// The server and its client are not part of the testbed.
-QProcessEnvironment soundServerEnvironment()
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("LD_PRELOAD"));
-    return environment;
-}
-
-QString pactl(const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessEnvironment(soundServerEnvironment());
-    process.start(QStringLiteral("pactl"), arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return QStringLiteral("pactl failed: ") + QString::fromLocal8Bit(process.readAllStandardError());
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
 // Each channel's volume in percent, as pactl rounds it: "50% 40%".
 QString sinkVolume(const char *sink)
 {
-    const QString text = pactl({QStringLiteral("get-sink-volume"), QLatin1String(sink)});
+    const QString text = cSoundServer::pactl({QStringLiteral("get-sink-volume"), QLatin1String(sink)});
     QStringList channels;
     QRegularExpressionMatchIterator percent = QRegularExpression(QStringLiteral("(\\d+)%")).globalMatch(text);
     while (percent.hasNext())
@@ -63,18 +41,25 @@ cRunningHost::Match volumeOf(const char *sink, int percent)
                        .arg(percent));
 }
 
+QString sysfsPath(const char *card)
+{
+    return QStringLiteral("sysfs.path=") + QLatin1String(card);
+}
+
 } // namespace
 
-// q71-host --live turns the volume of the umockdev headset's sink on a real PulseAudio server that
-// the test starts in a directory of its own and reaches over its socket only. The run begins
-// before the server does, and the headset's sink comes after the server, as a desktop session may
-// bring them.
+// q71-host --live turns the volume of the umockdev headset's sink on a real sound server that the
+// test starts in a directory of its own and reaches over its socket only, PulseAudio and PipeWire
+// in turn. The run begins before the server does, and the headset's sink comes after the server, as
+// a desktop session may bring them.
 class tst_LiveVolume : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
+    void initTestCase_data() { cSoundServer::addRows(); }
+    void init();
+    void cleanupTestCase() { g_object_unref(m_testbed); }
     void wheelStepsTheHeadsetsSink();
 
 private:
@@ -82,59 +67,30 @@ private:
     {
         UmockdevBed::input(m_testbed, host, "/dev/hidraw0", hex, heard);
     }
-    void startServer();
 
-    QTemporaryDir m_dir;
-    QProcess m_server;
     UMockdevTestbed *m_testbed = nullptr;
 };
 
 void tst_LiveVolume::initTestCase()
 {
     QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
-    QVERIFY(m_dir.isValid());
-    // Neither the user's server nor their files: the server, q71-host and pactl meet at this socket.
-    qputenv("PULSE_SERVER", "unix:" + m_dir.filePath(QStringLiteral("native")).toUtf8());
-    qputenv("HOME", m_dir.path().toUtf8());
-    qputenv("XDG_RUNTIME_DIR", m_dir.path().toUtf8());
-    qputenv("PULSE_RUNTIME_PATH", m_dir.filePath(QStringLiteral("runtime")).toUtf8());
-    qputenv("PULSE_STATE_PATH", m_dir.filePath(QStringLiteral("state")).toUtf8());
     m_testbed = umockdev_testbed_new();
+    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
 }
 
-void tst_LiveVolume::cleanupTestCase()
+void tst_LiveVolume::init()
 {
-    if (m_server.state() != QProcess::NotRunning) {
-        m_server.terminate();
-        if (!m_server.waitForFinished(60000))
-            m_server.kill();
-        m_server.waitForFinished(60000);
-    }
-    g_object_unref(m_testbed);
-}
-
-void tst_LiveVolume::startServer()
-{
-    const QString socket = m_dir.filePath(QStringLiteral("native"));
-    m_server.setProcessEnvironment(soundServerEnvironment());
-    m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // Run as root (CI), the server only warns that it should not be; no pid file, no default
-    // script, no exit while the test still wants it, no scheduling asked of the system bus.
-    m_server.start(QStringLiteral("pulseaudio"),
-                   {"-n", "--daemonize=no", "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=false",
-                    "--realtime=false", "--high-priority=false", "--log-target=stderr", "--log-level=error",
-                    "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
-                    QStringLiteral("module-null-sink sink_name=other sink_properties=sysfs.path=%1")
-                        .arg(QLatin1String(g_otherCard))});
-    QVERIFY(m_server.waitForStarted(60000));
-    QTRY_VERIFY_WITH_TIMEOUT(!pactl({QStringLiteral("info")}).startsWith(QLatin1String("pactl failed")),
-                             60000);
-    QCOMPARE(pactl({"set-sink-volume", "other", "50%"}), QString());
+    const QStringList missing = cSoundServer::missing(cSoundServer::current());
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing.join(QLatin1String(", ")) + QStringLiteral(" not installed")));
 }
 
 void tst_LiveVolume::wheelStepsTheHeadsetsSink()
 {
-    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    cSoundServer server(cSoundServer::current(), dir);
+    server.prepare();
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
@@ -150,7 +106,10 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     input(host, up, cRunningHost::matching("volume", "op", QStringLiteral("incVolume")));
 
     // A server with another card's sink only.
-    startServer();
+    QString why;
+    QVERIFY2(server.start(&why), qPrintable(why));
+    QVERIFY(server.loadSink(QStringLiteral("other"), {sysfsPath(g_otherCard)}) > 0);
+    QCOMPARE(cSoundServer::pactl({"set-sink-volume", "other", "50%"}), QString());
     const cRunningHost::Match noSink = logLine("warning",
                                                QStringLiteral("no sink of the sound server plays through "
                                                               "sound card ")
@@ -159,16 +118,13 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
 
     // The headset's sink comes, its channels out of balance; each step moves the louder by one
     // step and keeps the balance, never beyond the full volume.
-    QVERIFY(pactl({"load-module", "module-null-sink", "sink_name=headset",
-                   QStringLiteral("sink_properties=sysfs.path=%1").arg(QLatin1String(g_headsetCard))})
-                .toInt()
-            > 0);
-    QCOMPARE(pactl({"set-sink-volume", "headset", "50%", "40%"}), QString());
+    QVERIFY(server.loadSink(QStringLiteral("headset"), {sysfsPath(g_headsetCard)}) > 0);
+    QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "50%", "40%"}), QString());
     input(host, down, volumeOf("headset", 40));
     QCOMPARE(sinkVolume("headset"), QStringLiteral("40% 32%"));
     input(host, up, volumeOf("headset", 50));
     QCOMPARE(sinkVolume("headset"), QStringLiteral("50% 40%"));
-    QCOMPARE(pactl({"set-sink-volume", "headset", "95%"}), QString());
+    QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "95%"}), QString());
     input(host, up, volumeOf("headset", 100));
     QCOMPARE(sinkVolume("headset"), QStringLiteral("100% 100%"));
     QCOMPARE(sinkVolume("other"), QStringLiteral("50% 50%"));
@@ -178,17 +134,9 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     QCOMPARE(host.events(noSink).size(), 1);
 }
 
-// The sound server is part of what CI installs; elsewhere its absence is a skip, not a pass.
 int main(int argc, char *argv[])
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("pactl")).isEmpty()) {
-        std::fputs("SKIP: pulseaudio and pactl are needed\n", stderr);
-        return 77;
-    }
-    QCoreApplication app(argc, argv);
-    tst_LiveVolume test;
-    return QTest::qExec(&test, argc, argv);
+    return cSoundServer::testMain<tst_LiveVolume>(argc, argv);
 }
 
 #include "tst_livevolume.moc"

@@ -1,0 +1,71 @@
+#include "cHeadsetDefaults.h"
+
+#include "DesktopLog.h"
+#include "IAudioRenderTransport.h"
+#include "cAudioDeviceMgrService.h"
+#include "cHostAudioDevice.h"
+
+cHeadsetDefaults::cHeadsetDefaults(cAudioDeviceMgrService *audio, QObject *parent)
+    : QObject(parent)
+    , m_audio(audio)
+{
+    connect(audio, &cAudioDeviceMgrService::audioDeviceCreated, this,
+            &cHeadsetDefaults::onAudioDeviceCreated);
+    connect(audio, &cAudioDeviceMgrService::audioDeviceDestroyed, this,
+            &cHeadsetDefaults::onAudioDeviceDestroyed);
+    connect(&m_server, &cPulseDefaults::stateChanged, this,
+            [this](const cSoundServerState &state) { apply(m_defaults.observe(state)); });
+    connect(&m_server, &cPulseDefaults::setFailed, this, &cHeadsetDefaults::onSetFailed);
+}
+
+void cHeadsetDefaults::onAudioDeviceCreated(const QString &uid)
+{
+    const QSharedPointer<cHostAudioDevice> device
+        = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
+    if (!device || !device->renderTransport())
+        return;
+    const cSoundCard card = cSoundCard::fromPcm(device->renderTransport()->info()["uid"].toString());
+    if (!card.isValid())
+        return;
+    m_cards.insert(uid, card);
+    apply(m_defaults.plug(card));
+}
+
+void cHeadsetDefaults::onAudioDeviceDestroyed(const QString &uid)
+{
+    const auto card = m_cards.constFind(uid);
+    if (card == m_cards.constEnd())
+        return;
+    apply(m_defaults.unplug(*card));
+    m_cards.erase(card);
+}
+
+void cHeadsetDefaults::apply(const QVector<cDefaultDevices::cChange> &changes)
+{
+    for (const cDefaultDevices::cChange &change : changes) {
+        const char *kind = change.kind == cSoundServerState::Sink ? "sink" : "source";
+        const QByteArray device = change.device.toUtf8();
+        const QByteArray card = change.card.sysfsPath().toUtf8();
+        switch (change.action) {
+        case cDefaultDevices::cChange::Take:
+            qCInfo(lcQ71Desktop, "default %s: %s (sound card %s)", kind, device.constData(),
+                   card.constData());
+            break;
+        case cDefaultDevices::cChange::GiveBack:
+            qCInfo(lcQ71Desktop, "default %s given back: %s (sound card %s left)", kind, device.constData(),
+                   card.constData());
+            break;
+        case cDefaultDevices::cChange::LeaveToUser:
+            qCInfo(lcQ71Desktop, "default %s %s chosen by the user: kept when sound card %s leaves", kind,
+                   device.constData(), card.constData());
+            continue;
+        }
+        m_server.setDefault(change.kind, change.device);
+    }
+}
+
+void cHeadsetDefaults::onSetFailed(const QString &device, const QString &reason)
+{
+    qCWarning(lcQ71Desktop, "the sound server did not make %s its default: %s", qPrintable(device),
+              qPrintable(reason));
+}

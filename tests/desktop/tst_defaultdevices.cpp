@@ -1,0 +1,156 @@
+#include "cDefaultDevices.h"
+
+#include <QtTest>
+
+namespace {
+
+const cSoundCard g_card(QStringLiteral("/devices/pci0000:00/usb1/1-4/1-4:1.0/sound/card1"),
+                        QStringLiteral("pci-0000:00:14.0-usb-0:4:1.0"));
+
+// A server whose sinks are `sinks` ("headset" plays through g_card) with `current` the default,
+// and no sources.
+cSoundServerState server(const QString &current, const QStringList &sinks)
+{
+    cSoundServerState state;
+    state.defaultSink = current;
+    for (const QString &sink : sinks)
+        state.sinks.append(
+            {sink, sink == QLatin1String("headset") ? g_card.sysfsPath() : QString(), QString()});
+    return state;
+}
+
+// The changes as "take headset", "give back speakers", "leave speakers".
+QStringList told(const QVector<cDefaultDevices::cChange> &changes)
+{
+    static const char *const actions[] = {"take", "give back", "leave"};
+    QStringList lines;
+    for (const cDefaultDevices::cChange &change : changes)
+        lines << QLatin1String(actions[change.action]) + QLatin1Char(' ') + change.device;
+    return lines;
+}
+
+} // namespace
+
+// Which defaults a headset takes and gives back, as the server's state unfolds; the live tests show
+// the same against real servers, these the orders of events a test cannot bring about at will.
+class tst_DefaultDevices : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cardsMatchByWhicheverPropertyIsThere_data();
+    void cardsMatchByWhicheverPropertyIsThere();
+    void aSinkWithoutCardPropertiesIsKnownByItsCard();
+    void theServerPickingTheHeadsetItselfStillGivesBackTheEarlierDefault();
+    void aDefaultSeenBeforeOursAppliesIsNotTheUsers();
+    void theServersStandInForAVanishedSinkIsNotTheUsers();
+    void theUsersChoiceIsToldOnceAndKept();
+    void anEarlierDefaultThatIsGoneIsNotGivenBack();
+};
+
+void tst_DefaultDevices::cardsMatchByWhicheverPropertyIsThere_data()
+{
+    QTest::addColumn<QString>("sysfsPath");
+    QTest::addColumn<QString>("busPath");
+    QTest::addColumn<bool>("matches");
+    const QString card = g_card.sysfsPath();
+    QTest::newRow("sysfs.path") << card << QString() << true;
+    QTest::newRow("another card's number starting alike") << card + QLatin1Char('0') << QString() << false;
+    QTest::newRow("bus path") << QString() << g_card.busPath() << true;
+    QTest::newRow("bus path as the card's /sys path") << QString() << QStringLiteral("/sys") + card << true;
+    QTest::newRow("another bus path") << QString() << QStringLiteral("pci-0000:00:14.0-usb-0:5:1.0") << false;
+    QTest::newRow("sysfs.path over the bus path") << card + QLatin1Char('0') << g_card.busPath() << false;
+    QTest::newRow("neither") << QString() << QString() << false;
+}
+
+void tst_DefaultDevices::cardsMatchByWhicheverPropertyIsThere()
+{
+    QFETCH(QString, sysfsPath);
+    QFETCH(QString, busPath);
+    QFETCH(bool, matches);
+    QCOMPARE(g_card.matches(sysfsPath, busPath), matches);
+    // A card udev gave no bus path is matched by its sysfs path alone.
+    QCOMPARE(cSoundCard(g_card.sysfsPath(), QString()).matches(QString(), QString()), false);
+}
+
+void tst_DefaultDevices::aSinkWithoutCardPropertiesIsKnownByItsCard()
+{
+    const cSoundDevice card {QStringLiteral("alsa_card.usb-Q71"), QString(), g_card.busPath()};
+    const cSoundDevice bare {QStringLiteral("alsa_output.usb-Q71.analog-stereo"), QString(), QString()};
+    const cSoundDevice known = bare.onCard(card);
+    QCOMPARE(known.name, bare.name);
+    QVERIFY(g_card.matches(known.sysfsPath, known.busPath));
+    // A sink's own properties are the ones that count, and a sink without a card stays unknown.
+    const cSoundDevice other {QStringLiteral("other"), g_card.sysfsPath() + QLatin1Char('0'), QString()};
+    QVERIFY(!g_card.matches(other.onCard(card).sysfsPath, other.onCard(card).busPath));
+    QVERIFY(!g_card.matches(bare.onCard(cSoundDevice()).sysfsPath, bare.onCard(cSoundDevice()).busPath));
+}
+
+void tst_DefaultDevices::theServerPickingTheHeadsetItselfStillGivesBackTheEarlierDefault()
+{
+    cDefaultDevices defaults;
+    defaults.observe(server(QStringLiteral("speakers"), {"speakers"}));
+    QCOMPARE(told(defaults.plug(g_card)), QStringList());
+    // PipeWire makes a new sink the default when no default was chosen.
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back speakers"});
+}
+
+void tst_DefaultDevices::aDefaultSeenBeforeOursAppliesIsNotTheUsers()
+{
+    cDefaultDevices defaults;
+    defaults.plug(g_card);
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "headset"}))),
+             QStringList {"take headset"});
+    // Read before the server had made the change.
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back speakers"});
+}
+
+void tst_DefaultDevices::theServersStandInForAVanishedSinkIsNotTheUsers()
+{
+    cDefaultDevices defaults;
+    defaults.plug(g_card);
+    defaults.observe(server(QStringLiteral("speakers"), {"speakers", "monitor", "headset"}));
+    defaults.observe(server(QStringLiteral("headset"), {"speakers", "monitor", "headset"}));
+    // The card left the server before the host heard of the unplug; the server fell back to a
+    // sink of its own choosing.
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back speakers"});
+}
+
+void tst_DefaultDevices::theUsersChoiceIsToldOnceAndKept()
+{
+    cDefaultDevices defaults;
+    defaults.plug(g_card);
+    defaults.observe(server(QStringLiteral("speakers"), {"speakers", "monitor", "headset"}));
+    defaults.observe(server(QStringLiteral("headset"), {"speakers", "monitor", "headset"}));
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor", "headset"}))),
+             QStringList {"leave monitor"});
+    QCOMPARE(told(defaults.observe(server(QStringLiteral("speakers"), {"speakers", "monitor", "headset"}))),
+             QStringList());
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList());
+    // Plugged in again, its sink already there, it takes the default at once, and gives back what
+    // was in place then.
+    defaults.observe(server(QStringLiteral("monitor"), {"speakers", "monitor", "headset"}));
+    QCOMPARE(told(defaults.plug(g_card)), QStringList {"take headset"});
+    defaults.observe(server(QStringLiteral("headset"), {"speakers", "monitor", "headset"}));
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList {"give back monitor"});
+}
+
+void tst_DefaultDevices::anEarlierDefaultThatIsGoneIsNotGivenBack()
+{
+    cDefaultDevices defaults;
+    defaults.plug(g_card);
+    defaults.observe(server(QStringLiteral("speakers"), {"speakers", "headset"}));
+    defaults.observe(server(QStringLiteral("headset"), {"speakers", "headset"}));
+    defaults.observe(server(QStringLiteral("headset"), {"headset"}));
+    QCOMPARE(told(defaults.unplug(g_card)), QStringList());
+}
+
+QTEST_GUILESS_MAIN(tst_DefaultDevices)
+#include "tst_defaultdevices.moc"
