@@ -96,6 +96,7 @@ private slots:
     void writesTheMicrophoneAndKeepsIt();
     void refusesWhatTheModelDoesNot();
     void announcesKeysSwitchesAndUnplugs();
+    void reloadsTheConfiguration();
     void aSecondInstanceNamesTheOwner();
     void goesOnWithoutASessionBus();
     void aClientStartsTheService();
@@ -249,6 +250,38 @@ void tst_Service::announcesKeysSwitchesAndUnplugs()
     QCOMPARE(m_client.call(propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)})).type(),
              QDBusMessage::ErrorMessage);
     QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+    QCOMPARE(host.stop(SIGTERM), 143);
+}
+
+// Reload takes the file's commands from the next event on; a file it cannot take is refused and
+// what was in use stays.
+void tst_Service::reloadsTheConfiguration()
+{
+    const QString config = m_dir->filePath(QStringLiteral("q71.conf"));
+    const QString ran = m_dir->filePath(QStringLiteral("ran"));
+    const auto actions = [&ran](const char *word, const char *more) {
+        return QStringLiteral("[actions]\nG1.pressed=echo %1 >> '%2'\n%3").arg(QLatin1String(word), ran, QLatin1String(more)).toUtf8();
+    };
+    QVERIFY(writeFile(config, actions("one", "")));
+    // The key comes once the reloads below are done.
+    const QString scenario = writeScenario("plug\nstart\nwait 450ms\ninput 02 01 0A 00 00\nwait 4s\n"
+                                           "input 02 10 11 00 00\ninput 02 10 00 00 00\n");
+    cRunningHost host;
+    startHost(host, scenario, {"--config", config});
+    const QDBusMessage reload = QDBusMessage::createMethodCall(QLatin1String(g_service), QLatin1String(g_manager),
+                                                               QStringLiteral("org.q71.Headsets1.Manager"),
+                                                               QStringLiteral("Reload"));
+    QVERIFY(writeFile(config, actions("two", "")));
+    QCOMPARE(m_client.call(reload).type(), QDBusMessage::ReplyMessage);
+    QVERIFY(writeFile(config, actions("three", "[volume]\nstep=500\n")));
+    const QDBusMessage refused = m_client.call(reload);
+    QCOMPARE(refused.errorName(), QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
+    QVERIFY2(refused.errorMessage().contains(QStringLiteral("step=500")), qPrintable(refused.errorMessage()));
+    QVERIFY(host.waitFor(cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed"))));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(ran).size() > 0, 60000);
+    QFile file(ran);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("two\n"));
     QCOMPARE(host.stop(SIGTERM), 143);
 }
 
