@@ -75,8 +75,9 @@ bool cHeadsetTree::handleMessage(const QDBusMessage &message, const QDBusConnect
     const QString member = message.member();
     if (interface == QLatin1String(g_introspectable) && member == QLatin1String("Introspect")) {
         connection.send(message.createReply(
-            QStringLiteral("<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
-                           " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n%1</node>\n")
+            QStringLiteral(
+                "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n%1</node>\n")
                 .arg(introspect(message.path()))));
         return true;
     }
@@ -99,7 +100,8 @@ QDBusMessage cHeadsetTree::get(const cHeadsetObject &headset, const QDBusMessage
     const QString name = message.arguments().at(1).toString();
     const QMetaProperty property = propertyOf(headset, name);
     if (!property.isValid())
-        return error(message, "org.freedesktop.DBus.Error.UnknownProperty", QStringLiteral("no property %1").arg(name));
+        return error(message, "org.freedesktop.DBus.Error.UnknownProperty",
+                     QStringLiteral("no property %1").arg(name));
     return message.createReply(QVariant::fromValue(QDBusVariant(property.read(headset.adaptor()))));
 }
 
@@ -108,9 +110,11 @@ QDBusMessage cHeadsetTree::set(cHeadsetObject &headset, const QDBusMessage &mess
     const QString name = message.arguments().at(1).toString();
     const QMetaProperty property = propertyOf(headset, name);
     if (!property.isValid())
-        return error(message, "org.freedesktop.DBus.Error.UnknownProperty", QStringLiteral("no property %1").arg(name));
+        return error(message, "org.freedesktop.DBus.Error.UnknownProperty",
+                     QStringLiteral("no property %1").arg(name));
     if (!property.isWritable())
-        return error(message, "org.freedesktop.DBus.Error.PropertyReadOnly", QStringLiteral("%1 is read-only").arg(name));
+        return error(message, "org.freedesktop.DBus.Error.PropertyReadOnly",
+                     QStringLiteral("%1 is read-only").arg(name));
     const QVariant value = qvariant_cast<QDBusVariant>(message.arguments().at(2)).variant();
     // A D-Bus type the property does not have is the caller's mistake; nothing is converted.
     if (value.userType() != QMetaType::UInt)

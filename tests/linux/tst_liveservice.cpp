@@ -33,9 +33,9 @@ const char g_interface[] = "org.q71.Headsets1.Headset";
 
 QDBusMessage properties(const char *member, const QVariantList &arguments)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QLatin1String(member));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QLatin1String(member));
     call.setArguments(arguments);
     return call;
 }
@@ -66,15 +66,17 @@ void tst_LiveService::servesTheMachinesHeadset()
     QVERIFY(bus.start());
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
     QDBusConnection client = bus.connection();
-    QVERIFY(client.connect(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset), QLatin1String(g_interface),
-                           QStringLiteral("KeyPressed"), this, SLOT(onKey(uint))));
+    QVERIFY(client.connect(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
+                           QLatin1String(g_interface), QStringLiteral("KeyPressed"), this,
+                           SLOT(onKey(uint))));
 
     UMockdevTestbed *testbed = umockdev_testbed_new();
     const QByteArray headset = UmockdevBed::description("q71-headset.umockdev");
     UmockdevBed::plug(testbed, headset);
     UmockdevBed::loadScript(testbed, "/dev/hidraw0", "q71-setup-light.script");
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(
+        host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     QTRY_COMPARE_WITH_TIMEOUT(get(client, "Dolby"), QVariant(true), 60000);
     QCOMPARE(get(client, "Node"), QVariant(QStringLiteral("/dev/hidraw0")));
@@ -86,7 +88,8 @@ void tst_LiveService::servesTheMachinesHeadset()
     QTRY_COMPARE_WITH_TIMEOUT(m_keys, QList<uint>({1}), 60000);
 
     const QDBusMessage set = client.call(properties(
-        "Set", {QLatin1String(g_interface), QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(1u))}));
+        "Set",
+        {QLatin1String(g_interface), QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(1u))}));
     QCOMPARE(set.type(), QDBusMessage::ReplyMessage);
     // The script answers only once it read the light report it expects.
     QVERIFY(host.waitFor(cRunningHost::matching("hid.input", "report", QStringLiteral("02 01 09 00 00"))));

@@ -43,12 +43,14 @@ QVariant get(QDBusConnection connection, const char *path, const char *interface
 QDBusMessage set(QDBusConnection connection, const char *name, const QVariant &value)
 {
     return connection.call(propertyCall(
-        g_headset, "Set", {QLatin1String(g_headsetInterface), QLatin1String(name), QVariant::fromValue(QDBusVariant(value))}));
+        g_headset, "Set",
+        {QLatin1String(g_headsetInterface), QLatin1String(name), QVariant::fromValue(QDBusVariant(value))}));
 }
 
 QList<QDBusObjectPath> headsets(QDBusConnection connection)
 {
-    return qdbus_cast<QList<QDBusObjectPath>>(get(connection, g_manager, "org.q71.Headsets1.Manager", "Headsets"));
+    return qdbus_cast<QList<QDBusObjectPath>>(
+        get(connection, g_manager, "org.q71.Headsets1.Manager", "Headsets"));
 }
 
 // The signals one client hears, in the order they came.
@@ -77,8 +79,9 @@ public slots:
         } else if (!arguments.isEmpty()) {
             const QVariant &argument = arguments.first();
             text += QLatin1Char(' ')
-                + (argument.userType() == qMetaTypeId<QDBusObjectPath>() ? argument.value<QDBusObjectPath>().path()
-                                                                         : argument.toString());
+                + (argument.userType() == qMetaTypeId<QDBusObjectPath>()
+                       ? argument.value<QDBusObjectPath>().path()
+                       : argument.toString());
         }
         heard << text;
     }
@@ -152,7 +155,8 @@ QString tst_Service::writeScenario(const QByteArray &text)
 void tst_Service::startHost(cRunningHost &host, const QString &scenario, const QStringList &arguments)
 {
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       QStringList {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE} + arguments + QStringList {scenario}));
+                       QStringList {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE} + arguments
+                           + QStringList {scenario}));
     QTRY_VERIFY_WITH_TIMEOUT(get(m_client, g_headset, g_headsetInterface, "Started").toBool(), 60000);
     // The headset's status, which sets the microphone model, has come.
     QTRY_COMPARE_WITH_TIMEOUT(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(2u), 60000);
@@ -166,13 +170,16 @@ void tst_Service::servesTheHeadsetsProperties()
     startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET));
     QCOMPARE(get(m_client, g_manager, "org.q71.Headsets1.Manager", "APIVersion"), QVariant(1u));
     QCOMPARE(headsets(m_client), QList<QDBusObjectPath>({QDBusObjectPath(QLatin1String(g_headset))}));
-    const cToolRun all = runTool(QStringLiteral("gdbus"), {"call", "--session", "-d", g_service, "-o", g_headset, "-m",
-                                                          "org.freedesktop.DBus.Properties.GetAll", g_headsetInterface});
+    const cToolRun all = runTool(QStringLiteral("gdbus"),
+                                 {"call", "--session", "-d", g_service, "-o", g_headset, "-m",
+                                  "org.freedesktop.DBus.Properties.GetAll", g_headsetInterface});
     QCOMPARE(all.err, QString());
-    QCOMPARE(all.out,
-             QByteArray("({'Dolby': <false>, 'MicLight': <uint32 2>, 'MicNotification': <uint32 2>, 'Model': <'Q71'>, "
-                        "'Name': <'Q71 Gaming Headset'>, 'Node': <''>, 'Number': <uint32 1>, 'SoundCard': <''>, "
-                        "'Started': <true>, 'Volume': <-1>},)\n"));
+    QCOMPARE(
+        all.out,
+        QByteArray(
+            "({'Dolby': <false>, 'MicLight': <uint32 2>, 'MicNotification': <uint32 2>, 'Model': <'Q71'>, "
+            "'Name': <'Q71 Gaming Headset'>, 'Node': <''>, 'Number': <uint32 1>, 'SoundCard': <''>, "
+            "'Started': <true>, 'Volume': <-1>},)\n"));
     QCOMPARE(host.stop(SIGTERM), 143);
 }
 
@@ -188,7 +195,8 @@ void tst_Service::writesTheMicrophoneAndKeepsIt()
     QCOMPARE(set(m_client, "MicLight", 3u).type(), QDBusMessage::ReplyMessage);
     QVERIFY(host.waitFor(cRunningHost::matching("hid.write", "report", QStringLiteral("02 02 04 00 00"))));
     QTRY_VERIFY(listener.heard.contains(QStringLiteral("PropertiesChanged MicLight=3")));
-    QCOMPARE(listener.heard.filter(QStringLiteral("PropertiesChanged")), QStringList {"PropertiesChanged MicLight=3"});
+    QCOMPARE(listener.heard.filter(QStringLiteral("PropertiesChanged")),
+             QStringList {"PropertiesChanged MicLight=3"});
     QCOMPARE(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(3u));
     QCOMPARE(QSettings(config, QSettings::IniFormat).value(QStringLiteral("microphone/light")).toInt(), 3);
     QCOMPARE(host.stop(SIGINT), 130);
@@ -205,8 +213,10 @@ void tst_Service::refusesWhatTheModelDoesNot()
     const QDBusMessage refused = set(m_client, "MicLight", 9u);
     QCOMPARE(refused.errorName(), QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
     QCOMPARE(refused.errorMessage(), QStringLiteral("MicLight takes 1, 2, 3, not 9"));
-    QCOMPARE(set(m_client, "MicNotification", 3u).errorMessage(), QStringLiteral("MicNotification takes 1, 2, not 3"));
-    QCOMPARE(set(m_client, "MicNotification", 1).errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    QCOMPARE(set(m_client, "MicNotification", 3u).errorMessage(),
+             QStringLiteral("MicNotification takes 1, 2, not 3"));
+    QCOMPARE(set(m_client, "MicNotification", 1).errorName(),
+             QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
     QCOMPARE(set(m_client, "Name", QStringLiteral("mine")).errorName(),
              QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
     QCOMPARE(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(2u));
@@ -214,10 +224,12 @@ void tst_Service::refusesWhatTheModelDoesNot()
     QCOMPARE(set(m_client, "MicNotification", 1u).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(host.stop(SIGTERM), 143);
     // No light setting reached the headset.
-    QVERIFY(host.events([](const QJsonObject &event) {
-                    return event.value(QStringLiteral("ev")) == QStringLiteral("hid.write")
-                        && event.value(QStringLiteral("report")).toString().startsWith(QStringLiteral("02 02 "));
-                }).isEmpty());
+    QVERIFY(
+        host.events([](const QJsonObject &event) {
+                return event.value(QStringLiteral("ev")) == QStringLiteral("hid.write")
+                    && event.value(QStringLiteral("report")).toString().startsWith(QStringLiteral("02 02 "));
+            })
+            .isEmpty());
 }
 
 // What the headset does while a client listens: its keys, its wheel and its switch, then it is
@@ -234,9 +246,11 @@ void tst_Service::announcesKeysSwitchesAndUnplugs()
     cListener listener(m_client);
     QDBusConnection other = QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("other"));
     cListener otherListener(other);
-    QTRY_VERIFY_WITH_TIMEOUT(listener.heard.contains(QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        listener.heard.contains(QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)), 60000);
     const QStringList expected {QStringLiteral("KeyPressed 1"), QStringLiteral("KeyReleased 1"),
-                                QStringLiteral("VolumeStepped -1"), QStringLiteral("PropertiesChanged Dolby=true"),
+                                QStringLiteral("VolumeStepped -1"),
+                                QStringLiteral("PropertiesChanged Dolby=true"),
                                 QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)};
     for (const QStringList &heard : {listener.heard, otherListener.heard}) {
         QStringList ofInterest;
@@ -260,7 +274,9 @@ void tst_Service::reloadsTheConfiguration()
     const QString config = m_dir->filePath(QStringLiteral("q71.conf"));
     const QString ran = m_dir->filePath(QStringLiteral("ran"));
     const auto actions = [&ran](const char *word, const char *more) {
-        return QStringLiteral("[actions]\nG1.pressed=echo %1 >> '%2'\n%3").arg(QLatin1String(word), ran, QLatin1String(more)).toUtf8();
+        return QStringLiteral("[actions]\nG1.pressed=echo %1 >> '%2'\n%3")
+            .arg(QLatin1String(word), ran, QLatin1String(more))
+            .toUtf8();
     };
     QVERIFY(writeFile(config, actions("one", "")));
     // The key comes once the reloads below are done.
@@ -268,9 +284,9 @@ void tst_Service::reloadsTheConfiguration()
                                            "input 02 10 11 00 00\ninput 02 10 00 00 00\n");
     cRunningHost host;
     startHost(host, scenario, {"--config", config});
-    const QDBusMessage reload = QDBusMessage::createMethodCall(QLatin1String(g_service), QLatin1String(g_manager),
-                                                               QStringLiteral("org.q71.Headsets1.Manager"),
-                                                               QStringLiteral("Reload"));
+    const QDBusMessage reload = QDBusMessage::createMethodCall(
+        QLatin1String(g_service), QLatin1String(g_manager), QStringLiteral("org.q71.Headsets1.Manager"),
+        QStringLiteral("Reload"));
     QVERIFY(writeFile(config, actions("two", "")));
     QCOMPARE(m_client.call(reload).type(), QDBusMessage::ReplyMessage);
     QVERIFY(writeFile(config, actions("three", "[volume]\nstep=500\n")));
@@ -293,11 +309,14 @@ void tst_Service::aSecondInstanceNamesTheOwner()
     const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
     QVERIFY(comm.open(QIODevice::ReadOnly));
-    const cToolRun second = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--plugin", Q71_PLUGIN_FILE, "-"}, "plug\n");
+    const cToolRun second
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--plugin", Q71_PLUGIN_FILE, "-"}, "plug\n");
     QCOMPARE(second.exitCode, 2);
-    QCOMPARE(second.err, QStringLiteral("q71-host: org.q71.Headsets1 is already served on the session bus by process %1 (%2)\n")
-                             .arg(pid)
-                             .arg(QString::fromLocal8Bit(comm.readAll()).trimmed()));
+    QCOMPARE(second.err,
+             QStringLiteral(
+                 "q71-host: org.q71.Headsets1 is already served on the session bus by process %1 (%2)\n")
+                 .arg(pid)
+                 .arg(QString::fromLocal8Bit(comm.readAll()).trimmed()));
     QCOMPARE(second.out, QByteArray());
     QCOMPARE(get(m_client, g_headset, g_headsetInterface, "Started"), QVariant(true));
     QCOMPARE(host.stop(SIGTERM), 143);
@@ -306,9 +325,11 @@ void tst_Service::aSecondInstanceNamesTheOwner()
 // No bus to serve on is a warning: the scenario runs, and the run ends with it.
 void tst_Service::goesOnWithoutASessionBus()
 {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
-    const cToolRun run = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE, "-"},
-                                 "plug\nstart\nwait 100ms\n");
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
+    const cToolRun run
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE, "-"},
+                  "plug\nstart\nwait 100ms\n");
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
     QVERIFY2(run.err.startsWith(QStringLiteral("q71-host: warning: no session bus")), qPrintable(run.err));
@@ -321,14 +342,16 @@ void tst_Service::aClientStartsTheService()
     startBus(QStringLiteral(Q71_ACTIVATION_DIR));
     QVERIFY(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value());
     const QDBusMessage reply = m_client.call(
-        propertyCall(g_manager, "Get", {QStringLiteral("org.q71.Headsets1.Manager"), QStringLiteral("APIVersion")}),
+        propertyCall(g_manager, "Get",
+                     {QStringLiteral("org.q71.Headsets1.Manager"), QStringLiteral("APIVersion")}),
         QDBus::Block, 120000);
     QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
     QCOMPARE(qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant(), QVariant(1u));
     const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
     QVERIFY(pid > 0);
     QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value(),
+                             60000);
 }
 
 namespace {
@@ -356,16 +379,24 @@ void tst_Service::manyClientsLoseNothing()
     // --quiet: the writes would otherwise fill the pipe of a trace nobody reads meanwhile.
     startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET), {"--quiet"});
     QList<QDBusConnection> clients;
-    for (const QString &name : {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
+    for (const QString &name :
+         {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
         clients << QDBusConnection::connectToBus(m_bus->address(), name);
     const auto rounds = [&clients](int from, int to) {
         for (int round = from; round < to; ++round) {
             const uint light = uint(round % 3 + 1);
             const uint notification = uint(round % 2 + 1);
             QList<QDBusPendingCall> calls;
-            calls << clients[0].asyncCall(propertyCall(g_headset, "Set", {QLatin1String(g_headsetInterface), QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(light))}))
-                  << clients[1].asyncCall(propertyCall(g_headset, "Set", {QLatin1String(g_headsetInterface), QStringLiteral("MicNotification"), QVariant::fromValue(QDBusVariant(notification))}))
-                  << clients[2].asyncCall(propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)}));
+            calls << clients[0].asyncCall(
+                propertyCall(g_headset, "Set",
+                             {QLatin1String(g_headsetInterface), QStringLiteral("MicLight"),
+                              QVariant::fromValue(QDBusVariant(light))}))
+                  << clients[1].asyncCall(
+                         propertyCall(g_headset, "Set",
+                                      {QLatin1String(g_headsetInterface), QStringLiteral("MicNotification"),
+                                       QVariant::fromValue(QDBusVariant(notification))}))
+                  << clients[2].asyncCall(
+                         propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)}));
             for (QDBusPendingCall &call : calls) {
                 call.waitForFinished();
                 if (call.isError()) {
@@ -374,7 +405,8 @@ void tst_Service::manyClientsLoseNothing()
                 }
             }
             if (get(clients[2], g_headset, g_headsetInterface, "MicLight") != QVariant(light)
-                || get(clients[2], g_headset, g_headsetInterface, "MicNotification") != QVariant(notification))
+                || get(clients[2], g_headset, g_headsetInterface, "MicNotification")
+                    != QVariant(notification))
                 return false;
         }
         return true;
@@ -384,12 +416,14 @@ void tst_Service::manyClientsLoseNothing()
     const qint64 before = residentKb(pid);
     QVERIFY(rounds(200, 1200));
     const qint64 after = residentKb(pid);
-    for (const QString &name : {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
+    for (const QString &name :
+         {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
         QDBusConnection::disconnectFromBus(name);
     QCOMPARE(host.stop(SIGTERM), 143);
     // The sanitizers keep what is freed in quarantine for a while: there memory says nothing.
 #ifndef Q71_SANITIZED
-    QVERIFY2(before > 0 && after - before < 2048, qPrintable(QStringLiteral("VmRSS %1 kB, then %2 kB").arg(before).arg(after)));
+    QVERIFY2(before > 0 && after - before < 2048,
+             qPrintable(QStringLiteral("VmRSS %1 kB, then %2 kB").arg(before).arg(after)));
 #else
     Q_UNUSED(before);
     Q_UNUSED(after);
