@@ -5,6 +5,7 @@
 // idle with a monitor attached. Figures, not verdicts: nothing here passes or fails.
 #include <umockdev.h>
 
+#include "HeadsetsClient.h"
 #include "cTestBus.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,7 @@
 
 namespace {
 
-const char g_headset[] = "/org/q71/Headsets1/headset/1";
+using namespace HeadsetsClient;
 
 // Whole-process CPU time (utime + stime, in clock ticks) and context switches of every thread.
 struct cUsage
@@ -101,12 +102,10 @@ int main(int argc, char *argv[])
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
     QDBusConnection client = bus.connection();
     cKeyClock keys;
-    client.connect(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
-                   QStringLiteral("org.q71.Headsets1.Headset"), QStringLiteral("KeyPressed"), &keys,
-                   SLOT(onKeyPressed(uint)));
-    client.connect(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
-                   QStringLiteral("org.q71.Headsets1.Headset"), QStringLiteral("KeyReleased"), &keys,
-                   SLOT(onKeyReleased(uint)));
+    client.connect(QLatin1String(Service), QLatin1String(FirstHeadset), QLatin1String(HeadsetInterface),
+                   QStringLiteral("KeyPressed"), &keys, SLOT(onKeyPressed(uint)));
+    client.connect(QLatin1String(Service), QLatin1String(FirstHeadset), QLatin1String(HeadsetInterface),
+                   QStringLiteral("KeyReleased"), &keys, SLOT(onKeyReleased(uint)));
 
     UMockdevTestbed *testbed = umockdev_testbed_new();
     GError *error = nullptr;
@@ -120,14 +119,7 @@ int main(int argc, char *argv[])
     host.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     host.setStandardOutputFile(QProcess::nullDevice());
     host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--quiet", "--plugin", Q71_PLUGIN_FILE});
-    const auto dolby = [&client] {
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
-            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-        get << QStringLiteral("org.q71.Headsets1.Headset") << QStringLiteral("Dolby");
-        const QDBusReply<QDBusVariant> reply = client.call(get);
-        return reply.isValid() && reply.value().variant().toBool();
-    };
+    const auto dolby = [&client] { return get(client, "Dolby").toBool(); };
     if (!host.waitForStarted(60000) || !waitUntil(dolby, 60000)) {
         std::fprintf(stderr, "q71-bench-bus: the headset was not served\n");
         return 1;
@@ -156,7 +148,7 @@ int main(int argc, char *argv[])
     // A monitor such as a panel keeps: every signal of the service, for the whole idle time.
     QProcess monitor;
     monitor.setStandardOutputFile(QProcess::nullDevice());
-    monitor.start(QStringLiteral("gdbus"), {"monitor", "--session", "-d", "org.q71.Headsets1"});
+    monitor.start(QStringLiteral("gdbus"), {"monitor", "--session", "-d", Service});
     monitor.waitForStarted(10000);
     QThread::msleep(1000);
     const cUsage before = usageOf(host.processId());

@@ -1,3 +1,4 @@
+#include "HeadsetsClient.h"
 #include "cRunningHost.h"
 #include "cTestBus.h"
 #include "cToolRun.h"
@@ -19,38 +20,11 @@
 // clients in this process and by gdbus, as any program meets it.
 namespace {
 
-const char g_service[] = "org.q71.Headsets1";
-const char g_manager[] = "/org/q71/Headsets1";
-const char g_headset[] = "/org/q71/Headsets1/headset/1";
-const char g_headsetInterface[] = "org.q71.Headsets1.Headset";
-const char g_properties[] = "org.freedesktop.DBus.Properties";
-
-QDBusMessage propertyCall(const char *path, const char *member, const QVariantList &arguments)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(g_service), QLatin1String(path),
-                                                       QLatin1String(g_properties), QLatin1String(member));
-    call.setArguments(arguments);
-    return call;
-}
-
-QVariant get(QDBusConnection connection, const char *path, const char *interface, const char *name)
-{
-    const QDBusReply<QDBusVariant> reply
-        = connection.call(propertyCall(path, "Get", {QLatin1String(interface), QLatin1String(name)}));
-    return reply.isValid() ? reply.value().variant() : QVariant();
-}
-
-QDBusMessage set(QDBusConnection connection, const char *name, const QVariant &value)
-{
-    return connection.call(propertyCall(
-        g_headset, "Set",
-        {QLatin1String(g_headsetInterface), QLatin1String(name), QVariant::fromValue(QDBusVariant(value))}));
-}
+using namespace HeadsetsClient;
 
 QList<QDBusObjectPath> headsets(QDBusConnection connection)
 {
-    return qdbus_cast<QList<QDBusObjectPath>>(
-        get(connection, g_manager, "org.q71.Headsets1.Manager", "Headsets"));
+    return qdbus_cast<QList<QDBusObjectPath>>(get(connection, "Headsets", Manager, ManagerInterface));
 }
 
 // The signals one client hears, in the order they came.
@@ -62,7 +36,7 @@ public:
     {
         for (const char *member : {"KeyPressed", "KeyReleased", "VolumeStepped", "PropertiesChanged",
                                    "HeadsetAdded", "HeadsetRemoved"})
-            connection.connect(QLatin1String(g_service), QString(), QString(), QLatin1String(member), this,
+            connection.connect(QLatin1String(Service), QString(), QString(), QLatin1String(member), this,
                                SLOT(onSignal(QDBusMessage)));
     }
     QStringList heard;
@@ -157,9 +131,9 @@ void tst_Service::startHost(cRunningHost &host, const QString &scenario, const Q
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
                        QStringList {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE} + arguments
                            + QStringList {scenario}));
-    QTRY_VERIFY_WITH_TIMEOUT(get(m_client, g_headset, g_headsetInterface, "Started").toBool(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(get(m_client, "Started").toBool(), 60000);
     // The headset's status, which sets the microphone model, has come.
-    QTRY_COMPARE_WITH_TIMEOUT(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(2u), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(get(m_client, "MicLight"), QVariant(2u), 60000);
 }
 
 // Every property as a client reads it, through gdbus as a script would: a virtual headset has no
@@ -168,11 +142,11 @@ void tst_Service::servesTheHeadsetsProperties()
 {
     cRunningHost host;
     startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET));
-    QCOMPARE(get(m_client, g_manager, "org.q71.Headsets1.Manager", "APIVersion"), QVariant(1u));
-    QCOMPARE(headsets(m_client), QList<QDBusObjectPath>({QDBusObjectPath(QLatin1String(g_headset))}));
+    QCOMPARE(get(m_client, "APIVersion", Manager, ManagerInterface), QVariant(1u));
+    QCOMPARE(headsets(m_client), QList<QDBusObjectPath>({QDBusObjectPath(QLatin1String(FirstHeadset))}));
     const cToolRun all = runTool(QStringLiteral("gdbus"),
-                                 {"call", "--session", "-d", g_service, "-o", g_headset, "-m",
-                                  "org.freedesktop.DBus.Properties.GetAll", g_headsetInterface});
+                                 {"call", "--session", "-d", Service, "-o", FirstHeadset, "-m",
+                                  "org.freedesktop.DBus.Properties.GetAll", HeadsetInterface});
     QCOMPARE(all.err, QString());
     QCOMPARE(
         all.out,
@@ -197,7 +171,7 @@ void tst_Service::writesTheMicrophoneAndKeepsIt()
     QTRY_VERIFY(listener.heard.contains(QStringLiteral("PropertiesChanged MicLight=3")));
     QCOMPARE(listener.heard.filter(QStringLiteral("PropertiesChanged")),
              QStringList {"PropertiesChanged MicLight=3"});
-    QCOMPARE(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(3u));
+    QCOMPARE(get(m_client, "MicLight"), QVariant(3u));
     QCOMPARE(QSettings(config, QSettings::IniFormat).value(QStringLiteral("microphone/light")).toInt(), 3);
     QCOMPARE(host.stop(SIGINT), 130);
 }
@@ -219,7 +193,7 @@ void tst_Service::refusesWhatTheModelDoesNot()
              QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
     QCOMPARE(set(m_client, "Name", QStringLiteral("mine")).errorName(),
              QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
-    QCOMPARE(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(2u));
+    QCOMPARE(get(m_client, "MicLight"), QVariant(2u));
     QVERIFY(!QSettings(config, QSettings::IniFormat).contains(QStringLiteral("microphone/light")));
     QCOMPARE(set(m_client, "MicNotification", 1u).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(host.stop(SIGTERM), 143);
@@ -247,11 +221,11 @@ void tst_Service::announcesKeysSwitchesAndUnplugs()
     QDBusConnection other = QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("other"));
     cListener otherListener(other);
     QTRY_VERIFY_WITH_TIMEOUT(
-        listener.heard.contains(QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)), 60000);
+        listener.heard.contains(QStringLiteral("HeadsetRemoved ") + QLatin1String(FirstHeadset)), 60000);
     const QStringList expected {QStringLiteral("KeyPressed 1"), QStringLiteral("KeyReleased 1"),
                                 QStringLiteral("VolumeStepped -1"),
                                 QStringLiteral("PropertiesChanged Dolby=true"),
-                                QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)};
+                                QStringLiteral("HeadsetRemoved ") + QLatin1String(FirstHeadset)};
     for (const QStringList &heard : {listener.heard, otherListener.heard}) {
         QStringList ofInterest;
         for (const QString &signal : heard) {
@@ -261,7 +235,7 @@ void tst_Service::announcesKeysSwitchesAndUnplugs()
         QCOMPARE(ofInterest.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
     }
     QVERIFY(headsets(m_client).isEmpty());
-    QCOMPARE(m_client.call(propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)})).type(),
+    QCOMPARE(m_client.call(propertyCall(FirstHeadset, "GetAll", {QLatin1String(HeadsetInterface)})).type(),
              QDBusMessage::ErrorMessage);
     QDBusConnection::disconnectFromBus(QStringLiteral("other"));
     QCOMPARE(host.stop(SIGTERM), 143);
@@ -284,9 +258,9 @@ void tst_Service::reloadsTheConfiguration()
                                            "input 02 10 11 00 00\ninput 02 10 00 00 00\n");
     cRunningHost host;
     startHost(host, scenario, {"--config", config});
-    const QDBusMessage reload = QDBusMessage::createMethodCall(
-        QLatin1String(g_service), QLatin1String(g_manager), QStringLiteral("org.q71.Headsets1.Manager"),
-        QStringLiteral("Reload"));
+    const QDBusMessage reload
+        = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Manager),
+                                         QLatin1String(ManagerInterface), QStringLiteral("Reload"));
     QVERIFY(writeFile(config, actions("two", "")));
     QCOMPARE(m_client.call(reload).type(), QDBusMessage::ReplyMessage);
     QVERIFY(writeFile(config, actions("three", "[volume]\nstep=500\n")));
@@ -306,7 +280,7 @@ void tst_Service::aSecondInstanceNamesTheOwner()
 {
     cRunningHost host;
     startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET));
-    const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
+    const uint pid = m_client.interface()->servicePid(QLatin1String(Service));
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
     QVERIFY(comm.open(QIODevice::ReadOnly));
     const cToolRun second
@@ -318,7 +292,7 @@ void tst_Service::aSecondInstanceNamesTheOwner()
                  .arg(pid)
                  .arg(QString::fromLocal8Bit(comm.readAll()).trimmed()));
     QCOMPARE(second.out, QByteArray());
-    QCOMPARE(get(m_client, g_headset, g_headsetInterface, "Started"), QVariant(true));
+    QCOMPARE(get(m_client, "Started"), QVariant(true));
     QCOMPARE(host.stop(SIGTERM), 143);
 }
 
@@ -340,17 +314,16 @@ void tst_Service::goesOnWithoutASessionBus()
 void tst_Service::aClientStartsTheService()
 {
     startBus(QStringLiteral(Q71_ACTIVATION_DIR));
-    QVERIFY(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value());
+    QVERIFY(!m_client.interface()->isServiceRegistered(QLatin1String(Service)).value());
     const QDBusMessage reply = m_client.call(
-        propertyCall(g_manager, "Get",
-                     {QStringLiteral("org.q71.Headsets1.Manager"), QStringLiteral("APIVersion")}),
+        propertyCall(Manager, "Get", {QLatin1String(ManagerInterface), QStringLiteral("APIVersion")}),
         QDBus::Block, 120000);
     QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
     QCOMPARE(qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant(), QVariant(1u));
-    const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
+    const uint pid = m_client.interface()->servicePid(QLatin1String(Service));
     QVERIFY(pid > 0);
     QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value(),
+    QTRY_VERIFY_WITH_TIMEOUT(!m_client.interface()->isServiceRegistered(QLatin1String(Service)).value(),
                              60000);
 }
 
@@ -387,16 +360,10 @@ void tst_Service::manyClientsLoseNothing()
             const uint light = uint(round % 3 + 1);
             const uint notification = uint(round % 2 + 1);
             QList<QDBusPendingCall> calls;
-            calls << clients[0].asyncCall(
-                propertyCall(g_headset, "Set",
-                             {QLatin1String(g_headsetInterface), QStringLiteral("MicLight"),
-                              QVariant::fromValue(QDBusVariant(light))}))
-                  << clients[1].asyncCall(
-                         propertyCall(g_headset, "Set",
-                                      {QLatin1String(g_headsetInterface), QStringLiteral("MicNotification"),
-                                       QVariant::fromValue(QDBusVariant(notification))}))
+            calls << clients[0].asyncCall(setCall("MicLight", light))
+                  << clients[1].asyncCall(setCall("MicNotification", notification))
                   << clients[2].asyncCall(
-                         propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)}));
+                         propertyCall(FirstHeadset, "GetAll", {QLatin1String(HeadsetInterface)}));
             for (QDBusPendingCall &call : calls) {
                 call.waitForFinished();
                 if (call.isError()) {
@@ -404,14 +371,13 @@ void tst_Service::manyClientsLoseNothing()
                     return false;
                 }
             }
-            if (get(clients[2], g_headset, g_headsetInterface, "MicLight") != QVariant(light)
-                || get(clients[2], g_headset, g_headsetInterface, "MicNotification")
-                    != QVariant(notification))
+            if (get(clients[2], "MicLight") != QVariant(light)
+                || get(clients[2], "MicNotification") != QVariant(notification))
                 return false;
         }
         return true;
     };
-    const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
+    const uint pid = m_client.interface()->servicePid(QLatin1String(Service));
     QVERIFY(rounds(0, 200));
     const qint64 before = residentKb(pid);
     QVERIFY(rounds(200, 1200));
