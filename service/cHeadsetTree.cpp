@@ -81,17 +81,23 @@ bool cHeadsetTree::handleMessage(const QDBusMessage &message, const QDBusConnect
                 .arg(introspect(message.path()))));
         return true;
     }
+    // Every call is answered here: QtDBus would call an unknown member's path no object at all.
     cHeadsetObject *headset = headsetAt(message.path());
-    if (!headset || interface != QLatin1String(g_properties))
-        return false;
-    if (member == QLatin1String("Get") && message.signature() == QLatin1String("ss"))
+    const bool properties = interface == QLatin1String(g_properties);
+    const QString signature = message.signature();
+    if (!headset)
+        connection.send(error(message, "org.freedesktop.DBus.Error.UnknownObject",
+                              QStringLiteral("no headset at %1").arg(message.path())));
+    else if (properties && member == QLatin1String("Get") && signature == QLatin1String("ss"))
         connection.send(get(*headset, message));
-    else if (member == QLatin1String("GetAll") && message.signature() == QLatin1String("s"))
+    else if (properties && member == QLatin1String("GetAll") && signature == QLatin1String("s"))
         connection.send(message.createReply(headset->values()));
-    else if (member == QLatin1String("Set") && message.signature() == QLatin1String("ssv"))
+    else if (properties && member == QLatin1String("Set") && signature == QLatin1String("ssv"))
         connection.send(set(*headset, message));
     else
-        return false;
+        connection.send(
+            error(message, "org.freedesktop.DBus.Error.UnknownMethod",
+                  QStringLiteral("no method %1.%2(%3) on a headset").arg(interface, member, signature)));
     return true;
 }
 

@@ -191,6 +191,15 @@ void tst_Service::refusesWhatTheModelDoesNot()
              QStringLiteral("MicNotification takes 1, 2, not 3"));
     QCOMPARE(set(m_client, "MicNotification", 1).errorName(),
              QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    // Past what the plugin's int holds: refused before it is converted.
+    QCOMPARE(set(m_client, "MicLight", 4294967295u).errorName(),
+             QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
+    QCOMPARE(
+        m_client
+            .call(QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(FirstHeadset),
+                                                 QLatin1String(HeadsetInterface), QStringLiteral("Mute")))
+            .errorName(),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
     QCOMPARE(set(m_client, "Name", QStringLiteral("mine")).errorName(),
              QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
     QCOMPARE(get(m_client, "MicLight"), QVariant(2u));
