@@ -99,7 +99,8 @@ bool cEmulatorRun::openSinks(QString *error)
                      cScenarioParser::printable(
                          QDir::cleanPath(QFileInfo(m_options.pluginFile).absoluteFilePath()))),
             m_options.quiet));
-    if (m_options.pcapFile || m_options.recordFile)
+    // The session bus, taken first, may hold the facts already.
+    if ((m_options.pcapFile || m_options.recordFile) && !m_facts)
         m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
     if (m_options.pcapFile) {
         m_pcap.reset(
@@ -235,9 +236,8 @@ int cEmulatorRun::serveSessionBus()
         StderrLog::write(QtWarningMsg, message);
         return 0;
     }
-    // The nodes and sound cards of what the bus plugs, where the captures did not ask already.
-    if (!m_facts)
-        m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
+    // The nodes and sound cards of what the bus plugs; the captures share them.
+    m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
     m_service->access().facts = m_facts.get();
 #endif
     return 0;
