@@ -37,6 +37,8 @@ bool isStatus(const QByteArray &report)
 cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setup, QObject *parent)
     : QObject(parent)
     , m_host(host)
+    , m_setup(setup)
+    , m_configPath(config.settings()->fileName())
     , m_microphone(config.settings())
 {
     QSettings &settings = *config.settings();
@@ -48,12 +50,31 @@ cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setu
             &cDesktop::onDolbySwitched);
 #ifdef Q71_HAVE_PULSE
     if (setup.soundServer) {
-        m_volume.reset(
-            new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config)));
+        auto *volume
+            = new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config));
+        m_volume.reset(volume);
+        m_setVolumeStep = [volume](int step) { volume->setStep(step); };
+        connect(volume, &cHeadsetVolume::volumeChanged, this, [this](const QString &uid, int percent) {
+            const cAbstractDevicePtr device = m_host.services().audioDeviceMgr()->deviceOf(uid);
+            if (const int number = m_host.deviceManager()->number(device.data()))
+                emit volumeChanged(number, percent);
+        });
         if (config.audioDefault())
             m_defaults.reset(new cHeadsetDefaults(host.services().audioDeviceMgr()));
     }
 #endif
+}
+
+bool cDesktop::reload(QString *error)
+{
+    cDesktopConfig config;
+    if (!config.open(m_configPath, true, error))
+        return false;
+    if (m_setup.wallClock)
+        m_actions.reload(*config.settings());
+    if (m_setVolumeStep)
+        m_setVolumeStep(volumeStep(m_setup.volumeStep, config));
+    return true;
 }
 
 cDesktop::~cDesktop() = default;
@@ -110,9 +131,9 @@ void cDesktop::onMicrophoneReported(int device, const QPair<int, int> &state)
 
 void cDesktop::onDolbySwitched(const QString &uid, bool on)
 {
+    cAudioDeviceMgrService *audioDevices = m_host.services().audioDeviceMgr();
     const QSharedPointer<cHostAudioDevice> audio
-        = cAudioDeviceMgrService::hostDevice(m_host.services().audioDeviceMgr()->getDevice(uid));
-    const cAbstractDevicePtr device = audio ? audio->device().toStrongRef() : cAbstractDevicePtr();
+        = cAudioDeviceMgrService::hostDevice(audioDevices->getDevice(uid));
     m_actions.run(cDesktopActions::dolbyEvent(on), audio ? audio->deviceModel() : QString(),
-                  m_host.deviceManager()->number(device.data()));
+                  m_host.deviceManager()->number(audioDevices->deviceOf(uid).data()));
 }

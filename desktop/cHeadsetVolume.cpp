@@ -24,14 +24,17 @@ void cHeadsetVolume::onVolumeStepped(const QString &uid, int direction)
     if (!device || !device->renderTransport())
         return;
     const cSoundCard card = cSoundCard::fromPcm(device->renderTransport()->info()["uid"].toString());
-    if (card.isValid())
-        m_pulse.step(card, percent);
+    if (!card.isValid())
+        return;
+    m_uidOfCard.insert(card.sysfsPath(), uid);
+    m_pulse.step(card, percent);
 }
 
 void cHeadsetVolume::onStepped(const QString &cardPath, const QString &sinkName, int percent)
 {
     qCInfo(lcQ71Desktop, "volume of %s (sound card %s): %d %%", qPrintable(sinkName), qPrintable(cardPath),
            percent);
+    emit volumeChanged(m_uidOfCard.value(cardPath), percent);
 }
 
 void cHeadsetVolume::onNoSink(const QString &cardPath)

@@ -95,7 +95,7 @@ void tst_LiveDefaults::headsetTakesAndGivesBackTheDefaults()
     UmockdevBed::loadScript(m_testbed, node.constData());
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
+                       {"--live", "--no-dbus", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
 
     // The headset's devices come after the headset; its card's sysfs path is card<first>.
