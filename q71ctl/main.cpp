@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QDBusObjectPath>
 
 #include <cstdio>
 
@@ -60,6 +61,18 @@ int runMonitor(QCoreApplication &app, bool json, const QDBusConnection &connecti
     return failure.code != CtlExit::Ok ? failWith(failure) : code;
 }
 
+int run(QCoreApplication &app, const cCtlCommandLine &commandLine, const QDBusConnection &connection)
+{
+    if (!connection.isConnected()) {
+        return failWith({CtlExit::NoService,
+                         CtlExit::noServiceLine(QStringLiteral("no session bus (%1)").arg(connection.lastError().message()))});
+    }
+    cCtlOutput output;
+    if (commandLine.command() == cCtlCommandLine::Monitor)
+        return runMonitor(app, commandLine.json(), connection, &output);
+    return runOnce(commandLine, connection, &output);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -82,13 +95,9 @@ int main(int argc, char *argv[])
         break;
     }
 
-    const QDBusConnection connection = QDBusConnection::sessionBus();
-    if (!connection.isConnected()) {
-        return failWith({CtlExit::NoService,
-                         CtlExit::noServiceLine(QStringLiteral("no session bus (%1)").arg(connection.lastError().message()))});
-    }
-    cCtlOutput output;
-    if (commandLine.command() == cCtlCommandLine::Monitor)
-        return runMonitor(app, commandLine.json(), connection, &output);
-    return runOnce(commandLine, connection, &output);
+    // QtDBus (6.4 as tested) may still be reading a message from the bus while the process ends,
+    // into types registered at run time. Registered before the bus is first touched, the registry
+    // of those types outlives the bus's thread, which is taken down in the reverse order.
+    qMetaTypeId<QDBusObjectPath>();
+    return run(app, commandLine, QDBusConnection::sessionBus());
 }
