@@ -22,7 +22,7 @@ cHeadsetMonitor::cHeadsetMonitor(const QDBusConnection &connection, bool json, c
 bool cHeadsetMonitor::start(CtlExit::cFailure *failure)
 {
     // The first question starts the service where the bus may, or says there is none. QtDBus
-    // (6.4 and 5.15 as tested) hands a proxy made before it no signals at all.
+    // (6.4 as tested) hands a proxy made before it no signals at all.
     cHeadsetBus bus(m_connection);
     QStringList paths;
     if (!bus.headsetPaths(&paths)) {

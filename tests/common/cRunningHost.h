@@ -69,13 +69,16 @@ public:
     // Sends `signal` and waits for the end: the exit code, -1 for a crash or a hang.
     int stop(int signal)
     {
-        ::kill(m_process.processId(), signal);
+        // A process that has ended has no id: kill(0) would signal the test's whole process group.
+        if (m_process.processId() > 0)
+            ::kill(m_process.processId(), signal);
         const bool ended = m_process.waitForFinished(120000);
         read();
         m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
         return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
     QList<QJsonObject> events() const { return m_events; }
     QList<QJsonObject> events(const Match &match) const
     {
