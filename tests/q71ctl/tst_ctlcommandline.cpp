@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString g_hint = QStringLiteral("start it with: systemctl --user start q71-host");
+const QString g_hint = QStringLiteral("; start it with: systemctl --user start q71-host\n");
 
 // The test's environment without any session bus: no address, no X11 display to start one for,
 // and a runtime directory where no bus socket is.
@@ -59,15 +59,10 @@ private slots:
     void usageErrors_data();
     void usageErrors();
     void helpAndVersion();
-    void noSessionBus_data() { commands_data(); }
-    void noSessionBus();
-    void noService_data() { commands_data(); }
-    void noService();
+    void nothingToTalkTo_data();
+    void nothingToTalkTo();
     void completion_data();
     void completion();
-
-private:
-    void commands_data();
 };
 
 void tst_CtlCommandLine::usageErrors_data()
@@ -115,40 +110,37 @@ void tst_CtlCommandLine::helpAndVersion()
     QCOMPARE(version.out, QByteArray("q71ctl " Q71_CTL_VERSION "\n"));
 }
 
-void tst_CtlCommandLine::commands_data()
+void tst_CtlCommandLine::nothingToTalkTo_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("list") << QStringList{"list"};
-    QTest::newRow("list --json") << QStringList{"list", "--json"};
-    QTest::newRow("show") << QStringList{"show", "1"};
-    QTest::newRow("set") << QStringList{"set", "1", "mic-light", "2"};
-    QTest::newRow("monitor") << QStringList{"monitor"};
+    QTest::addColumn<bool>("bus");
+    QTest::addColumn<QString>("says");
+    const QString noBus = QStringLiteral("q71ctl: no session bus (");
+    const QString noService = QStringLiteral("q71ctl: the headset service org.q71.Headsets1 is not running; ");
+    for (const QStringList &arguments : {QStringList{"list"}, QStringList{"list", "--json"}, QStringList{"show", "1"},
+                                         QStringList{"set", "1", "mic-light", "2"}, QStringList{"monitor"}}) {
+        QTest::addRow("%s, no bus", qPrintable(arguments.join(QLatin1Char(' ')))) << arguments << false << noBus;
+        QTest::addRow("%s, no service", qPrintable(arguments.join(QLatin1Char(' ')))) << arguments << true << noService;
+    }
 }
 
-void tst_CtlCommandLine::noSessionBus()
+// No session bus at all, or a bus of the test's own on which nothing serves the headsets nor may
+// be started for them: one line, ending in how to start the service.
+void tst_CtlCommandLine::nothingToTalkTo()
 {
     QFETCH(QStringList, arguments);
-    QTemporaryDir runtime;
-    const cToolRun run = runCtl(arguments, withoutBus(runtime.path()));
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY(run.out.isEmpty());
-    QVERIFY2(run.err.startsWith(QStringLiteral("q71ctl: no session bus")), qPrintable(run.err));
-    QVERIFY2(run.err.endsWith(g_hint + QLatin1Char('\n')), qPrintable(run.err));
-    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
-}
-
-// A bus of the test's own, on which nothing serves the headsets nor may be started for them.
-void tst_CtlCommandLine::noService()
-{
-    if (!cTestBus::isAvailable())
+    QFETCH(bool, bus);
+    QFETCH(QString, says);
+    if (bus && !cTestBus::isAvailable())
         QSKIP("dbus-daemon is not installed");
-    QFETCH(QStringList, arguments);
-    cTestBus bus;
-    QVERIFY(bus.start());
-    const cToolRun run = runCtl(arguments, bus.environment());
+    QTemporaryDir runtime;
+    cTestBus testBus;
+    QVERIFY(!bus || testBus.start());
+    const cToolRun run = runCtl(arguments, bus ? testBus.environment() : withoutBus(runtime.path()));
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.isEmpty());
-    QCOMPARE(run.err, QStringLiteral("q71ctl: the headset service org.q71.Headsets1 is not running; ") + g_hint + "\n");
+    QVERIFY2(run.err.startsWith(says) && run.err.endsWith(g_hint), qPrintable(run.err));
+    QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
 }
 
 void tst_CtlCommandLine::completion_data()
