@@ -36,7 +36,8 @@ QByteArray aligned(const QList<QStringList> &rows)
     QString text;
     for (const QStringList &row : rows) {
         for (int i = 0; i < row.size(); ++i)
-            text += i + 1 < row.size() ? row.at(i).leftJustified(widths.at(i)) + QLatin1String(g_gap) : row.at(i);
+            text += i + 1 < row.size() ? row.at(i).leftJustified(widths.at(i)) + QLatin1String(g_gap)
+                                       : row.at(i);
         text += QLatin1Char('\n');
     }
     return text.toUtf8();
@@ -58,7 +59,8 @@ QJsonObject headsetObject(const QVariantMap &properties)
 {
     QJsonObject object;
     for (const HeadsetFields::cField &field : HeadsetFields::all())
-        object.insert(QLatin1String(field.json), HeadsetFields::json(field, properties.value(QLatin1String(field.property))));
+        object.insert(QLatin1String(field.json),
+                      HeadsetFields::json(field, properties.value(QLatin1String(field.property))));
     return object;
 }
 
@@ -67,7 +69,7 @@ QByteArray listText(const QList<QVariantMap> &headsets)
     if (headsets.isEmpty())
         return QByteArrayLiteral("No headsets.\n");
     const QList<const HeadsetFields::cField *> fields = listedFields();
-    QList<QStringList> rows{{}};
+    QList<QStringList> rows {{}};
     for (const HeadsetFields::cField *field : fields)
         rows.first() << QLatin1String(field->column);
     for (const QVariantMap &headset : headsets) {
@@ -93,8 +95,8 @@ QByteArray showText(const QVariantMap &properties)
 {
     QList<QStringList> rows;
     for (const HeadsetFields::cField &field : HeadsetFields::all())
-        rows << QStringList{QLatin1String(field.label) + QLatin1Char(':'),
-                            HeadsetFields::text(field, properties.value(QLatin1String(field.property)))};
+        rows << QStringList {QLatin1String(field.label) + QLatin1Char(':'),
+                             HeadsetFields::text(field, properties.value(QLatin1String(field.property)))};
     return aligned(rows);
 }
 

@@ -43,9 +43,10 @@ cCtlCommandLine::cCtlCommandLine()
     m_parser.setApplicationDescription(QString::fromLatin1(g_description));
     m_parser.addHelpOption();
     m_parser.addVersionOption();
-    m_parser.addOption({QStringLiteral("json"),
-                        QStringLiteral("With list, show and monitor: write JSON (monitor: one object a line), "
-                                       "each object with \"api_version\".")});
+    m_parser.addOption(
+        {QStringLiteral("json"),
+         QStringLiteral("With list, show and monitor: write JSON (monitor: one object a line), "
+                        "each object with \"api_version\".")});
     m_parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("list, show, set or monitor."),
                                    QStringLiteral("COMMAND [ARGUMENTS]"));
 }
@@ -72,7 +73,10 @@ cCtlCommandLine::Outcome cCtlCommandLine::parse(const QStringList &arguments)
         return fail(QStringLiteral("unknown command \"%1\" (list, show, set or monitor)").arg(name));
     m_command = found->command;
     if (positional.size() != found->arguments)
-        return fail(QStringLiteral("%1 takes %2 argument(s), not %3").arg(name).arg(found->arguments).arg(positional.size()));
+        return fail(QStringLiteral("%1 takes %2 argument(s), not %3")
+                        .arg(name)
+                        .arg(found->arguments)
+                        .arg(positional.size()));
     if (m_command == Show && !parseNumber(positional.first()))
         return Error;
     if (m_command == Set)
@@ -94,7 +98,8 @@ cCtlCommandLine::Outcome cCtlCommandLine::parseSet(const QStringList &arguments)
     bool ok = false;
     m_value = arguments.at(2).toUInt(&ok);
     if (!ok)
-        return fail(QStringLiteral("%1: the value \"%2\" is not a number").arg(arguments.at(1), arguments.at(2)));
+        return fail(
+            QStringLiteral("%1: the value \"%2\" is not a number").arg(arguments.at(1), arguments.at(2)));
     return Run;
 }
 

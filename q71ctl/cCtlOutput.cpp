@@ -25,7 +25,8 @@ bool cCtlOutput::write(const QByteArray &text)
 {
     qsizetype done = 0;
     while (!m_closed && done < text.size()) {
-        const ssize_t written = ::write(STDOUT_FILENO, text.constData() + done, static_cast<size_t>(text.size() - done));
+        const ssize_t written
+            = ::write(STDOUT_FILENO, text.constData() + done, static_cast<size_t>(text.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)

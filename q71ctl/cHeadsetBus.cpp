@@ -14,8 +14,8 @@ const char g_propertiesInterface[] = "org.freedesktop.DBus.Properties";
 
 QDBusMessage getAll(const QString &path, const QString &interface)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(cHeadsetBus::serviceName(), path,
-                                                       QLatin1String(g_propertiesInterface), QStringLiteral("GetAll"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        cHeadsetBus::serviceName(), path, QLatin1String(g_propertiesInterface), QStringLiteral("GetAll"));
     call << interface;
     return call;
 }
@@ -70,7 +70,8 @@ CtlExit::cFailure cHeadsetBus::failureOf(const QDBusError &error, uint number)
 {
     if (isNoService(error)) {
         const QString why = error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
-            ? QStringLiteral("the headset service %1 does not answer (%2)").arg(serviceName(), error.message())
+            ? QStringLiteral("the headset service %1 does not answer (%2)")
+                  .arg(serviceName(), error.message())
             : QStringLiteral("the headset service %1 is not running").arg(serviceName());
         return {CtlExit::NoService, CtlExit::noServiceLine(why)};
     }
@@ -78,13 +79,13 @@ CtlExit::cFailure cHeadsetBus::failureOf(const QDBusError &error, uint number)
         return {CtlExit::Refused, QStringLiteral("no headset %1 (q71ctl list shows them)").arg(number)};
     if (error.name() == QLatin1String("org.q71.Headsets1.Error.InvalidValue"))
         return {CtlExit::Refused, error.message()};
-    return {CtlExit::Refused, QStringLiteral("the service refused: %1 (%2)").arg(error.message(), error.name())};
+    return {CtlExit::Refused,
+            QStringLiteral("the service refused: %1 (%2)").arg(error.message(), error.name())};
 }
 
 cHeadsetBus::cHeadsetBus(const QDBusConnection &connection)
     : m_connection(connection)
-{
-}
+{ }
 
 bool cHeadsetBus::headsetPaths(QStringList *paths)
 {
@@ -123,8 +124,8 @@ bool cHeadsetBus::headsets(QList<QVariantMap> *headsets)
 
 bool cHeadsetBus::headset(uint number, QVariantMap *properties)
 {
-    QDBusPendingReply<QVariantMap> reply
-        = m_connection.asyncCall(getAll(headsetPath(number), QLatin1String(cHeadsetProxy::staticInterfaceName())));
+    QDBusPendingReply<QVariantMap> reply = m_connection.asyncCall(
+        getAll(headsetPath(number), QLatin1String(cHeadsetProxy::staticInterfaceName())));
     reply.waitForFinished();
     if (reply.isError())
         return fail(reply.error(), number);
@@ -135,8 +136,8 @@ bool cHeadsetBus::headset(uint number, QVariantMap *properties)
 bool cHeadsetBus::set(uint number, const HeadsetFields::cField &setting, uint value)
 {
     // The property's own D-Bus type, u: the service would refuse any other.
-    QDBusMessage call = QDBusMessage::createMethodCall(serviceName(), headsetPath(number),
-                                                       QLatin1String(g_propertiesInterface), QStringLiteral("Set"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        serviceName(), headsetPath(number), QLatin1String(g_propertiesInterface), QStringLiteral("Set"));
     call << QLatin1String(cHeadsetProxy::staticInterfaceName()) << QLatin1String(setting.property)
          << QVariant::fromValue(QDBusVariant(QVariant::fromValue(value)));
     const QDBusMessage reply = m_connection.call(call);

@@ -10,7 +10,8 @@
 #include <QDBusServiceWatcher>
 #include <QJsonDocument>
 
-cHeadsetMonitor::cHeadsetMonitor(const QDBusConnection &connection, bool json, cCtlOutput *output, QObject *parent)
+cHeadsetMonitor::cHeadsetMonitor(const QDBusConnection &connection, bool json, cCtlOutput *output,
+                                 QObject *parent)
     : QObject(parent)
     , m_connection(connection)
     , m_json(json)
@@ -76,7 +77,8 @@ void cHeadsetMonitor::onHeadsetRemoved(const QString &path)
 void cHeadsetMonitor::onServiceGone()
 {
     emit finished({CtlExit::NoService,
-                   CtlExit::noServiceLine(QStringLiteral("the headset service %1 went away").arg(cHeadsetBus::serviceName()))});
+                   CtlExit::noServiceLine(
+                       QStringLiteral("the headset service %1 went away").arg(cHeadsetBus::serviceName()))});
 }
 
 void cHeadsetMonitor::print(const cMonitorEvent &event)

@@ -17,7 +17,8 @@ class cHeadsetMonitor : public QObject
 {
     Q_OBJECT
 public:
-    cHeadsetMonitor(const QDBusConnection &connection, bool json, cCtlOutput *output, QObject *parent = nullptr);
+    cHeadsetMonitor(const QDBusConnection &connection, bool json, cCtlOutput *output,
+                    QObject *parent = nullptr);
 
     // Listens to the service and to each headset it serves now. False, with `failure` set, when
     // there is no service.

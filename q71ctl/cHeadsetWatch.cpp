@@ -37,11 +37,14 @@ void cHeadsetWatch::onPropertiesChanged(const QString &interface, const QVariant
     for (auto it = changed.cbegin(); it != changed.cend(); ++it) {
         // A property added to the interface after this q71ctl is reported under its bus name.
         const HeadsetFields::cField *field = HeadsetFields::byProperty(it.key());
-        const QJsonValue value = field ? HeadsetFields::json(*field, it.value()) : QJsonValue::fromVariant(it.value());
-        const QString text = field ? QStringLiteral("%1: %2").arg(QLatin1String(field->label), HeadsetFields::text(*field, it.value()))
+        const QJsonValue value
+            = field ? HeadsetFields::json(*field, it.value()) : QJsonValue::fromVariant(it.value());
+        const QString text = field ? QStringLiteral("%1: %2").arg(QLatin1String(field->label),
+                                                                  HeadsetFields::text(*field, it.value()))
                                    : QStringLiteral("%1: %2").arg(it.key(), it.value().toString());
         report(QStringLiteral("property_changed"),
-               {{QStringLiteral("property"), field ? QLatin1String(field->json) : it.key()}, {QStringLiteral("value"), value}},
+               {{QStringLiteral("property"), field ? QLatin1String(field->json) : it.key()},
+                {QStringLiteral("value"), value}},
                text);
     }
 }

@@ -29,7 +29,8 @@ signals:
 private slots:
     // Connected by name: QDBusConnection::connect, for a signal of an interface that has no proxy
     // of its own, takes nothing else.
-    void onPropertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
+    void onPropertiesChanged(const QString &interface, const QVariantMap &changed,
+                             const QStringList &invalidated);
 
 private:
     void report(const QString &name, const QJsonObject &fields, const QString &text);

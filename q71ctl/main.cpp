@@ -51,12 +51,14 @@ int runMonitor(QCoreApplication &app, bool json, const QDBusConnection &connecti
     if (!monitor.start(&failure))
         return failWith(failure);
     QObject::connect(&stop, &cSignalStop::caught, &app, [&app] { app.exit(CtlExit::Ok); });
-    QObject::connect(&monitor, &cHeadsetMonitor::finished, &app, [&app, &failure](const CtlExit::cFailure &end) {
-        failure = end;
-        app.exit(end.code);
-    });
+    QObject::connect(&monitor, &cHeadsetMonitor::finished, &app,
+                     [&app, &failure](const CtlExit::cFailure &end) {
+                         failure = end;
+                         app.exit(end.code);
+                     });
     // On stderr, which a script reading the events does not parse: the monitor listens from now on.
-    std::fprintf(stderr, "q71ctl: monitoring the headsets of %s; Ctrl-C stops\n", qPrintable(cHeadsetBus::serviceName()));
+    std::fprintf(stderr, "q71ctl: monitoring the headsets of %s; Ctrl-C stops\n",
+                 qPrintable(cHeadsetBus::serviceName()));
     const int code = app.exec();
     return failure.code != CtlExit::Ok ? failWith(failure) : code;
 }
@@ -65,7 +67,8 @@ int run(QCoreApplication &app, const cCtlCommandLine &commandLine, const QDBusCo
 {
     if (!connection.isConnected()) {
         return failWith({CtlExit::NoService,
-                         CtlExit::noServiceLine(QStringLiteral("no session bus (%1)").arg(connection.lastError().message()))});
+                         CtlExit::noServiceLine(
+                             QStringLiteral("no session bus (%1)").arg(connection.lastError().message()))});
     }
     cCtlOutput output;
     if (commandLine.command() == cCtlCommandLine::Monitor)

@@ -41,8 +41,10 @@ QStringList complete(const QStringList &words)
     // The q71ctl the completion asks for headset numbers is this build's, with no bus to ask.
     QTemporaryDir runtime;
     QProcessEnvironment environment = withoutBus(runtime.path());
-    environment.insert(QStringLiteral("PATH"), QStringLiteral(Q71_CTL_BIN_DIR ":") + environment.value(QStringLiteral("PATH")));
-    const cToolRun run = runTool(QStringLiteral("bash"), {QStringLiteral("-c"), script}, QByteArray(), environment);
+    environment.insert(QStringLiteral("PATH"),
+                       QStringLiteral(Q71_CTL_BIN_DIR ":") + environment.value(QStringLiteral("PATH")));
+    const cToolRun run
+        = runTool(QStringLiteral("bash"), {QStringLiteral("-c"), script}, QByteArray(), environment);
     if (run.exitCode != 0)
         return {QStringLiteral("bash failed: ") + run.err};
     QStringList offered = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -70,18 +72,20 @@ void tst_CtlCommandLine::usageErrors_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("says");
     QTest::newRow("nothing") << QStringList() << "no command given";
-    QTest::newRow("unknown command") << QStringList{"lsit"} << "unknown command \"lsit\"";
-    QTest::newRow("list with a number") << QStringList{"list", "1"} << "list takes 0 argument(s), not 1";
-    QTest::newRow("show without a number") << QStringList{"show"} << "show takes 1 argument(s), not 0";
-    QTest::newRow("show a name") << QStringList{"show", "first"} << "\"first\" is not a headset number";
-    QTest::newRow("show a negative number") << QStringList{"show", "-1"} << "Unknown option";
-    QTest::newRow("set without a value") << QStringList{"set", "1", "mic-light"} << "set takes 3 argument(s), not 2";
-    QTest::newRow("set an unknown setting") << QStringList{"set", "1", "volume", "3"}
+    QTest::newRow("unknown command") << QStringList {"lsit"} << "unknown command \"lsit\"";
+    QTest::newRow("list with a number") << QStringList {"list", "1"} << "list takes 0 argument(s), not 1";
+    QTest::newRow("show without a number") << QStringList {"show"} << "show takes 1 argument(s), not 0";
+    QTest::newRow("show a name") << QStringList {"show", "first"} << "\"first\" is not a headset number";
+    QTest::newRow("show a negative number") << QStringList {"show", "-1"} << "Unknown option";
+    QTest::newRow("set without a value")
+        << QStringList {"set", "1", "mic-light"} << "set takes 3 argument(s), not 2";
+    QTest::newRow("set an unknown setting") << QStringList {"set", "1", "volume", "3"}
                                             << "unknown setting \"volume\" (mic-light, mic-notification)";
-    QTest::newRow("set a word") << QStringList{"set", "1", "mic-light", "bright"}
+    QTest::newRow("set a word") << QStringList {"set", "1", "mic-light", "bright"}
                                 << "mic-light: the value \"bright\" is not a number";
-    QTest::newRow("set with --json") << QStringList{"set", "1", "mic-light", "3", "--json"} << "--json does not apply";
-    QTest::newRow("unknown option") << QStringList{"list", "--colour"} << "Unknown option 'colour'";
+    QTest::newRow("set with --json") << QStringList {"set", "1", "mic-light", "3", "--json"}
+                                     << "--json does not apply";
+    QTest::newRow("unknown option") << QStringList {"list", "--colour"} << "Unknown option 'colour'";
 }
 
 // Usage errors are told before anything asks the bus: the same with or without one.
@@ -103,7 +107,8 @@ void tst_CtlCommandLine::helpAndVersion()
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const cToolRun help = runCtl({QStringLiteral("--help")}, environment);
     QCOMPARE(help.exitCode, 0);
-    for (const char *command : {"list", "show N", "set N mic-light VALUE", "set N mic-notification VALUE", "monitor"})
+    for (const char *command :
+         {"list", "show N", "set N mic-light VALUE", "set N mic-notification VALUE", "monitor"})
         QVERIFY2(help.out.contains(command), command);
     const cToolRun version = runCtl({QStringLiteral("--version")}, environment);
     QCOMPARE(version.exitCode, 0);
@@ -116,11 +121,15 @@ void tst_CtlCommandLine::nothingToTalkTo_data()
     QTest::addColumn<bool>("bus");
     QTest::addColumn<QString>("says");
     const QString noBus = QStringLiteral("q71ctl: no session bus (");
-    const QString noService = QStringLiteral("q71ctl: the headset service org.q71.Headsets1 is not running; ");
-    for (const QStringList &arguments : {QStringList{"list"}, QStringList{"list", "--json"}, QStringList{"show", "1"},
-                                         QStringList{"set", "1", "mic-light", "2"}, QStringList{"monitor"}}) {
-        QTest::addRow("%s, no bus", qPrintable(arguments.join(QLatin1Char(' ')))) << arguments << false << noBus;
-        QTest::addRow("%s, no service", qPrintable(arguments.join(QLatin1Char(' ')))) << arguments << true << noService;
+    const QString noService
+        = QStringLiteral("q71ctl: the headset service org.q71.Headsets1 is not running; ");
+    for (const QStringList &arguments :
+         {QStringList {"list"}, QStringList {"list", "--json"}, QStringList {"show", "1"},
+          QStringList {"set", "1", "mic-light", "2"}, QStringList {"monitor"}}) {
+        QTest::addRow("%s, no bus", qPrintable(arguments.join(QLatin1Char(' '))))
+            << arguments << false << noBus;
+        QTest::addRow("%s, no service", qPrintable(arguments.join(QLatin1Char(' '))))
+            << arguments << true << noService;
     }
 }
 
@@ -147,16 +156,17 @@ void tst_CtlCommandLine::completion_data()
 {
     QTest::addColumn<QStringList>("words");
     QTest::addColumn<QStringList>("offered");
-    QTest::newRow("commands") << QStringList{""} << QStringList{"list", "monitor", "set", "show"};
-    QTest::newRow("a command begun") << QStringList{"s"} << QStringList{"set", "show"};
-    QTest::newRow("options") << QStringList{"list", "--"} << QStringList{"--help", "--json", "--version"};
+    QTest::newRow("commands") << QStringList {""} << QStringList {"list", "monitor", "set", "show"};
+    QTest::newRow("a command begun") << QStringList {"s"} << QStringList {"set", "show"};
+    QTest::newRow("options") << QStringList {"list", "--"} << QStringList {"--help", "--json", "--version"};
     QStringList settings = HeadsetFields::settings();
     settings.sort();
-    QTest::newRow("settings") << QStringList{"set", "1", ""} << settings;
-    QTest::newRow("settings after an option") << QStringList{"--json", "set", "1", "mic-n"} << QStringList{"mic-notification"};
+    QTest::newRow("settings") << QStringList {"set", "1", ""} << settings;
+    QTest::newRow("settings after an option")
+        << QStringList {"--json", "set", "1", "mic-n"} << QStringList {"mic-notification"};
     // The headsets' numbers come from the service, and there is none.
-    QTest::newRow("no service, no numbers") << QStringList{"show", ""} << QStringList();
-    QTest::newRow("nothing after a value") << QStringList{"set", "1", "mic-light", "2", ""} << QStringList();
+    QTest::newRow("no service, no numbers") << QStringList {"show", ""} << QStringList();
+    QTest::newRow("nothing after a value") << QStringList {"set", "1", "mic-light", "2", ""} << QStringList();
 }
 
 void tst_CtlCommandLine::completion()

@@ -22,10 +22,11 @@ const QByteArray g_twoHeadsets = "plug\nplug hid:second render:second capture:se
 
 // The README's promise: a headset's fields in q71ctl's JSON, each of one type.
 const QMap<QString, QJsonValue::Type> g_schema = {
-    {"number", QJsonValue::Double}, {"name", QJsonValue::String},       {"model", QJsonValue::String},
-    {"node", QJsonValue::String},   {"sound_card", QJsonValue::String}, {"started", QJsonValue::Bool},
-    {"dolby", QJsonValue::Bool},    {"volume", QJsonValue::Double},     {"mic_light", QJsonValue::Double},
-    {"mic_notification", QJsonValue::Double},
+    {"number", QJsonValue::Double},     {"name", QJsonValue::String},
+    {"model", QJsonValue::String},      {"node", QJsonValue::String},
+    {"sound_card", QJsonValue::String}, {"started", QJsonValue::Bool},
+    {"dolby", QJsonValue::Bool},        {"volume", QJsonValue::Double},
+    {"mic_light", QJsonValue::Double},  {"mic_notification", QJsonValue::Double},
 };
 
 bool followsSchema(const QJsonObject &headset)
@@ -106,7 +107,8 @@ bool tst_CtlService::startHost(const QByteArray &scenario)
         || !m_host->start(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--realtime", "--json", file}))
         return false;
     QDBusConnection connection = m_bus->connection();
-    const auto served = [&connection] { return connection.interface()->isServiceRegistered(g_service).value(); };
+    const auto served
+        = [&connection] { return connection.interface()->isServiceRegistered(g_service).value(); };
     if (QTest::qWaitFor([&] { return served() || !m_host->running(); }, 60000) && served())
         return true;
     if (!m_host->running())
@@ -117,9 +119,10 @@ bool tst_CtlService::startHost(const QByteArray &scenario)
 
 QDBusMessage tst_CtlService::callProperties(uint number, const QString &method, const QVariantList &arguments)
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(g_service, QStringLiteral("/org/q71/Headsets1/headset/%1").arg(number),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"), method);
-    call.setArguments(QVariantList{QStringLiteral("org.q71.Headsets1.Headset")} + arguments);
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        g_service, QStringLiteral("/org/q71/Headsets1/headset/%1").arg(number),
+        QStringLiteral("org.freedesktop.DBus.Properties"), method);
+    call.setArguments(QVariantList {QStringLiteral("org.q71.Headsets1.Headset")} + arguments);
     return m_bus->connection().call(call);
 }
 
@@ -150,26 +153,31 @@ void tst_CtlService::listAndShow()
     QCOMPARE(first.value(QStringLiteral("name")).toString(), bus.value(QStringLiteral("Name")).toString());
     QCOMPARE(first.value(QStringLiteral("started")).toBool(), bus.value(QStringLiteral("Started")).toBool());
     QCOMPARE(first.value(QStringLiteral("volume")).toInt(), bus.value(QStringLiteral("Volume")).toInt());
-    QCOMPARE(first.value(QStringLiteral("mic_light")).toInt(), int(bus.value(QStringLiteral("MicLight")).toUInt()));
+    QCOMPARE(first.value(QStringLiteral("mic_light")).toInt(),
+             int(bus.value(QStringLiteral("MicLight")).toUInt()));
 
     // For a person: a heading and a row a headset, each cell starting where its heading does.
     const QList<QByteArray> rows = ctl(QStringLiteral("list")).out.trimmed().split('\n');
     QCOMPARE(rows.size(), 3);
     const int light = rows.at(0).indexOf("MIC LIGHT");
     QVERIFY2(rows.at(0).startsWith("HEADSET  NAME") && light > 0, rows.at(0).constData());
-    QCOMPARE(rows.at(1).mid(light).split(' ').first().toInt(), first.value(QStringLiteral("mic_light")).toInt());
+    QCOMPARE(rows.at(1).mid(light).split(' ').first().toInt(),
+             first.value(QStringLiteral("mic_light")).toInt());
     QVERIFY(rows.at(1).startsWith("1 ") && rows.at(2).startsWith("2 "));
     const QString show = QString::fromUtf8(ctl(QStringLiteral("show 1")).out);
-    QVERIFY2(show.contains(QRegularExpression(QStringLiteral("^Name: +%1$").arg(bus.value(QStringLiteral("Name")).toString()),
-                                              QRegularExpression::MultilineOption)),
+    QVERIFY2(show.contains(QRegularExpression(
+                 QStringLiteral("^Name: +%1$").arg(bus.value(QStringLiteral("Name")).toString()),
+                 QRegularExpression::MultilineOption)),
              qPrintable(show));
 
     // The completion offers the numbers the service lists.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PATH"), QStringLiteral(Q71_CTL_BIN_DIR ":") + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("PATH"),
+                       QStringLiteral(Q71_CTL_BIN_DIR ":") + environment.value(QStringLiteral("PATH")));
     const cToolRun completion = runTool(QStringLiteral("bash"),
-                                        {"-c", "source '" Q71_CTL_COMPLETION "'; COMP_WORDS=(q71ctl show ''); "
-                                               "COMP_CWORD=2; _q71ctl; echo \"${COMPREPLY[*]}\""},
+                                        {"-c",
+                                         "source '" Q71_CTL_COMPLETION "'; COMP_WORDS=(q71ctl show ''); "
+                                         "COMP_CWORD=2; _q71ctl; echo \"${COMPREPLY[*]}\""},
                                         QByteArray(), environment);
     QCOMPARE(completion.out, QByteArray("1 2\n"));
 }
@@ -190,7 +198,9 @@ void tst_CtlService::unknownHeadset()
     const cToolRun run = ctl(arguments);
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
-    QCOMPARE(run.err, QStringLiteral("q71ctl: no headset %1 (q71ctl list shows them)\n").arg(arguments.section(' ', 1, 1)));
+    QCOMPARE(
+        run.err,
+        QStringLiteral("q71ctl: no headset %1 (q71ctl list shows them)\n").arg(arguments.section(' ', 1, 1)));
 }
 
 void tst_CtlService::setAccepted()
@@ -206,7 +216,12 @@ void tst_CtlService::setAccepted()
             && event.value(QStringLiteral("device")).toInt() == 1;
     }));
     QTRY_COMPARE(properties(1).value(QStringLiteral("MicLight")).toUInt(), 3u);
-    QCOMPARE(json(QStringLiteral("show 1 --json")).value(QStringLiteral("headset")).toObject().value(QStringLiteral("mic_light")).toInt(), 3);
+    QCOMPARE(json(QStringLiteral("show 1 --json"))
+                 .value(QStringLiteral("headset"))
+                 .toObject()
+                 .value(QStringLiteral("mic_light"))
+                 .toInt(),
+             3);
     QCOMPARE(ctl(QStringLiteral("set 2 mic-notification 1")).exitCode, 0);
     QTRY_COMPARE(properties(2).value(QStringLiteral("MicNotification")).toUInt(), 1u);
 }
@@ -218,7 +233,8 @@ void tst_CtlService::setRefused()
     QVERIFY(m_host->waitFor(cRunningHost::matching("mic", "device", 1)));
     const uint before = properties(1).value(QStringLiteral("MicLight")).toUInt();
     const QDBusMessage refusal = callProperties(
-        1, QStringLiteral("Set"), {QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(QVariant::fromValue(9u)))});
+        1, QStringLiteral("Set"),
+        {QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(QVariant::fromValue(9u)))});
     QCOMPARE(refusal.errorName(), QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
     const cToolRun set = ctl(QStringLiteral("set 1 mic-light 9"));
     QCOMPARE(set.exitCode, 2);
@@ -241,19 +257,22 @@ void tst_CtlService::monitorHearsTheSimulation()
     cRunningHost json;
     QVERIFY(text.start(QStringLiteral(Q71_CTL_PROGRAM), {"monitor"}));
     QVERIFY(json.start(QStringLiteral(Q71_CTL_PROGRAM), {"monitor", "--json"}));
-    QVERIFY(text.waitForError(QStringLiteral("monitoring")) && json.waitForError(QStringLiteral("monitoring")));
+    QVERIFY(text.waitForError(QStringLiteral("monitoring"))
+            && json.waitForError(QStringLiteral("monitoring")));
 
     const auto event = [&json](const QJsonObject &fields) {
         const QStringList keys = fields.keys();
         return json.waitFor([&](const QJsonObject &line) {
-            return std::all_of(keys.cbegin(), keys.cend(), [&](const QString &key) { return line.value(key) == fields.value(key); });
+            return std::all_of(keys.cbegin(), keys.cend(),
+                               [&](const QString &key) { return line.value(key) == fields.value(key); });
         });
     };
     QVERIFY(event({{"event", "key_pressed"}, {"number", 1}, {"key", 1}}));
     QVERIFY(event({{"event", "key_released"}, {"number", 1}, {"key", 1}}));
     QVERIFY(text.waitForLine("headset 1: key 1 pressed") && text.waitForLine("headset 1: key 1 released"));
     QCOMPARE(ctl(QStringLiteral("set 1 mic-notification 2")).exitCode, 0);
-    QVERIFY(event({{"event", "property_changed"}, {"number", 1}, {"property", "mic_notification"}, {"value", 2}}));
+    QVERIFY(event(
+        {{"event", "property_changed"}, {"number", 1}, {"property", "mic_notification"}, {"value", 2}}));
     QVERIFY(text.waitForLine("headset 1: Mic notification: 2"));
     QVERIFY(event({{"event", "headset_removed"}, {"number", 1}}));
     QVERIFY(text.waitForLine("headset 1: removed"));
@@ -261,7 +280,8 @@ void tst_CtlService::monitorHearsTheSimulation()
     QCOMPARE(text.stop(SIGINT), 0);
     for (const QJsonObject &line : json.events()) {
         QCOMPARE(line.value(QStringLiteral("api_version")).toString(), QStringLiteral("1.0"));
-        QVERIFY(line.value(QStringLiteral("event")).isString() && line.value(QStringLiteral("number")).isDouble());
+        QVERIFY(line.value(QStringLiteral("event")).isString()
+                && line.value(QStringLiteral("number")).isDouble());
     }
 }
 
@@ -273,8 +293,8 @@ void tst_CtlService::monitorEnds_data()
     QTest::newRow("SIGINT") << "SIGINT" << 0 << QString();
     QTest::newRow("SIGTERM") << "SIGTERM" << 0 << QString();
     QTest::newRow("its reader gone") << "close" << 0 << QString();
-    QTest::newRow("the service killed") << "kill" << 1
-                                        << QStringLiteral("q71ctl: the headset service org.q71.Headsets1 went away") + g_hint;
+    QTest::newRow("the service killed")
+        << "kill" << 1 << QStringLiteral("q71ctl: the headset service org.q71.Headsets1 went away") + g_hint;
 }
 
 void tst_CtlService::monitorEnds()
@@ -290,8 +310,9 @@ void tst_CtlService::monitorEnds()
         monitor.closeOutput();
     else if (how == QLatin1String("kill"))
         m_host->stop(SIGKILL);
-    const int code = how.startsWith(QLatin1String("SIG")) ? monitor.stop(how == QLatin1String("SIGINT") ? SIGINT : SIGTERM)
-                                                         : monitor.waitForExit();
+    const int code = how.startsWith(QLatin1String("SIG"))
+        ? monitor.stop(how == QLatin1String("SIGINT") ? SIGINT : SIGTERM)
+        : monitor.waitForExit();
     QCOMPARE(code, exitCode);
     // Beside the line that it listens, only why it ended when that was not the user's doing.
     QCOMPARE(monitor.errorOutput().count(QLatin1Char('\n')), says.isEmpty() ? 1 : 2);
