@@ -35,6 +35,12 @@ public:
     // Takes the commands of `settings`' [actions]; a key this class has no event for is one
     // warning, as a misspelt one would otherwise be silently ignored.
     void load(QSettings &settings);
+    // The commands of `settings` in place of those loaded before; what runs goes on.
+    void reload(QSettings &settings)
+    {
+        m_commands.clear();
+        load(settings);
+    }
 
     // Starts the command of `event`, when one is configured, with `more` added to its environment.
     void run(const QString &event, const QString &model, int device,
