@@ -44,6 +44,24 @@ bool isNoObject(const QDBusError &error)
         || error.type() == QDBusError::UnknownMethod;
 }
 
+// What `error` means to the user of q71ctl.
+CtlExit::cFailure failureOf(const QDBusError &error, std::optional<uint> headset)
+{
+    if (isNoService(error)) {
+        const QString why = error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
+            ? QStringLiteral("the headset service %1 does not answer (%2)")
+                  .arg(cHeadsetBus::serviceName(), error.message())
+            : QStringLiteral("the headset service %1 is not running").arg(cHeadsetBus::serviceName());
+        return {CtlExit::NoService, CtlExit::noServiceLine(why)};
+    }
+    if (headset && isNoObject(error))
+        return {CtlExit::Refused, QStringLiteral("no headset %1 (q71ctl list shows them)").arg(*headset)};
+    if (error.name() == QLatin1String("org.q71.Headsets1.Error.InvalidValue"))
+        return {CtlExit::Refused, error.message()};
+    return {CtlExit::Refused,
+            QStringLiteral("the service refused: %1 (%2)").arg(error.message(), error.name())};
+}
+
 } // namespace
 
 QString cHeadsetBus::serviceName()
@@ -64,23 +82,6 @@ QString cHeadsetBus::headsetPath(uint number)
 uint cHeadsetBus::numberOf(const QString &path)
 {
     return path.section(QLatin1Char('/'), -1).toUInt();
-}
-
-CtlExit::cFailure cHeadsetBus::failureOf(const QDBusError &error, uint number)
-{
-    if (isNoService(error)) {
-        const QString why = error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout
-            ? QStringLiteral("the headset service %1 does not answer (%2)")
-                  .arg(serviceName(), error.message())
-            : QStringLiteral("the headset service %1 is not running").arg(serviceName());
-        return {CtlExit::NoService, CtlExit::noServiceLine(why)};
-    }
-    if (number != 0 && isNoObject(error))
-        return {CtlExit::Refused, QStringLiteral("no headset %1 (q71ctl list shows them)").arg(number)};
-    if (error.name() == QLatin1String("org.q71.Headsets1.Error.InvalidValue"))
-        return {CtlExit::Refused, error.message()};
-    return {CtlExit::Refused,
-            QStringLiteral("the service refused: %1 (%2)").arg(error.message(), error.name())};
 }
 
 cHeadsetBus::cHeadsetBus(const QDBusConnection &connection)
@@ -146,8 +147,8 @@ bool cHeadsetBus::set(uint number, const HeadsetFields::cField &setting, uint va
     return true;
 }
 
-bool cHeadsetBus::fail(const QDBusError &error, uint number)
+bool cHeadsetBus::fail(const QDBusError &error, std::optional<uint> headset)
 {
-    m_failure = failureOf(error, number);
+    m_failure = failureOf(error, headset);
     return false;
 }

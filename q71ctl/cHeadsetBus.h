@@ -7,6 +7,8 @@
 #include <QList>
 #include <QVariantMap>
 
+#include <optional>
+
 // The headset service as q71ctl's one-shot commands ask it: each question one call (or one round
 // of calls sent together), each failure turned into the exit code and line a user gets.
 class cHeadsetBus
@@ -17,9 +19,6 @@ public:
     static QString headsetPath(uint number);
     // The number at the end of a headset's object path; 0 when it has none.
     static uint numberOf(const QString &path);
-    // What `error` means to the user of q71ctl; `number` is the headset the call was about, 0 when
-    // none.
-    static CtlExit::cFailure failureOf(const QDBusError &error, uint number = 0);
 
     explicit cHeadsetBus(const QDBusConnection &connection);
 
@@ -34,7 +33,8 @@ public:
     CtlExit::cFailure failure() const { return m_failure; }
 
 private:
-    bool fail(const QDBusError &error, uint number = 0);
+    // `headset`: the number of the headset the call was about, if it was about one.
+    bool fail(const QDBusError &error, std::optional<uint> headset = std::nullopt);
 
     QDBusConnection m_connection;
     CtlExit::cFailure m_failure;

@@ -61,8 +61,6 @@ public:
             ::kill(m_process.processId(), signal);
         return waitForExit();
     }
-    // As a reader of its output that leaves (`| head -1`).
-    void closeOutput() { m_process.closeReadChannel(QProcess::StandardOutput); }
     int waitForExit()
     {
         const bool ended = m_process.waitForFinished(120000);
