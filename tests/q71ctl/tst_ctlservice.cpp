@@ -246,15 +246,16 @@ void tst_CtlService::setRefused()
 }
 
 // Two monitors at once, for a person and in JSON, hear a key, a setting changed through the bus
-// and a headset unplugged.
+// a volume step, a headset unplugged and another plugged.
 void tst_CtlService::monitorHearsTheSimulation()
 {
-    // The key goes down and up again and again, so that the monitors miss nothing the test waits
-    // for however long they take to start.
+    // The key and the wheel go again and again for 12 s before the unplug, so that the monitors
+    // miss nothing the test waits for, however long (within that) they take to start.
     QByteArray scenario = "plug\nstart\nwait 500ms\n";
-    for (int i = 0; i < 100; ++i)
-        scenario += "input 02 10 11 00 00\nwait 100ms\ninput 02 10 00 00 00\nwait 200ms\n";
-    QVERIFY(startHost(scenario + "unplug\nwait 600s\n"));
+    for (int i = 0; i < 40; ++i)
+        scenario += "input 02 10 11 00 00\nwait 100ms\ninput 02 10 00 00 00\ninput 01 00 01 00 00\n"
+                    "input 01 00 00 00 00\nwait 200ms\n";
+    QVERIFY(startHost(scenario + "unplug\nplug hid:second render:second capture:second\nwait 600s\n"));
     cRunningHost text;
     cRunningHost json;
     QVERIFY(text.start(QStringLiteral(Q71_CTL_PROGRAM), {"monitor"}));
@@ -276,8 +277,12 @@ void tst_CtlService::monitorHearsTheSimulation()
     QVERIFY(event(
         {{"event", "property_changed"}, {"number", 1}, {"property", "mic_notification"}, {"value", 2}}));
     QVERIFY(text.waitForLine("headset 1: Mic notification: 2"));
+    QVERIFY(event({{"event", "volume_stepped"}, {"number", 1}, {"direction", 1}}));
+    QVERIFY(text.waitForLine("headset 1: volume up"));
     QVERIFY(event({{"event", "headset_removed"}, {"number", 1}}));
     QVERIFY(text.waitForLine("headset 1: removed"));
+    QVERIFY(event({{"event", "headset_added"}, {"number", 2}}));
+    QVERIFY(text.waitForLine("headset 2: added"));
     QCOMPARE(json.stop(SIGINT), 0);
     QCOMPARE(text.stop(SIGINT), 0);
     for (const QJsonObject &line : json.events()) {
