@@ -139,7 +139,9 @@ int cEmulatorRun::play()
     if (m_options.verbose)
         m_serviceTracer.reset(new cServiceCallTracer(m_trace));
     const int status = playScenario();
+#ifdef Q71_HAVE_SESSION_BUS
     m_service.reset();
+#endif
     m_desktop.reset();
     m_runner.reset();
     m_serviceTracer.reset();
@@ -180,7 +182,7 @@ int cEmulatorRun::playScenario()
         return RunExit::fail(cScenarioParser::printable(m_inputs.scenario.errorString()));
     // The signal's notifier ends the event loop. A run that serves the session bus with --dbus
     // keeps its headsets there for others until then.
-    if (((m_live && !m_options.scenario) || (m_options.dbus && m_service)) && !stopped())
+    if (((m_live && !m_options.scenario) || (m_options.dbus && servesSessionBus())) && !stopped())
         QCoreApplication::exec();
     if (m_live || stopped())
         m_host->deviceManager()->clear();
@@ -239,6 +241,15 @@ int cEmulatorRun::serveSessionBus()
     m_service->access().facts = m_facts.get();
 #endif
     return 0;
+}
+
+bool cEmulatorRun::servesSessionBus() const
+{
+#ifdef Q71_HAVE_SESSION_BUS
+    return m_service != nullptr;
+#else
+    return false;
+#endif
 }
 
 void cEmulatorRun::composeService()
