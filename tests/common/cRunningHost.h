@@ -10,7 +10,8 @@
 #include <functional>
 
 // q71-host --json running under a test and read as it writes, for runs that end when a signal
-// stops them: the test waits for an event in the trace, never for a fixed time.
+// stops them: the test waits for an event in the trace, never for a fixed time. Any other program
+// that writes lines until it is stopped (q71ctl monitor) is read the same way.
 class cRunningHost
 {
 public:
@@ -39,44 +40,38 @@ public:
     // True once an event that `match` accepts has arrived, at most after `timeoutMs`.
     bool waitFor(const Match &match, int timeoutMs = 60000)
     {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        for (;;) {
-            read();
-            if (std::any_of(m_events.cbegin(), m_events.cend(), match))
-                return true;
-            if (elapsed.hasExpired(timeoutMs) || m_process.state() == QProcess::NotRunning)
-                return false;
-            m_process.waitForReadyRead(100);
-        }
+        return waitUntil([&] { return std::any_of(m_events.cbegin(), m_events.cend(), match); }, timeoutMs);
     }
-
     // True once standard error holds `text`, at most after `timeoutMs`.
     bool waitForError(const QString &text, int timeoutMs = 60000)
     {
-        QElapsedTimer elapsed;
-        elapsed.start();
-        for (;;) {
-            m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
-            if (m_error.contains(text))
-                return true;
-            if (elapsed.hasExpired(timeoutMs) || m_process.state() == QProcess::NotRunning)
-                return false;
-            m_process.waitForReadyRead(100);
-        }
+        return waitUntil([&] { return m_error.contains(text); }, timeoutMs);
+    }
+    // True once a line that is `line` has arrived, at most after `timeoutMs`.
+    bool waitForLine(const QByteArray &line, int timeoutMs = 60000)
+    {
+        return waitUntil([&] { return m_lines.contains(line); }, timeoutMs);
     }
 
     // Sends `signal` and waits for the end: the exit code, -1 for a crash or a hang.
     int stop(int signal)
     {
-        ::kill(m_process.processId(), signal);
+        // A process that has ended has no id: kill(0) would signal the test's whole process group.
+        if (m_process.processId() > 0)
+            ::kill(m_process.processId(), signal);
+        return waitForExit();
+    }
+    int waitForExit()
+    {
         const bool ended = m_process.waitForFinished(120000);
         read();
         m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
         return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 
+    bool running() const { return m_process.state() != QProcess::NotRunning; }
     QList<QJsonObject> events() const { return m_events; }
+    QList<QByteArray> lines() const { return m_lines; }
     QList<QJsonObject> events(const Match &match) const
     {
         QList<QJsonObject> matching;
@@ -86,18 +81,35 @@ public:
     QString errorOutput() const { return m_error; }
 
 private:
+    bool waitUntil(const std::function<bool()> &done, int timeoutMs)
+    {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (;;) {
+            read();
+            m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
+            if (done())
+                return true;
+            if (elapsed.hasExpired(timeoutMs) || m_process.state() == QProcess::NotRunning)
+                return false;
+            m_process.waitForReadyRead(100);
+        }
+    }
+
     void read()
     {
         m_pending += m_process.readAllStandardOutput();
         int end = 0;
         while ((end = m_pending.indexOf('\n')) >= 0) {
-            m_events << QJsonDocument::fromJson(m_pending.left(end)).object();
+            m_lines << m_pending.left(end);
+            m_events << QJsonDocument::fromJson(m_lines.last()).object();
             m_pending.remove(0, end + 1);
         }
     }
 
     QProcess m_process;
     QByteArray m_pending;
+    QList<QByteArray> m_lines;
     QList<QJsonObject> m_events;
     QString m_error;
 };

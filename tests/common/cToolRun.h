@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -14,11 +15,15 @@ struct cToolRun
     QString err;
 };
 
+// `environment`: the program's, when not the test's own (a private session bus, or none).
 inline cToolRun runTool(const QString &program, const QStringList &arguments,
-                        const QByteArray &input = QByteArray())
+                        const QByteArray &input = QByteArray(),
+                        const QProcessEnvironment &environment = QProcessEnvironment())
 {
     cToolRun run;
     QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForStarted(60000))
         return run;

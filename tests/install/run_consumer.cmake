@@ -82,6 +82,14 @@ foreach(program IN LISTS man_programs)
     endif()
 endforeach()
 
+# q71ctl's completion where bash-completion finds it under the prefix, and bash reads it.
+if(COMPLETION)
+    if(NOT EXISTS ${prefix}/${COMPLETION})
+        message(FATAL_ERROR "the bash completion of q71ctl is not installed as ${prefix}/${COMPLETION}")
+    endif()
+    step("bash reads q71ctl's completion" bash -c "source '${prefix}/${COMPLETION}' && complete -p q71ctl")
+endif()
+
 step("configure" ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -G "Unix Makefiles"
      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX}
      "-DCMAKE_CXX_FLAGS=${FLAGS}" "-DCMAKE_EXE_LINKER_FLAGS=${FLAGS}")
