@@ -31,8 +31,12 @@ public:
         };
     }
 
-    bool start(const QString &program, const QStringList &arguments)
+    // `environment`: the program's, when not the test's own.
+    bool start(const QString &program, const QStringList &arguments,
+               const QProcessEnvironment &environment = QProcessEnvironment())
     {
+        if (!environment.isEmpty())
+            m_process.setProcessEnvironment(environment);
         m_process.start(program, arguments);
         return m_process.waitForStarted(60000);
     }

@@ -10,6 +10,30 @@
 namespace {
 
 const int g_timeoutMs = 60000;
+// The directory of the server prepare() chose, where its clients find it.
+QByteArray g_serverDir;
+
+// `environment` pointed at the chosen server, its state and configuration kept in its directory.
+void pointAtServer(QProcessEnvironment *environment)
+{
+    const QString dir = QFile::decodeName(g_serverDir);
+    if (dir.isEmpty())
+        return;
+    // PipeWire's protocol module puts its socket at pulse/native in the runtime directory; the
+    // PulseAudio server is told the same place.
+    environment->insert(QStringLiteral("PULSE_SERVER"),
+                        QStringLiteral("unix:") + dir + QStringLiteral("/pulse/native"));
+    environment->insert(QStringLiteral("HOME"), dir);
+    environment->insert(QStringLiteral("XDG_RUNTIME_DIR"), dir);
+    environment->insert(QStringLiteral("PIPEWIRE_RUNTIME_DIR"), dir);
+    environment->insert(QStringLiteral("XDG_CONFIG_HOME"), dir + QStringLiteral("/config"));
+    environment->insert(QStringLiteral("XDG_STATE_HOME"), dir + QStringLiteral("/state"));
+    environment->insert(QStringLiteral("PULSE_RUNTIME_PATH"), dir + QStringLiteral("/pulse"));
+    environment->insert(QStringLiteral("PULSE_STATE_PATH"), dir + QStringLiteral("/pulse-state"));
+    // A bus that is not there: the session manager asks the desktop's portals nothing.
+    environment->insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                        QStringLiteral("unix:path=") + dir + QStringLiteral("/no-session-bus"));
+}
 
 QStringList programsOf(cSoundServer::Kind kind)
 {
@@ -65,6 +89,14 @@ QProcessEnvironment cSoundServer::environment()
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("LD_PRELOAD"));
+    pointAtServer(&environment);
+    return environment;
+}
+
+QProcessEnvironment cSoundServer::hostEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    pointAtServer(&environment);
     return environment;
 }
 
@@ -80,19 +112,7 @@ cSoundServer::~cSoundServer()
 
 void cSoundServer::prepare()
 {
-    const QByteArray dir = QFile::encodeName(m_dir);
-    // PipeWire's protocol module puts its socket at pulse/native in the runtime directory; the
-    // PulseAudio server is told the same place.
-    qputenv("PULSE_SERVER", "unix:" + dir + "/pulse/native");
-    qputenv("HOME", dir);
-    qputenv("XDG_RUNTIME_DIR", dir);
-    qputenv("PIPEWIRE_RUNTIME_DIR", dir);
-    qputenv("XDG_CONFIG_HOME", dir + "/config");
-    qputenv("XDG_STATE_HOME", dir + "/state");
-    qputenv("PULSE_RUNTIME_PATH", dir + "/pulse");
-    qputenv("PULSE_STATE_PATH", dir + "/pulse-state");
-    // A bus that is not there: the session manager asks the desktop's portals nothing.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + dir + "/no-session-bus");
+    g_serverDir = QFile::encodeName(m_dir);
 }
 
 QProcess *cSoundServer::run(const QString &program, const QStringList &arguments, const QString &log)

@@ -42,16 +42,19 @@ public:
     // The programs `kind` needs that are not installed; empty when it can run.
     static QStringList missing(Kind kind);
     // The environment of the server and its clients: the test's, without the umockdev testbed,
-    // which is the host's alone.
+    // which is the host's alone, pointed at the server prepare() chose.
     static QProcessEnvironment environment();
+    // The host's: the test's, testbed and all, pointed at that server.
+    static QProcessEnvironment hostEnvironment();
 
     cSoundServer(Kind kind, const QTemporaryDir &dir);
     ~cSoundServer();
     cSoundServer(const cSoundServer &) = delete;
     cSoundServer &operator=(const cSoundServer &) = delete;
 
-    // Points the test's environment at the server: call it before the host starts, even when the
-    // server comes later.
+    // Makes this the server environment() and hostEnvironment() point at: call it before the host
+    // starts, even when the server comes later. The test's own environment is left alone, for
+    // umockdev's thread reads it at any time and a setenv() beside a getenv() is a crash.
     void prepare();
     // Starts the server, true once it answers; what it said otherwise in `why`.
     bool start(QString *why);

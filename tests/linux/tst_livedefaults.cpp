@@ -94,8 +94,10 @@ void tst_LiveDefaults::headsetTakesAndGivesBackTheDefaults()
     UmockdevBed::plug(m_testbed, headset);
     UmockdevBed::loadScript(m_testbed, node.constData());
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--no-dbus", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(
+        host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                   {"--live", "--no-dbus", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE},
+                   cSoundServer::hostEnvironment()));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
 
     // The headset's devices come after the headset; its card's sysfs path is card<first>.

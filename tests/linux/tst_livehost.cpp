@@ -64,6 +64,18 @@ QByteArray elsewhere(QByteArray description, int bus, int usbDevice)
         .replace("A: devnum=5\n", "A: devnum=" + QByteArray::number(usbDevice) + '\n');
 }
 
+// The host's environment, its testbed kept, with `dir` for the user's configuration and a sound
+// server there is none of. Given to the host rather than set on the test, whose umockdev thread
+// reads the environment at any time: a setenv() beside a getenv() is a crash.
+QProcessEnvironment apart(const QTemporaryDir &dir)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("PULSE_SERVER"),
+                       QStringLiteral("unix:") + dir.filePath(QStringLiteral("no-server")));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+    return environment;
+}
+
 } // namespace
 
 void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int number, const char *script,
@@ -81,8 +93,8 @@ void tst_LiveHost::replug(cRunningHost &host, const QByteArray &first, int numbe
 void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
 {
     const QString program = QStringLiteral(Q71_HOST_PROGRAM);
-    const cToolRun scenario
-        = runTool(program, {"--live", "--no-dbus", "-"}, "info\nplug\nwait 1s\ninput 01\nservice audio down\n");
+    const cToolRun scenario = runTool(program, {"--live", "--no-dbus", "-"},
+                                      "info\nplug\nwait 1s\ninput 01\nservice audio down\n");
     QCOMPARE(scenario.exitCode, 2);
     QCOMPARE(scenario.out, QByteArray());
     QCOMPARE(scenario.err,
@@ -96,10 +108,9 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    // The volume step below must not reach the sound server of whoever runs the test.
-    qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-server")).toUtf8());
-    // No configuration of the user's: the default one is missing, silently.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    // The volume step below must not reach the sound server of whoever runs the test, nor the
+    // configuration of the user's: the default one is missing, silently.
+    const QProcessEnvironment environment = apart(dir);
     const QString capture = dir.filePath(QStringLiteral("live.pcap"));
     const QString recording = dir.filePath(QStringLiteral("live.hid"));
     UmockdevBed::plug(m_testbed, UmockdevBed::description("foreign-device.umockdev"));
@@ -109,9 +120,10 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
-    QVERIFY(host.start(
-        QStringLiteral(Q71_HOST_PROGRAM),
-        {"--live", "--no-dbus", "--json", "--pcap", capture, "--record", recording, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       {"--live", "--no-dbus", "--json", "--pcap", capture, "--record", recording, "--plugin",
+                        Q71_TEST_PLUGIN_FILE},
+                       environment));
     // Set up with the demo's reports at its pace (the script checks the bytes), then heard.
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0210110000",
@@ -229,8 +241,9 @@ void tst_LiveHost::runsTheUsersConfiguration()
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw5", "q71-setup-saved.script");
 
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--no-dbus", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(
+        host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                   {"--live", "--no-dbus", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0210110000",
                        cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed")));
@@ -299,12 +312,11 @@ void tst_LiveHost::saysItWaitsForAHeadset()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
-    qputenv("PULSE_SERVER", "unix:" + dir.filePath(QStringLiteral("no-server")).toUtf8());
     const QString waiting = QStringLiteral("q71-host: no headset yet: waiting for one to be plugged in\n");
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--no-dbus", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
+                       {"--live", "--no-dbus", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE},
+                       apart(dir)));
     QVERIFY2(host.waitForError(waiting), qPrintable(host.errorOutput()));
     QCOMPARE(host.stop(SIGINT), 130);
     QCOMPARE(host.errorOutput().count(waiting), 1);

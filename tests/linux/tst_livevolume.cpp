@@ -94,8 +94,10 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--no-dbus", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(
+        host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                   {"--live", "--no-dbus", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE},
+                   cSoundServer::hostEnvironment()));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
     const char down[] = "0100020000";
     const char up[] = "0100010000";
