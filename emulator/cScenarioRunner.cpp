@@ -16,15 +16,9 @@ namespace {
 
 cJsonValue choiceInfo(const cTransportChoice &choice)
 {
-    switch (choice.origin) {
-    case cTransportChoice::Headset:
-        return cTransportFactory::headsetInfo(choice.kind, 1);
-    case cTransportChoice::Second:
-        return cTransportFactory::headsetInfo(choice.kind, 2);
-    case cTransportChoice::Foreign:
-        break;
-    }
-    return cTransportFactory::foreignInfo(choice.kind, 1);
+    if (choice.origin == cTransportChoice::Foreign)
+        return cTransportFactory::foreignInfo(choice.kind, 1);
+    return cTransportFactory::headsetInfo(choice.kind, choice.unit);
 }
 
 } // namespace

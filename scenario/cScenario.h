@@ -8,18 +8,21 @@
 #include <QList>
 #include <QString>
 
-// Which transport a plug or unplug names: one of the headset's own (unit 1), the same kind of
-// another product, or the same kind of a second headset (unit 2, its own uids).
+// Which transport a plug or unplug names: one of a simulated Q71 headset's own (unit 1 unless
+// told, each unit with uids of its own), or the same kind of another product.
 struct cTransportChoice
 {
-    enum Origin { Headset, Foreign, Second };
+    enum Origin { Headset, Foreign };
+    // The headsets a scenario can tell apart: enough for a desk full of them.
+    static constexpr int MaxUnit = 16;
 
     TransportKind::TransportKind_t kind = TransportKind::Hid;
     Origin origin = Headset;
+    int unit = 1;
 
     bool operator==(const cTransportChoice &other) const
     {
-        return kind == other.kind && origin == other.origin;
+        return kind == other.kind && origin == other.origin && unit == other.unit;
     }
 };
 

@@ -30,14 +30,25 @@ bool parseTransport(const QString &word, cTransportChoice *choice)
     else
         return false;
 
+    choice->origin = cTransportChoice::Headset;
+    choice->unit = 1;
     if (colon < 0)
-        choice->origin = cTransportChoice::Headset;
-    else if (origin == QLatin1String("foreign"))
+        return true;
+    if (origin == QLatin1String("foreign")) {
         choice->origin = cTransportChoice::Foreign;
-    else if (origin == QLatin1String("second"))
-        choice->origin = cTransportChoice::Second;
-    else
+        return true;
+    }
+    if (origin == QLatin1String("second")) {
+        choice->unit = 2;
+        return true;
+    }
+    // A unit by its number, digits only: "hid:+3" and "hid:03" name nothing.
+    bool isNumber = false;
+    const int unit = origin.toInt(&isNumber);
+    if (!isNumber || origin.at(0) < QLatin1Char('1') || origin.at(0) > QLatin1Char('9')
+        || unit > cTransportChoice::MaxUnit)
         return false;
+    choice->unit = unit;
     return true;
 }
 
@@ -101,8 +112,10 @@ bool parseTransports(const cLine &line)
         cTransportChoice choice;
         if (!parseTransport(arg, &choice))
             return line.fail(QStringLiteral("%1: '%2' is not a transport (hid, render or capture, "
-                                            "optionally followed by :foreign or :second)")
-                                 .arg(line.name, arg));
+                                            "optionally followed by :foreign, :second or a headset's "
+                                            "number :1 to :%3)")
+                                 .arg(line.name, arg)
+                                 .arg(cTransportChoice::MaxUnit));
         line.command->transports.append(choice);
     }
     return true;

@@ -98,6 +98,7 @@ private slots:
     void realtimeClock();
     void wiresharkReadsTheCapture();
     void wiresharkDecodesEveryHeadsetAsHid();
+    void eightHeadsetsEachItsOwnDevice();
     void ownRecordingsReplay();
     void wiresharkUsbmonCaptureReplays();
     void replayWithAScenario();
@@ -440,6 +441,40 @@ void tst_Emulator::wiresharkReadsTheCapture()
     QCOMPARE(expert.err, QString());
     QCOMPARE(expert.exitCode, 0);
     QCOMPARE(QString::fromUtf8(expert.out).trimmed(), QString());
+}
+
+// A desk of eight headsets, plugged by number: eight devices, each its own uids and number, and a
+// key on each heard from that device only.
+void tst_Emulator::eightHeadsetsEachItsOwnDevice()
+{
+    QByteArray scenario;
+    for (int unit = 1; unit <= 8; ++unit)
+        scenario += QStringLiteral("plug hid:%1 render:%1 capture:%1\n").arg(unit).toLatin1();
+    scenario += "start\nwait 500ms\n";
+    for (int device = 8; device >= 1; --device)
+        scenario += QStringLiteral("input %1 02 10 11 00 00\n").arg(device).toLatin1();
+    scenario += "wait 100ms\n";
+    const cToolRun run = runHost({"--json", "-"}, scenario);
+    QCOMPARE(run.err, QString());
+    QCOMPARE(run.exitCode, 0);
+    QStringList plugged;
+    QList<int> created;
+    QList<int> pressed;
+    for (const QJsonObject &event : events(run.out)) {
+        const QString kind = event.value(QStringLiteral("ev")).toString();
+        if (kind == QLatin1String("plug") && event.value(QStringLiteral("transport")) == QLatin1String("hid"))
+            plugged << event.value(QStringLiteral("uid")).toString();
+        if (kind == QLatin1String("createDevice") && event.value(QStringLiteral("result")).toBool())
+            created << event.value(QStringLiteral("device")).toInt();
+        if (kind == QLatin1String("event")
+            && event.value(QStringLiteral("name")) == QLatin1String("GKeyPressed"))
+            pressed << event.value(QStringLiteral("device")).toInt();
+    }
+    QCOMPARE(plugged,
+             QStringList({"Q71-1-hid", "Q71-2-hid", "Q71-3-hid", "Q71-4-hid", "Q71-5-hid", "Q71-6-hid",
+                          "Q71-7-hid", "Q71-8-hid"}));
+    QCOMPARE(created, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
+    QCOMPARE(pressed, QList<int>({8, 7, 6, 5, 4, 3, 2, 1}));
 }
 
 // Two headsets and one plugged again: each plugging gets an address of its own and begins with the

@@ -17,6 +17,7 @@ private slots:
     void valuesAsTheProgramTakesThem();
     void fileWithoutLastLineBreak();
     void errorLinesAreSafeForATerminal();
+    void headsetUnits();
     void durations_data();
     void durations();
 };
@@ -29,14 +30,15 @@ void tst_ScenarioParser::malformedLine_data()
     QTest::newRow("command case matters") << QByteArray("Start\n") << "demo.q71:1: unknown command 'Start'";
     QTest::newRow("start with argument")
         << QByteArray("start now\n") << "demo.q71:1: 'start' takes no arguments";
-    QTest::newRow("plug unknown kind")
-        << QByteArray("plug usb")
-        << "demo.q71:1: plug: 'usb' is not a transport (hid, render or capture, optionally followed by "
-           ":foreign or :second)";
-    QTest::newRow("plug unknown origin")
-        << QByteArray("plug hid:third")
-        << "demo.q71:1: plug: 'hid:third' is not a transport (hid, render or capture, optionally followed by "
-           ":foreign or :second)";
+    const QString notATransport = QStringLiteral(
+        "demo.q71:1: plug: '%1' is not a transport (hid, render or capture, optionally followed by :foreign, "
+        ":second or a headset's number :1 to :16)");
+    QTest::newRow("plug unknown kind") << QByteArray("plug usb") << notATransport.arg("usb");
+    for (const char *unit : {"third", "0", "17", "03", "+3", "2x", ""}) {
+        const QByteArray word = QByteArray("hid:") + unit;
+        QTest::newRow(word.constData())
+            << "plug render " + word << notATransport.arg(QString::fromLatin1(word));
+    }
     QTest::newRow("input without bytes")
         << QByteArray("input  # nothing") << "demo.q71:1: input: no report bytes, e.g. input 02 10 11 00 00";
     QTest::newRow("wait without duration")
@@ -161,6 +163,20 @@ void tst_ScenarioParser::spellings()
                       .arg(commands.at(i).device)
                       .arg(QString::fromLatin1(commands.at(i).report.toHex()));
     QCOMPARE(inputs, QStringList({"0:02101a0000", "2:0210", "12:1234", "0:1234"}));
+}
+
+// A headset by its number, :second being the second's.
+void tst_ScenarioParser::headsetUnits()
+{
+    cScenarioParser parser;
+    QVERIFY2(parser.parse(QStringLiteral("x"), "plug hid:second capture:16 render:1 hid:foreign render\n"),
+             qPrintable(parser.errors().join('\n')));
+    QStringList units;
+    for (const cTransportChoice &choice : parser.scenario().commands.constFirst().transports)
+        units << QStringLiteral("%1%2")
+                     .arg(choice.origin == cTransportChoice::Foreign ? "foreign" : "unit")
+                     .arg(choice.unit);
+    QCOMPARE(units, QStringList({"unit2", "unit16", "unit1", "foreign1", "unit1"}));
 }
 
 void tst_ScenarioParser::valuesAsTheProgramTakesThem()
