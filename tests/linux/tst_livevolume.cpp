@@ -1,6 +1,7 @@
 #include "UmockdevBed.h"
 #include "cRunningHost.h"
 #include "cSoundServer.h"
+#include "cTestBus.h"
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -39,6 +40,19 @@ cRunningHost::Match volumeOf(const char *sink, int percent)
                    QStringLiteral("volume of %1 (sound card %2): %3 %")
                        .arg(QLatin1String(sink), QLatin1String(g_headsetCard))
                        .arg(percent));
+}
+
+// The headset's Volume as a client of the session bus reads it.
+int volumeOnBus(cTestBus &bus)
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(
+        QStringLiteral("org.q71.Headsets1"), QStringLiteral("/org/q71/Headsets1/headset/1"),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.q71.Headsets1.Headset") << QStringLiteral("Volume");
+    const QDBusMessage reply = bus.connection().call(get);
+    return reply.type() == QDBusMessage::ReplyMessage
+        ? reply.arguments().value(0).value<QDBusVariant>().variant().toInt()
+        : -2;
 }
 
 QString sysfsPath(const char *card)
@@ -93,12 +107,17 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     server.prepare();
     UmockdevBed::loadScript(m_testbed, "/dev/hidraw0");
 
+    // The volume a step leaves is the headset's Volume on the session bus too.
+    cTestBus bus;
+    QVERIFY(bus.start());
+    QProcessEnvironment environment = cSoundServer::hostEnvironment();
+    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     cRunningHost host;
-    QVERIFY(
-        host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                   {"--live", "--no-dbus", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE},
-                   cSoundServer::hostEnvironment()));
+    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
+                       {"--live", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE},
+                       environment));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
+    QTRY_COMPARE_WITH_TIMEOUT(volumeOnBus(bus), -1, 60000);
     const char down[] = "0100020000";
     const char up[] = "0100010000";
     // No server yet: a warning, once however many steps find none, and the headset goes on.
@@ -129,6 +148,7 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "95%"}), QString());
     input(host, up, volumeOf("headset", 100));
     QCOMPARE(sinkVolume("headset"), QStringLiteral("100% 100%"));
+    QTRY_COMPARE_WITH_TIMEOUT(volumeOnBus(bus), 100, 60000);
     QCOMPARE(sinkVolume("other"), QStringLiteral("50% 50%"));
 
     QCOMPARE(host.stop(SIGTERM), 143);
