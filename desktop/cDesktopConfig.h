@@ -29,6 +29,8 @@ public:
     // `text` as a whole percentage from 1 to 100, the volume step's range wherever it is given;
     // none when it is not one.
     static std::optional<int> percent(const QString &text);
+    // The key of the volume step in the file.
+    static QString volumeStepKey() { return QStringLiteral("volume/step"); }
 
     // Null until open() succeeded.
     QSettings *settings() const { return m_settings.data(); }
