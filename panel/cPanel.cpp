@@ -10,8 +10,16 @@
 
 #include <QSystemTrayIcon>
 
+// The icons are compiled into the static library; its resources are registered by hand, for the
+// linker keeps nothing of a static library that nothing names. (Q_INIT_RESOURCE declares the
+// function it calls, which must be at file scope.)
+static void initResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
+
 cPanel::cPanel(const QDBusConnection &bus, const QString &configPath, QObject *parent)
-    : QObject(parent)
+    : QObject((initResources(), parent))
     , m_settings(new cPanelSettings(configPath))
     , m_service(new cHeadsetService(bus, this))
     , m_model(new cHeadsetModel(m_service, this))

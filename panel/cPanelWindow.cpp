@@ -31,7 +31,8 @@ cPanelWindow::cPanelWindow(cHeadsetService *service, cHeadsetModel *model, cPane
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // The name takes what the other columns leave, so that the table never scrolls sideways.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(cHeadsetModel::NameColumn, QHeaderView::Stretch);
     // Tab moves on to the next control rather than from cell to cell.
     m_table->setTabKeyNavigation(false);
