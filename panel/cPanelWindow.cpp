@@ -69,7 +69,7 @@ void cPanelWindow::showService()
     else if (m_model->rowCount() == 0)
         m_status->setText(tr("No Q71 headset is plugged in."));
     else
-        m_status->setText(tr("%n Q71 headset(s) plugged in.", nullptr, m_model->rowCount()));
+        m_status->setText(tr("Q71 headsets plugged in: %1").arg(m_model->rowCount()));
 }
 
 void cPanelWindow::chooseHeadset()
