@@ -20,6 +20,12 @@ cHeadsetService::cHeadsetService(const QDBusConnection &bus, QObject *parent)
     , m_properties(new cPropertiesProxy(serviceName(), g_managerPath, bus, this))
 {
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &cHeadsetService::list);
+    // A name handed straight from one owner to the next is neither unregistered nor registered.
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &oldOwner, const QString &newOwner) {
+                if (!oldOwner.isEmpty() && !newOwner.isEmpty())
+                    list();
+            });
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
         m_running = false;
         emit stopped();
