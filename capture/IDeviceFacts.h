@@ -13,6 +13,8 @@ struct cHidDeviceFacts
     QByteArray reportDescriptor;
     QString name;
     QString physicalPath;
+    // The device node, such as /dev/hidraw3; empty for a device that has none (a simulated one).
+    QString node;
     // What a recording says it holds, after "the input reports of": which device, timed from when.
     // Empty when nothing is known of the device.
     QString origin;
@@ -27,4 +29,11 @@ public:
     // The device of the HID transport whose info names `uid`, asked as it is plugged; nothing
     // known (origin() empty) for a uid the bus does not know.
     virtual cHidDeviceFacts hidDevice(const QString &uid) const = 0;
+    // The sysfs path of the sound card a PCM transport (by its uid) belongs to; empty when the
+    // bus has no such card.
+    virtual QString soundCard(const QString &pcmUid) const
+    {
+        Q_UNUSED(pcmUid);
+        return QString();
+    }
 };

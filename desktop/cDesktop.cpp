@@ -36,6 +36,8 @@ bool isStatus(const QByteArray &report)
 cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setup, QObject *parent)
     : QObject(parent)
     , m_host(host)
+    , m_setup(setup)
+    , m_configPath(config.settings()->fileName())
     , m_microphone(config.settings())
 {
     QSettings &settings = *config.settings();
@@ -46,10 +48,29 @@ cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setu
     connect(host.services().audioDeviceMgr(), &cAudioDeviceMgrService::dolbySwitched, this,
             &cDesktop::onDolbySwitched);
 #ifdef Q71_HAVE_PULSE
-    if (setup.soundServer)
-        m_volume.reset(
-            new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config)));
+    if (setup.soundServer) {
+        auto *volume = new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config));
+        m_volume.reset(volume);
+        m_setVolumeStep = [volume](int step) { volume->setStep(step); };
+        connect(volume, &cHeadsetVolume::volumeChanged, this, [this](const QString &uid, int percent) {
+            const cAbstractDevicePtr device = m_host.services().audioDeviceMgr()->deviceOf(uid);
+            if (const int number = m_host.deviceManager()->number(device.data()))
+                emit volumeChanged(number, percent);
+        });
+    }
 #endif
+}
+
+bool cDesktop::reload(QString *error)
+{
+    cDesktopConfig config;
+    if (!config.open(m_configPath, true, error))
+        return false;
+    if (m_setup.wallClock)
+        m_actions.reload(*config.settings());
+    if (m_setVolumeStep)
+        m_setVolumeStep(volumeStep(m_setup.volumeStep, config));
+    return true;
 }
 
 cDesktop::~cDesktop() = default;
@@ -106,9 +127,8 @@ void cDesktop::onMicrophoneReported(int device, const QPair<int, int> &state)
 
 void cDesktop::onDolbySwitched(const QString &uid, bool on)
 {
-    const QSharedPointer<cHostAudioDevice> audio
-        = cAudioDeviceMgrService::hostDevice(m_host.services().audioDeviceMgr()->getDevice(uid));
-    const cAbstractDevicePtr device = audio ? audio->device().toStrongRef() : cAbstractDevicePtr();
+    cAudioDeviceMgrService *audioDevices = m_host.services().audioDeviceMgr();
+    const QSharedPointer<cHostAudioDevice> audio = cAudioDeviceMgrService::hostDevice(audioDevices->getDevice(uid));
     m_actions.run(cDesktopActions::dolbyEvent(on), audio ? audio->deviceModel() : QString(),
-                  m_host.deviceManager()->number(device.data()));
+                  m_host.deviceManager()->number(audioDevices->deviceOf(uid).data()));
 }

@@ -8,6 +8,7 @@
 #include <QPair>
 #include <QScopedPointer>
 
+#include <functional>
 #include <optional>
 
 class cDesktopConfig;
@@ -52,10 +53,22 @@ public:
     // A microphone setting the host gave in the run holds for the rest of it; the file stays
     // the user's.
     void rememberMicrophone(bool light, int value) { m_microphone.remember(light, value); }
+    // A microphone setting the user chose while the run goes on (on the session bus): given from
+    // then on, and written to the file.
+    void keepMicrophone(bool light, int value) { m_microphone.keep(light, value); }
+
+    // Reads the configuration file again: the key and switch commands and the volume step apply
+    // from the next event on. False, with the reason in `error`, for a file that cannot be read;
+    // what was in use stays then.
+    bool reload(QString *error);
 
     // Gives the commands still running up to `timeoutMs` before the run ends, none once
     // `stopped` says so, and stops what is left.
     void finish(int timeoutMs, const std::function<bool()> &stopped) { m_actions.finish(timeoutMs, stopped); }
+
+signals:
+    // The sound server's volume of `device`'s sink after a step of its wheel, in percent.
+    void volumeChanged(int device, int percent);
 
 private:
     void onDolbySwitched(const QString &uid, bool on);
@@ -63,6 +76,8 @@ private:
     void onMicrophoneReported(int device, const QPair<int, int> &state);
 
     cHost &m_host;
+    const cSetup m_setup;
+    const QString m_configPath;
     cDesktopActions m_actions;
     cSavedMicrophone m_microphone;
     // The microphone settings each device's headset last reported (light, notification), by
@@ -70,4 +85,5 @@ private:
     QHash<int, QPair<int, int>> m_microphoneStates;
     // The headsets' volume on the sound server, where the program was built with libpulse.
     QScopedPointer<QObject> m_volume;
+    std::function<void(int)> m_setVolumeStep;
 };

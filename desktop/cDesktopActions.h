@@ -36,6 +36,12 @@ public:
     // Takes the commands of `settings`' [actions]; a key this class has no event for is one
     // warning, as a misspelt one would otherwise be silently ignored.
     void load(QSettings &settings);
+    // The commands of `settings` in place of those loaded before; what runs goes on.
+    void reload(QSettings &settings)
+    {
+        m_commands.clear();
+        load(settings);
+    }
 
     // The command load() took for `event`, empty when there is none.
     QString command(const QString &event) const { return m_commands.value(event); }

@@ -41,14 +41,17 @@ void cHeadsetVolume::onVolumeStepped(const QString &uid, int direction)
     if (!device || !device->renderTransport())
         return;
     const QString card = cardPath(device->renderTransport()->info()["uid"].toString());
-    if (!card.isEmpty())
-        m_pulse.step(card, percent);
+    if (card.isEmpty())
+        return;
+    m_uidOfCard.insert(card, uid);
+    m_pulse.step(card, percent);
 }
 
 void cHeadsetVolume::onStepped(const QString &cardPath, const QString &sinkName, int percent)
 {
     qCInfo(lcQ71Desktop, "volume of %s (sound card %s): %d %%", qPrintable(sinkName), qPrintable(cardPath),
            percent);
+    emit volumeChanged(m_uidOfCard.value(cardPath), percent);
 }
 
 void cHeadsetVolume::onNoSink(const QString &cardPath)

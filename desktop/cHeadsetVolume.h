@@ -2,6 +2,7 @@
 #include "cPulseVolume.h"
 
 #include <QObject>
+#include <QHash>
 #include <QSet>
 
 class cAudioDeviceMgrService;
@@ -18,6 +19,13 @@ public:
     // `step`: how far one step moves the sink, in percent of the full volume, 1 to 100.
     cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject *parent = nullptr);
 
+    // From the next step on.
+    void setStep(int step) { m_step = step; }
+
+signals:
+    // Where a step left the sink of the audio device with that uid, in percent.
+    void volumeChanged(const QString &uid, int percent);
+
 private:
     void onVolumeStepped(const QString &uid, int direction);
     void onStepped(const QString &cardPath, const QString &sinkName, int percent);
@@ -26,7 +34,9 @@ private:
 
     cAudioDeviceMgrService *m_audio;
     cPulseVolume m_pulse;
-    const int m_step;
+    int m_step;
+    // The audio device each card was last stepped for, to tell whose volume a result is.
+    QHash<QString, QString> m_uidOfCard;
     bool m_serverWarned = false;
     QSet<QString> m_cardsWarned;
 };

@@ -121,6 +121,13 @@ QList<QCommandLineOption> commandLineOptions()
                         "settings (default with --live: %1).")
              .arg(cDesktopConfig::defaultPath()),
          QStringLiteral("FILE")},
+#ifdef Q71_HAVE_SESSION_BUS
+        {QStringLiteral("dbus"),
+         QStringLiteral("Serve the headsets on the session bus as org.q71.Headsets1, on the wall clock; the "
+                        "run goes on after the scenario until SIGINT or SIGTERM (a virtual headset: "
+                        "examples/virtual-headset.q71). --live does this unless --no-dbus.")},
+        {QStringLiteral("no-dbus"), QStringLiteral("With --live: leave the session bus alone.")},
+#endif
     };
 }
 
@@ -226,6 +233,12 @@ QString refusedCombination(const QCommandLineParser &parser)
         return QStringLiteral("--quiet and --verbose ask for opposite things: give one of them");
     if (parser.isSet(QStringLiteral("live")) && parser.isSet(QStringLiteral("replay")))
         return QStringLiteral("--replay cannot be used with --live: the headsets send their own input");
+#ifdef Q71_HAVE_SESSION_BUS
+    if (parser.isSet(QStringLiteral("dbus")) && parser.isSet(QStringLiteral("no-dbus")))
+        return QStringLiteral("--dbus and --no-dbus ask for opposite things: give one of them");
+    if (parser.isSet(QStringLiteral("no-dbus")) && !parser.isSet(QStringLiteral("live")))
+        return QStringLiteral("--no-dbus needs --live: a simulated run serves the session bus only with --dbus");
+#endif
     return QString();
 }
 
@@ -234,7 +247,8 @@ QString refusedCombination(const QCommandLineParser &parser)
 bool cEmulatorOptions::realtimeIn(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--realtime") == 0 || std::strcmp(argv[i], "--live") == 0)
+        if (std::strcmp(argv[i], "--realtime") == 0 || std::strcmp(argv[i], "--live") == 0
+            || std::strcmp(argv[i], "--dbus") == 0)
             return true;
     }
     return false;
@@ -291,6 +305,10 @@ bool cEmulatorOptions::parse(const QStringList &arguments, QString *error)
         return false;
     recordFile = valueOf("record");
     live = parser.isSet(QStringLiteral("live"));
+#ifdef Q71_HAVE_SESSION_BUS
+    dbus = parser.isSet(QStringLiteral("dbus"));
+    noDbus = parser.isSet(QStringLiteral("no-dbus"));
+#endif
     manifestFile = parser.value(QStringLiteral("manifest"));
     strict = parser.isSet(QStringLiteral("strict"));
     checkFile = valueOf("check");

@@ -24,6 +24,12 @@ struct cEmulatorOptions
     std::optional<QString> checkFile; // JSON Lines of an earlier run that this one must reproduce
     std::optional<int> volumeStep; // percent of the full volume
     std::optional<QString> configFile;
+    bool dbus = false; // --dbus: serve the headsets on the session bus, and go on until a signal
+    bool noDbus = false; // --no-dbus: a live run that leaves the session bus alone
+
+    // The run owns org.q71.Headsets1 on the session bus: with --dbus, and with --live unless
+    // --no-dbus.
+    bool servesSessionBus() const { return (dbus || live) && !noDbus; }
 
     // The configuration file the run reads: --config's, else with --live the user's own; none
     // for a simulated run without --config, so that what a scenario does never depends on the
@@ -31,8 +37,8 @@ struct cEmulatorOptions
     std::optional<QString> configToRead() const;
 
     // The event dispatcher must be chosen before the application object exists, and the parser
-    // needs that object: --realtime and --live (which runs on the wall clock) alone are looked
-    // for in the raw arguments.
+    // needs that object: --realtime, --live and --dbus (which run on the wall clock) alone are
+    // looked for in the raw arguments.
     static bool realtimeIn(int argc, char *argv[]);
 
     // False, with the one line to tell the user in `error`, for a command line that cannot run.

@@ -19,6 +19,10 @@
 #include "cSimDeviceFacts.h"
 #include "cTerminalPrinter.h"
 #include "cTimelineSink.h"
+#ifdef Q71_HAVE_SESSION_BUS
+#include "StderrLog.h"
+#include "cHeadsetsService.h"
+#endif
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -61,16 +65,18 @@ int cEmulatorRun::exec()
     // The framework's reasons for a failed call are counted in every run and shown in verbose
     // ones (cLogCapture), so that the summary does not depend on what was shown.
     QLoggingCategory::setFilterRules(QStringLiteral("nexaro.services.warning=true"));
+    if (m_options.live)
+        m_live.reset(new cLiveHost);
+    m_host.reset(new cHost);
+    m_host->attachBus(&m_bus);
+    if (const int status = serveSessionBus())
+        return status;
     m_out.open(stdout, QIODevice::WriteOnly);
     QString error;
     if (!openSinks(&error))
         return RunExit::fail(error);
     attachSinks();
 
-    if (m_options.live)
-        m_live.reset(new cLiveHost);
-    m_host.reset(new cHost);
-    m_host->attachBus(&m_bus);
     const int status = conclude(play());
     // What the scenario left running is taken down untraced, as the host application closes; the
     // services it took away come back first, so that the teardown finds them.
@@ -133,6 +139,7 @@ int cEmulatorRun::play()
     if (m_options.verbose)
         m_serviceTracer.reset(new cServiceCallTracer(m_trace));
     const int status = playScenario();
+    m_service.reset();
     m_desktop.reset();
     m_runner.reset();
     m_serviceTracer.reset();
@@ -155,6 +162,7 @@ int cEmulatorRun::playScenario()
     m_runner->setStopRequested(&cEmulatorRun::stopped);
     if (m_inputs.config.settings())
         composeDesktop();
+    composeService();
     if (m_live)
         m_live->begin(*m_host, m_runner->recorder());
     m_runner->setProgress(&m_progress);
@@ -170,8 +178,9 @@ int cEmulatorRun::playScenario()
     // A scenario that cannot be read to its end the second time did not run as written.
     if (!m_inputs.scenario.errorString().isEmpty())
         return RunExit::fail(cScenarioParser::printable(m_inputs.scenario.errorString()));
-    // The signal's notifier ends the event loop.
-    if (m_live && !m_options.scenario && !stopped())
+    // The signal's notifier ends the event loop. A run that serves the session bus with --dbus
+    // keeps its headsets there for others until then.
+    if (((m_live && !m_options.scenario) || (m_options.dbus && m_service)) && !stopped())
         QCoreApplication::exec();
     if (m_live || stopped())
         m_host->deviceManager()->clear();
@@ -204,6 +213,53 @@ void cEmulatorRun::composeDesktop()
                      });
     // What a scenario sets holds for this run only: a scenario never writes the user's file.
     QObject::connect(m_runner.get(), &cScenarioRunner::microphoneSet, desktop, &cDesktop::rememberMicrophone);
+}
+
+int cEmulatorRun::serveSessionBus()
+{
+#ifdef Q71_HAVE_SESSION_BUS
+    if (!m_options.servesSessionBus())
+        return 0;
+    m_service.reset(new cHeadsetsService(*m_host));
+    QString message;
+    switch (m_service->start(&message)) {
+    case cHeadsetsService::Serving:
+        break;
+    case cHeadsetsService::NameTaken:
+        m_service.reset();
+        return RunExit::fail(message);
+    case cHeadsetsService::NoBus:
+        m_service.reset();
+        StderrLog::write(QtWarningMsg, message);
+        return 0;
+    }
+    // The nodes and sound cards of what the bus plugs, where the captures did not ask already.
+    if (!m_facts)
+        m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
+    m_service->access().facts = m_facts.get();
+#endif
+    return 0;
+}
+
+void cEmulatorRun::composeService()
+{
+#ifdef Q71_HAVE_SESSION_BUS
+    if (!m_service)
+        return;
+    cHeadsetsService *service = m_service.get();
+    cScenarioRunner *runner = m_runner.get();
+    service->access().setMicrophone = [runner](int device, bool light, int value, bool *invoked) {
+        return runner->setMicrophone(device, light, value, invoked);
+    };
+    service->setDesktop(m_desktop.get());
+    cRunRecorder &recorder = runner->recorder();
+    QObject::connect(&recorder, &cRunRecorder::deviceTraced, service, &cHeadsetsService::traffic);
+    cProfilerEventReceiver *profiler = m_host->profilerEvents();
+    QObject::connect(profiler, &cProfilerEventReceiver::gKeyPressed, service,
+                     [service, &recorder](int key) { service->key(true, key, recorder.inputDevice()); });
+    QObject::connect(profiler, &cProfilerEventReceiver::gKeyReleased, service,
+                     [service, &recorder](int key) { service->key(false, key, recorder.inputDevice()); });
+#endif
 }
 
 int cEmulatorRun::conclude(int status)

@@ -12,6 +12,7 @@
 class IDeviceFacts;
 class ITraceSink;
 class cDesktop;
+class cHeadsetsService;
 class cHidRecordSink;
 class cHost;
 class cLiveHost;
@@ -30,7 +31,8 @@ struct cEmulatorOptions;
 //
 // The parts are made in the order they were always made, each when the run comes to it: the
 // buses before the host, which takes every transport back from the devices as it goes, and the
-// runner and desktop only once the plugin loaded, with every Qt message going into the trace.
+// runner and desktop only once the plugin loaded, with every Qt message going into the trace. The
+// session bus is taken before anything is written, so that a second instance says only who owns it.
 class cEmulatorRun
 {
 public:
@@ -49,6 +51,10 @@ private:
     int play();
     int playScenario();
     void composeDesktop();
+    // 0, or the exit code of a session bus whose name another program holds.
+    int serveSessionBus();
+    // The service hears what the runner watches on the transports and what it sets.
+    void composeService();
     // The exit code once the run's checks are told and its output is flushed.
     int conclude(int status);
     static bool stopped();
@@ -77,4 +83,6 @@ private:
     std::unique_ptr<cServiceCallTracer> m_serviceTracer;
     std::unique_ptr<cScenarioRunner> m_runner;
     std::unique_ptr<cDesktop> m_desktop;
+    // The headsets on the session bus, while it is served.
+    std::unique_ptr<cHeadsetsService> m_service;
 };

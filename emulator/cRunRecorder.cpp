@@ -139,6 +139,8 @@ void cRunRecorder::record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field>
     if (kind == TraceKind::HidInput)
         m_inputDevice = device;
     m_trace.record(kind, fields);
+    if (device > 0)
+        emit deviceTraced(device);
 }
 
 void cRunRecorder::onAudioDeviceCreated(const QString &uid)

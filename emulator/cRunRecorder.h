@@ -57,6 +57,8 @@ signals:
     // input: what a scenario feeds is recorded by whoever fed it.
     void hidWritten(int device, const QByteArray &report);
     void hidReceived(int device, const QByteArray &report);
+    // Something of that device was traced: its input, output, model calls, start or stop.
+    void deviceTraced(int device);
 
 private:
     void watchDeviceManager();

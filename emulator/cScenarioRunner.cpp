@@ -224,22 +224,28 @@ void cScenarioRunner::microphone(const cScenarioCommand &command)
         return;
     }
 
-    const bool light = command.kind == cScenarioCommand::MicLight;
     bool invoked = false;
-    const bool result = mic.set(light, command.value, &invoked);
-    if (!invoked) {
+    setMicrophone(deviceNumber, command.kind == cScenarioCommand::MicLight, command.value, &invoked);
+    if (!invoked)
         error(command,
               QStringLiteral("the microphone model of device %1 could not be called").arg(deviceNumber));
-        return;
-    }
+}
+
+bool cScenarioRunner::setMicrophone(int device, bool light, int value, bool *invoked)
+{
+    const bool result
+        = cHost::microphone(m_host.deviceManager()->deviceNumbered(device)).set(light, value, invoked);
+    if (!*invoked)
+        return false;
     m_recorder.record(
         TraceKind::MicSet,
         {{QStringLiteral("setting"), light ? QStringLiteral("light") : QStringLiteral("notify")},
-         {QStringLiteral("value"), command.value},
+         {QStringLiteral("value"), value},
          {QStringLiteral("result"), result}},
-        deviceNumber);
+        device);
     if (result)
-        emit microphoneSet(light, command.value);
+        emit microphoneSet(light, value);
+    return result;
 }
 
 void cScenarioRunner::info(const cScenarioCommand &command)

@@ -57,6 +57,11 @@ public:
     void run(const std::function<bool(cScenarioCommand *)> &next);
     void run(const cScenario &scenario);
 
+    // Gives `device`'s microphone model a light (`light`) or notification setting as "mic light"
+    // and "mic notify" do, traced the same way; the model's answer. `invoked` is false when the
+    // device has no microphone model or it could not be called.
+    bool setMicrophone(int device, bool light, int value, bool *invoked);
+
 signals:
     // A scenario's "mic light" or "mic notify" that the microphone model accepted.
     void microphoneSet(bool light, int value);

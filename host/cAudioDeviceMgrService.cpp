@@ -83,6 +83,12 @@ QSharedPointer<cHostAudioDevice> cAudioDeviceMgrService::hostDevice(const cAudio
     return qSharedPointerDynamicCast<cHostAudioDevice>(device);
 }
 
+cAbstractDevicePtr cAudioDeviceMgrService::deviceOf(const QString &deviceUid)
+{
+    const QSharedPointer<cHostAudioDevice> audio = hostDevice(getDevice(deviceUid));
+    return audio ? audio->device().toStrongRef() : cAbstractDevicePtr();
+}
+
 void cAudioDeviceMgrService::remove(int index)
 {
     if (index < 0)

@@ -29,6 +29,8 @@ public:
 
     // The host's own class behind an audio device this manager made; null for any other.
     static QSharedPointer<cHostAudioDevice> hostDevice(const cAudioDevicePtr &device);
+    // The headset behind the audio device with that uid, while both are alive; null otherwise.
+    cAbstractDevicePtr deviceOf(const QString &deviceUid);
 
 signals:
     void audioDeviceCreated(const QString &uid);

@@ -83,3 +83,10 @@ bool cMicrophoneClient::set(bool light, int value, bool *invoked) const
     return light ? setLightConfig(MicLight::MicLight_t(value), invoked)
                  : setNotificationConfig(MicMuteNotification::MicMuteNotification_t(value), invoked);
 }
+
+QList<int> cMicrophoneClient::settings(bool light)
+{
+    if (light)
+        return {MicLight::Setting1, MicLight::Setting2, MicLight::Setting3};
+    return {MicMuteNotification::Setting1, MicMuteNotification::Setting2};
+}

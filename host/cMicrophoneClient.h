@@ -22,6 +22,8 @@ public:
     // setLightConfig() when `light`, setNotificationConfig() otherwise: for callers that hold a
     // setting of either kind as a plain number.
     bool set(bool light, int value, bool *invoked = nullptr) const;
+    // The settings of either kind the contract numbers, for a caller to name what it may give.
+    static QList<int> settings(bool light);
 
 private:
     cObjectPtr m_model;

@@ -33,9 +33,21 @@ cHidDeviceFacts cUdevDeviceFacts::hidDevice(const QString &uid) const
         facts.name = QString::fromUtf8(udev_device_get_property_value(hid, "HID_NAME"));
         facts.physicalPath = QString::fromUtf8(udev_device_get_property_value(hid, "HID_PHYS"));
     }
+    facts.node = QString::fromLocal8Bit(udev_device_get_devnode(node.get()));
     facts.origin = QStringLiteral("the headset at %1 on USB bus %2, device %3, timed from its first start")
                        .arg(QString::fromLocal8Bit(udev_device_get_devnode(node.get())))
                        .arg(bus)
                        .arg(address);
     return facts;
+}
+
+QString cUdevDeviceFacts::soundCard(const QString &pcmUid) const
+{
+    if (!m_udev || pcmUid.isEmpty())
+        return QString();
+    const tUdevPtr<udev_device> pcm(
+        udev_device_new_from_syspath(m_udev.get(), QFile::encodeName(pcmUid).constData()));
+    // A PCM's parent in the sound subsystem is its card.
+    udev_device *card = pcm ? udev_device_get_parent_with_subsystem_devtype(pcm.get(), "sound", nullptr) : nullptr;
+    return card ? QString::fromLocal8Bit(udev_device_get_syspath(card)) : QString();
 }

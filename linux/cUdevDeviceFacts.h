@@ -11,6 +11,7 @@ public:
     cUdevDeviceFacts();
 
     cHidDeviceFacts hidDevice(const QString &uid) const override;
+    QString soundCard(const QString &pcmUid) const override;
 
 private:
     tUdevPtr<udev> m_udev;

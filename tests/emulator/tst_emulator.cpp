@@ -212,6 +212,12 @@ void tst_Emulator::exitCodes_data()
     QTest::newRow("volume step past the full volume")
         << QStringList {"--live", "--volume-step", "101"} << 2
         << "q71-host: --volume-step 101: a whole percentage from 1 to 100\n";
+    QTest::newRow("session bus served and not")
+        << QStringList {"--live", "--dbus", "--no-dbus"} << 2
+        << "q71-host: --dbus and --no-dbus ask for opposite things: give one of them\n";
+    QTest::newRow("session bus left alone by a simulated run")
+        << QStringList {"--no-dbus"} << 2
+        << "q71-host: --no-dbus needs --live: a simulated run serves the session bus only with --dbus\n";
     QTest::newRow("recording into the trace")
         << QStringList {"--quiet", "--record", "-"} << 2
         << "q71-host: --record -: standard output carries the trace; give the file a name\n";

@@ -49,6 +49,27 @@ if(PANEL)
     endif()
 endif()
 
+# The session bus's files (DBUS, relative to the prefix, where the service is built): the interfaces
+# for clients to generate their code from, and the activation file, which starts the unit's program.
+if(DBUS)
+    foreach(interface Manager Headset)
+        if(NOT EXISTS ${prefix}/${DBUS}/interfaces/org.q71.Headsets1.${interface}.xml)
+            message(FATAL_ERROR "org.q71.Headsets1.${interface}.xml is not installed in ${prefix}/${DBUS}/interfaces")
+        endif()
+    endforeach()
+    if(UNIT)
+        set(activation ${prefix}/${DBUS}/services/org.q71.Headsets1.service)
+        file(STRINGS ${activation} lines REGEX "^(Name|Exec|SystemdService)=")
+        if(NOT lines STREQUAL "Name=org.q71.Headsets1;Exec=${prefix}/bin/q71-host --live --quiet;SystemdService=q71-host.service")
+            message(FATAL_ERROR "${activation} is not installed, or does not start the unit's program: '${lines}'")
+        endif()
+        file(STRINGS ${prefix}/${UNIT} bus REGEX "^(Type|BusName)=")
+        if(NOT bus STREQUAL "Type=dbus;BusName=org.q71.Headsets1")
+            message(FATAL_ERROR "${UNIT} does not wait for the bus name: '${bus}'")
+        endif()
+    endif()
+endif()
+
 # Nothing from the build tree may be needed: the plugin's own run path must find the framework.
 step("ldd" ldd ${prefix}/${PLUGIN})
 if(step_output MATCHES "not found" OR NOT step_output MATCHES "libNexaro[^\n]*=> ${prefix}/")

@@ -82,7 +82,7 @@ void tst_LiveHost::refusesWhatOnlyTheSimulationCanDo()
 {
     const QString program = QStringLiteral(Q71_HOST_PROGRAM);
     const cToolRun scenario
-        = runTool(program, {"--live", "-"}, "info\nplug\nwait 1s\ninput 01\nservice audio down\n");
+        = runTool(program, {"--live", "--no-dbus", "-"}, "info\nplug\nwait 1s\ninput 01\nservice audio down\n");
     QCOMPARE(scenario.exitCode, 2);
     QCOMPARE(scenario.out, QByteArray());
     QCOMPARE(scenario.err,
@@ -111,7 +111,7 @@ void tst_LiveHost::hostsTheMachinesHeadsets()
     cRunningHost host;
     QVERIFY(host.start(
         QStringLiteral(Q71_HOST_PROGRAM),
-        {"--live", "--json", "--pcap", capture, "--record", recording, "--plugin", Q71_TEST_PLUGIN_FILE}));
+        {"--live", "--no-dbus", "--json", "--pcap", capture, "--record", recording, "--plugin", Q71_TEST_PLUGIN_FILE}));
     // Set up with the demo's reports at its pace (the script checks the bytes), then heard.
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw0", "0210110000",
@@ -230,7 +230,7 @@ void tst_LiveHost::runsTheUsersConfiguration()
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
+                       {"--live", "--no-dbus", "--json", "--config", config, "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0210110000",
                        cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed")));
@@ -304,7 +304,7 @@ void tst_LiveHost::saysItWaitsForAHeadset()
     const QString waiting = QStringLiteral("q71-host: no headset yet: waiting for one to be plugged in\n");
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
+                       {"--live", "--no-dbus", "--quiet", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitForError(waiting), qPrintable(host.errorOutput()));
     QCOMPARE(host.stop(SIGINT), 130);
     QCOMPARE(host.errorOutput().count(waiting), 1);

@@ -139,7 +139,7 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       {"--live", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE}));
+                       {"--live", "--no-dbus", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
     const char down[] = "0100020000";
     const char up[] = "0100010000";
