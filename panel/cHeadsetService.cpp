@@ -30,14 +30,17 @@ cHeadsetService::cHeadsetService(const QDBusConnection &bus, QObject *parent)
         m_running = false;
         emit stopped();
     });
-    connect(m_manager, &cManagerProxy::HeadsetAdded, this,
-            [this](const QDBusObjectPath &path) { emit headsetAdded(path.path()); });
-    connect(m_manager, &cManagerProxy::HeadsetRemoved, this,
-            [this](const QDBusObjectPath &path) { emit headsetRemoved(path.path()); });
 }
 
 void cHeadsetService::start()
 {
+    // Connected here rather than beside the proxies: connected in the constructor, while the name
+    // already had an owner, the manager's signals were never subscribed to on the bus (seen with
+    // Qt 6.4), and an unplugged headset stayed in the list.
+    connect(m_manager, &cManagerProxy::HeadsetAdded, this,
+            [this](const QDBusObjectPath &path) { emit headsetAdded(path.path()); });
+    connect(m_manager, &cManagerProxy::HeadsetRemoved, this,
+            [this](const QDBusObjectPath &path) { emit headsetRemoved(path.path()); });
     list();
 }
 
