@@ -34,14 +34,19 @@ cHeadsetService::cHeadsetService(const QDBusConnection &bus, QObject *parent)
 
 void cHeadsetService::start()
 {
-    // Connected here rather than beside the proxies: connected in the constructor, while the name
-    // already had an owner, the manager's signals were never subscribed to on the bus (seen with
+    list();
+}
+
+void cHeadsetService::subscribe()
+{
+    // Subscribed once the bus has answered a first call: subscribed on a connection that had not
+    // (in the constructor, or right after it), the match rules never reached the bus (seen with
     // Qt 6.4), and an unplugged headset stayed in the list.
+    m_subscribed = true;
     connect(m_manager, &cManagerProxy::HeadsetAdded, this,
             [this](const QDBusObjectPath &path) { emit headsetAdded(path.path()); });
     connect(m_manager, &cManagerProxy::HeadsetRemoved, this,
             [this](const QDBusObjectPath &path) { emit headsetRemoved(path.path()); });
-    list();
 }
 
 void cHeadsetService::list()
@@ -54,6 +59,12 @@ void cHeadsetService::list()
             // Not there, or gone again before it answered: the watcher reports its next start.
             m_running = false;
             emit stopped();
+            return;
+        }
+        if (!m_subscribed) {
+            // Listed again after the subscription, so that a headset added in between is not missed.
+            subscribe();
+            list();
             return;
         }
         QStringList paths;

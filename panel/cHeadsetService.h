@@ -39,10 +39,12 @@ signals:
 
 private:
     void list();
+    void subscribe();
 
     QDBusConnection m_bus;
     QDBusServiceWatcher *m_watcher;
     cManagerProxy *m_manager;
     cPropertiesProxy *m_properties;
     bool m_running = false;
+    bool m_subscribed = false;
 };
