@@ -1,5 +1,6 @@
 // The panel against q71-host serving a virtual headset on a private bus, on an X server of its
 // own: what a person sees and changes, and the service coming and going.
+#include "cScreenshot.h"
 #include "cServiceRun.h"
 #include "cTestBus.h"
 
@@ -15,6 +16,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
@@ -40,6 +42,8 @@ class tst_PanelService : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { cScreenshot::setUp(); }
+
     void init()
     {
         m_bus.reset(new cTestBus);
@@ -152,6 +156,25 @@ private slots:
         QTRY_COMPARE(editor->statusLabel()->text(), QStringLiteral("Saved; the service uses it now."));
         QSettings saved(m_config, QSettings::IniFormat);
         QCOMPARE(saved.value(QStringLiteral("volume/step")).toInt(), 9);
+    }
+
+    void picturesWithAHeadset()
+    {
+        startService(cServiceRun::headset());
+        startPanel(cPanelOptions::Window::Hide);
+        QTRY_COMPARE(m_panel->model()->headsets().size(), 1);
+        cPanelWindow *window = m_panel->window();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        window->resize(520, 640);
+        QTRY_COMPARE(window->size(), QSize(520, 640));
+        QString problem = cScreenshot::compare(window, QStringLiteral(Q71_GOLDEN_DIR), QStringLiteral(Q71_OUTPUT_DIR),
+                                               QStringLiteral("window-headset"));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        QMenu *menu = m_panel->tray()->menu();
+        menu->resize(menu->sizeHint());
+        problem = cScreenshot::compare(menu, QStringLiteral(Q71_GOLDEN_DIR), QStringLiteral(Q71_OUTPUT_DIR),
+                                       QStringLiteral("tray-headset"));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
 private:
