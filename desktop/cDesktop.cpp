@@ -49,7 +49,8 @@ cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setu
             &cDesktop::onDolbySwitched);
 #ifdef Q71_HAVE_PULSE
     if (setup.soundServer) {
-        auto *volume = new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config));
+        auto *volume
+            = new cHeadsetVolume(host.services().audioDeviceMgr(), volumeStep(setup.volumeStep, config));
         m_volume.reset(volume);
         m_setVolumeStep = [volume](int step) { volume->setStep(step); };
         connect(volume, &cHeadsetVolume::volumeChanged, this, [this](const QString &uid, int percent) {
@@ -128,7 +129,8 @@ void cDesktop::onMicrophoneReported(int device, const QPair<int, int> &state)
 void cDesktop::onDolbySwitched(const QString &uid, bool on)
 {
     cAudioDeviceMgrService *audioDevices = m_host.services().audioDeviceMgr();
-    const QSharedPointer<cHostAudioDevice> audio = cAudioDeviceMgrService::hostDevice(audioDevices->getDevice(uid));
+    const QSharedPointer<cHostAudioDevice> audio
+        = cAudioDeviceMgrService::hostDevice(audioDevices->getDevice(uid));
     m_actions.run(cDesktopActions::dolbyEvent(on), audio ? audio->deviceModel() : QString(),
                   m_host.deviceManager()->number(audioDevices->deviceOf(uid).data()));
 }

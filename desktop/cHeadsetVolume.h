@@ -1,8 +1,8 @@
 #pragma once
 #include "cPulseVolume.h"
 
-#include <QObject>
 #include <QHash>
+#include <QObject>
 #include <QSet>
 
 class cAudioDeviceMgrService;

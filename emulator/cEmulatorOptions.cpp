@@ -237,7 +237,8 @@ QString refusedCombination(const QCommandLineParser &parser)
     if (parser.isSet(QStringLiteral("dbus")) && parser.isSet(QStringLiteral("no-dbus")))
         return QStringLiteral("--dbus and --no-dbus ask for opposite things: give one of them");
     if (parser.isSet(QStringLiteral("no-dbus")) && !parser.isSet(QStringLiteral("live")))
-        return QStringLiteral("--no-dbus needs --live: a simulated run serves the session bus only with --dbus");
+        return QStringLiteral(
+            "--no-dbus needs --live: a simulated run serves the session bus only with --dbus");
 #endif
     return QString();
 }

@@ -99,7 +99,8 @@ bool cEmulatorRun::openSinks(QString *error)
                      cScenarioParser::printable(
                          QDir::cleanPath(QFileInfo(m_options.pluginFile).absoluteFilePath()))),
             m_options.quiet));
-    if (m_options.pcapFile || m_options.recordFile)
+    // The session bus, taken first, may hold the facts already.
+    if ((m_options.pcapFile || m_options.recordFile) && !m_facts)
         m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
     if (m_options.pcapFile) {
         m_pcap.reset(
@@ -139,7 +140,9 @@ int cEmulatorRun::play()
     if (m_options.verbose)
         m_serviceTracer.reset(new cServiceCallTracer(m_trace));
     const int status = playScenario();
+#ifdef Q71_HAVE_SESSION_BUS
     m_service.reset();
+#endif
     m_desktop.reset();
     m_runner.reset();
     m_serviceTracer.reset();
@@ -180,7 +183,7 @@ int cEmulatorRun::playScenario()
         return RunExit::fail(cScenarioParser::printable(m_inputs.scenario.errorString()));
     // The signal's notifier ends the event loop. A run that serves the session bus with --dbus
     // keeps its headsets there for others until then.
-    if (((m_live && !m_options.scenario) || (m_options.dbus && m_service)) && !stopped())
+    if (((m_live && !m_options.scenario) || (m_options.dbus && servesSessionBus())) && !stopped())
         QCoreApplication::exec();
     if (m_live || stopped())
         m_host->deviceManager()->clear();
@@ -233,12 +236,20 @@ int cEmulatorRun::serveSessionBus()
         StderrLog::write(QtWarningMsg, message);
         return 0;
     }
-    // The nodes and sound cards of what the bus plugs, where the captures did not ask already.
-    if (!m_facts)
-        m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
+    // The nodes and sound cards of what the bus plugs; the captures share them.
+    m_facts.reset(m_options.live ? cLiveHost::newDeviceFacts() : new cSimDeviceFacts);
     m_service->access().facts = m_facts.get();
 #endif
     return 0;
+}
+
+bool cEmulatorRun::servesSessionBus() const
+{
+#ifdef Q71_HAVE_SESSION_BUS
+    return m_service != nullptr;
+#else
+    return false;
+#endif
 }
 
 void cEmulatorRun::composeService()

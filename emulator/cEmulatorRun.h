@@ -55,6 +55,7 @@ private:
     int serveSessionBus();
     // The service hears what the runner watches on the transports and what it sets.
     void composeService();
+    bool servesSessionBus() const;
     // The exit code once the run's checks are told and its output is flushed.
     int conclude(int status);
     static bool stopped();
@@ -83,6 +84,8 @@ private:
     std::unique_ptr<cServiceCallTracer> m_serviceTracer;
     std::unique_ptr<cScenarioRunner> m_runner;
     std::unique_ptr<cDesktop> m_desktop;
+#ifdef Q71_HAVE_SESSION_BUS
     // The headsets on the session bus, while it is served.
     std::unique_ptr<cHeadsetsService> m_service;
+#endif
 };

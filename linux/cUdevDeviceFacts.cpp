@@ -48,6 +48,7 @@ QString cUdevDeviceFacts::soundCard(const QString &pcmUid) const
     const tUdevPtr<udev_device> pcm(
         udev_device_new_from_syspath(m_udev.get(), QFile::encodeName(pcmUid).constData()));
     // A PCM's parent in the sound subsystem is its card.
-    udev_device *card = pcm ? udev_device_get_parent_with_subsystem_devtype(pcm.get(), "sound", nullptr) : nullptr;
+    udev_device *card
+        = pcm ? udev_device_get_parent_with_subsystem_devtype(pcm.get(), "sound", nullptr) : nullptr;
     return card ? QString::fromLocal8Bit(udev_device_get_syspath(card)) : QString();
 }

@@ -3,8 +3,8 @@
 #include <QDBusMessage>
 #include <QStringList>
 
-void DBusProperties::announce(const QDBusConnection &connection, const QString &path, const QString &interface,
-                              const QVariantMap &changed)
+void DBusProperties::announce(const QDBusConnection &connection, const QString &path,
+                              const QString &interface, const QVariantMap &changed)
 {
     if (changed.isEmpty())
         return;

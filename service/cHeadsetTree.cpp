@@ -75,22 +75,29 @@ bool cHeadsetTree::handleMessage(const QDBusMessage &message, const QDBusConnect
     const QString member = message.member();
     if (interface == QLatin1String(g_introspectable) && member == QLatin1String("Introspect")) {
         connection.send(message.createReply(
-            QStringLiteral("<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
-                           " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n%1</node>\n")
+            QStringLiteral(
+                "<!DOCTYPE node PUBLIC \"-//freedesktop//DTD D-BUS Object Introspection 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/introspect.dtd\">\n<node>\n%1</node>\n")
                 .arg(introspect(message.path()))));
         return true;
     }
+    // Every call is answered here: QtDBus would call an unknown member's path no object at all.
     cHeadsetObject *headset = headsetAt(message.path());
-    if (!headset || interface != QLatin1String(g_properties))
-        return false;
-    if (member == QLatin1String("Get") && message.signature() == QLatin1String("ss"))
+    const bool properties = interface == QLatin1String(g_properties);
+    const QString signature = message.signature();
+    if (!headset)
+        connection.send(error(message, "org.freedesktop.DBus.Error.UnknownObject",
+                              QStringLiteral("no headset at %1").arg(message.path())));
+    else if (properties && member == QLatin1String("Get") && signature == QLatin1String("ss"))
         connection.send(get(*headset, message));
-    else if (member == QLatin1String("GetAll") && message.signature() == QLatin1String("s"))
+    else if (properties && member == QLatin1String("GetAll") && signature == QLatin1String("s"))
         connection.send(message.createReply(headset->values()));
-    else if (member == QLatin1String("Set") && message.signature() == QLatin1String("ssv"))
+    else if (properties && member == QLatin1String("Set") && signature == QLatin1String("ssv"))
         connection.send(set(*headset, message));
     else
-        return false;
+        connection.send(
+            error(message, "org.freedesktop.DBus.Error.UnknownMethod",
+                  QStringLiteral("no method %1.%2(%3) on a headset").arg(interface, member, signature)));
     return true;
 }
 
@@ -99,7 +106,8 @@ QDBusMessage cHeadsetTree::get(const cHeadsetObject &headset, const QDBusMessage
     const QString name = message.arguments().at(1).toString();
     const QMetaProperty property = propertyOf(headset, name);
     if (!property.isValid())
-        return error(message, "org.freedesktop.DBus.Error.UnknownProperty", QStringLiteral("no property %1").arg(name));
+        return error(message, "org.freedesktop.DBus.Error.UnknownProperty",
+                     QStringLiteral("no property %1").arg(name));
     return message.createReply(QVariant::fromValue(QDBusVariant(property.read(headset.adaptor()))));
 }
 
@@ -108,9 +116,11 @@ QDBusMessage cHeadsetTree::set(cHeadsetObject &headset, const QDBusMessage &mess
     const QString name = message.arguments().at(1).toString();
     const QMetaProperty property = propertyOf(headset, name);
     if (!property.isValid())
-        return error(message, "org.freedesktop.DBus.Error.UnknownProperty", QStringLiteral("no property %1").arg(name));
+        return error(message, "org.freedesktop.DBus.Error.UnknownProperty",
+                     QStringLiteral("no property %1").arg(name));
     if (!property.isWritable())
-        return error(message, "org.freedesktop.DBus.Error.PropertyReadOnly", QStringLiteral("%1 is read-only").arg(name));
+        return error(message, "org.freedesktop.DBus.Error.PropertyReadOnly",
+                     QStringLiteral("%1 is read-only").arg(name));
     const QVariant value = qvariant_cast<QDBusVariant>(message.arguments().at(2)).variant();
     // A D-Bus type the property does not have is the caller's mistake; nothing is converted.
     if (value.userType() != QMetaType::UInt)

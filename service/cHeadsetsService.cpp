@@ -129,9 +129,7 @@ void cHeadsetsService::onDeviceAdded(IAbstractDevice *device)
     auto *headset = new cHeadsetObject(m_access, number, m_connection);
     m_headsets.insert(number, headset);
     emit HeadsetAdded(QDBusObjectPath(headset->path()));
-    DBusProperties::announce(m_connection, QLatin1String(ServiceNames::ManagerPath),
-                             QLatin1String(ServiceNames::ManagerInterface),
-                             {{QStringLiteral("Headsets"), QVariant::fromValue(headsets())}});
+    announceHeadsets();
 }
 
 void cHeadsetsService::onDeviceRemoved(IAbstractDevice *device)
@@ -142,6 +140,11 @@ void cHeadsetsService::onDeviceRemoved(IAbstractDevice *device)
     const QDBusObjectPath path(headset->path());
     delete headset;
     emit HeadsetRemoved(path);
+    announceHeadsets();
+}
+
+void cHeadsetsService::announceHeadsets()
+{
     DBusProperties::announce(m_connection, QLatin1String(ServiceNames::ManagerPath),
                              QLatin1String(ServiceNames::ManagerInterface),
                              {{QStringLiteral("Headsets"), QVariant::fromValue(headsets())}});

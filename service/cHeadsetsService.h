@@ -56,6 +56,8 @@ private:
     void onDeviceAdded(IAbstractDevice *device);
     void onDeviceRemoved(IAbstractDevice *device);
     void onDeviceChanged(IAbstractDevice *device);
+    // Headsets is the one Manager property that changes.
+    void announceHeadsets();
     void onDolbySwitched(const QString &uid, bool on);
     void onVolumeStepped(const QString &uid, int direction);
     cHeadsetObject *headsetOf(const QString &audioUid) const;

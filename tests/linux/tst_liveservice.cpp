@@ -1,4 +1,7 @@
+// GLib's headers come before Qt's, which define "signals".
 #include "UmockdevBed.h"
+
+#include "HeadsetsClient.h"
 #include "cRunningHost.h"
 #include "cTestBus.h"
 
@@ -26,28 +29,7 @@ private:
     QList<uint> m_keys;
 };
 
-namespace {
-
-const char g_headset[] = "/org/q71/Headsets1/headset/1";
-const char g_interface[] = "org.q71.Headsets1.Headset";
-
-QDBusMessage properties(const char *member, const QVariantList &arguments)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset),
-                                                       QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                       QLatin1String(member));
-    call.setArguments(arguments);
-    return call;
-}
-
-QVariant get(QDBusConnection connection, const char *name)
-{
-    const QDBusReply<QDBusVariant> reply
-        = connection.call(properties("Get", {QLatin1String(g_interface), QLatin1String(name)}));
-    return reply.isValid() ? reply.value().variant() : QVariant();
-}
-
-} // namespace
+using namespace HeadsetsClient;
 
 void tst_LiveService::initTestCase()
 {
@@ -66,15 +48,17 @@ void tst_LiveService::servesTheMachinesHeadset()
     QVERIFY(bus.start());
     qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8());
     QDBusConnection client = bus.connection();
-    QVERIFY(client.connect(QStringLiteral("org.q71.Headsets1"), QLatin1String(g_headset), QLatin1String(g_interface),
-                           QStringLiteral("KeyPressed"), this, SLOT(onKey(uint))));
+    QVERIFY(client.connect(QLatin1String(Service), QLatin1String(FirstHeadset),
+                           QLatin1String(HeadsetInterface), QStringLiteral("KeyPressed"), this,
+                           SLOT(onKey(uint))));
 
     UMockdevTestbed *testbed = umockdev_testbed_new();
     const QByteArray headset = UmockdevBed::description("q71-headset.umockdev");
     UmockdevBed::plug(testbed, headset);
     UmockdevBed::loadScript(testbed, "/dev/hidraw0", "q71-setup-light.script");
     cRunningHost host;
-    QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
+    QVERIFY(
+        host.start(QStringLiteral(Q71_HOST_PROGRAM), {"--live", "--json", "--plugin", Q71_TEST_PLUGIN_FILE}));
     QVERIFY2(host.waitFor(cRunningHost::matching("dolby", "enable", true)), qPrintable(host.errorOutput()));
     QTRY_COMPARE_WITH_TIMEOUT(get(client, "Dolby"), QVariant(true), 60000);
     QCOMPARE(get(client, "Node"), QVariant(QStringLiteral("/dev/hidraw0")));
@@ -85,9 +69,8 @@ void tst_LiveService::servesTheMachinesHeadset()
                        cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed")));
     QTRY_COMPARE_WITH_TIMEOUT(m_keys, QList<uint>({1}), 60000);
 
-    const QDBusMessage set = client.call(properties(
-        "Set", {QLatin1String(g_interface), QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(1u))}));
-    QCOMPARE(set.type(), QDBusMessage::ReplyMessage);
+    const QDBusMessage written = set(client, "MicLight", 1u);
+    QCOMPARE(written.type(), QDBusMessage::ReplyMessage);
     // The script answers only once it read the light report it expects.
     QVERIFY(host.waitFor(cRunningHost::matching("hid.input", "report", QStringLiteral("02 01 09 00 00"))));
     QCOMPARE(get(client, "MicLight"), QVariant(1u));

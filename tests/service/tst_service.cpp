@@ -1,3 +1,4 @@
+#include "HeadsetsClient.h"
 #include "cRunningHost.h"
 #include "cTestBus.h"
 #include "cToolRun.h"
@@ -19,36 +20,11 @@
 // clients in this process and by gdbus, as any program meets it.
 namespace {
 
-const char g_service[] = "org.q71.Headsets1";
-const char g_manager[] = "/org/q71/Headsets1";
-const char g_headset[] = "/org/q71/Headsets1/headset/1";
-const char g_headsetInterface[] = "org.q71.Headsets1.Headset";
-const char g_properties[] = "org.freedesktop.DBus.Properties";
-
-QDBusMessage propertyCall(const char *path, const char *member, const QVariantList &arguments)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(g_service), QLatin1String(path),
-                                                       QLatin1String(g_properties), QLatin1String(member));
-    call.setArguments(arguments);
-    return call;
-}
-
-QVariant get(QDBusConnection connection, const char *path, const char *interface, const char *name)
-{
-    const QDBusReply<QDBusVariant> reply
-        = connection.call(propertyCall(path, "Get", {QLatin1String(interface), QLatin1String(name)}));
-    return reply.isValid() ? reply.value().variant() : QVariant();
-}
-
-QDBusMessage set(QDBusConnection connection, const char *name, const QVariant &value)
-{
-    return connection.call(propertyCall(
-        g_headset, "Set", {QLatin1String(g_headsetInterface), QLatin1String(name), QVariant::fromValue(QDBusVariant(value))}));
-}
+using namespace HeadsetsClient;
 
 QList<QDBusObjectPath> headsets(QDBusConnection connection)
 {
-    return qdbus_cast<QList<QDBusObjectPath>>(get(connection, g_manager, "org.q71.Headsets1.Manager", "Headsets"));
+    return qdbus_cast<QList<QDBusObjectPath>>(get(connection, "Headsets", Manager, ManagerInterface));
 }
 
 // The signals one client hears, in the order they came.
@@ -60,7 +36,7 @@ public:
     {
         for (const char *member : {"KeyPressed", "KeyReleased", "VolumeStepped", "PropertiesChanged",
                                    "HeadsetAdded", "HeadsetRemoved"})
-            connection.connect(QLatin1String(g_service), QString(), QString(), QLatin1String(member), this,
+            connection.connect(QLatin1String(Service), QString(), QString(), QLatin1String(member), this,
                                SLOT(onSignal(QDBusMessage)));
     }
     QStringList heard;
@@ -77,8 +53,9 @@ public slots:
         } else if (!arguments.isEmpty()) {
             const QVariant &argument = arguments.first();
             text += QLatin1Char(' ')
-                + (argument.userType() == qMetaTypeId<QDBusObjectPath>() ? argument.value<QDBusObjectPath>().path()
-                                                                         : argument.toString());
+                + (argument.userType() == qMetaTypeId<QDBusObjectPath>()
+                       ? argument.value<QDBusObjectPath>().path()
+                       : argument.toString());
         }
         heard << text;
     }
@@ -152,10 +129,11 @@ QString tst_Service::writeScenario(const QByteArray &text)
 void tst_Service::startHost(cRunningHost &host, const QString &scenario, const QStringList &arguments)
 {
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       QStringList {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE} + arguments + QStringList {scenario}));
-    QTRY_VERIFY_WITH_TIMEOUT(get(m_client, g_headset, g_headsetInterface, "Started").toBool(), 60000);
+                       QStringList {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE} + arguments
+                           + QStringList {scenario}));
+    QTRY_VERIFY_WITH_TIMEOUT(get(m_client, "Started").toBool(), 60000);
     // The headset's status, which sets the microphone model, has come.
-    QTRY_COMPARE_WITH_TIMEOUT(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(2u), 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(get(m_client, "MicLight"), QVariant(2u), 60000);
 }
 
 // Every property as a client reads it, through gdbus as a script would: a virtual headset has no
@@ -163,16 +141,21 @@ void tst_Service::startHost(cRunningHost &host, const QString &scenario, const Q
 void tst_Service::servesTheHeadsetsProperties()
 {
     cRunningHost host;
-    startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET));
-    QCOMPARE(get(m_client, g_manager, "org.q71.Headsets1.Manager", "APIVersion"), QVariant(1u));
-    QCOMPARE(headsets(m_client), QList<QDBusObjectPath>({QDBusObjectPath(QLatin1String(g_headset))}));
-    const cToolRun all = runTool(QStringLiteral("gdbus"), {"call", "--session", "-d", g_service, "-o", g_headset, "-m",
-                                                          "org.freedesktop.DBus.Properties.GetAll", g_headsetInterface});
+    // A capture asks the bus's facts of its devices too: the service shares them with it.
+    startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET),
+              {"--pcap", m_dir->filePath(QStringLiteral("run.pcap"))});
+    QCOMPARE(get(m_client, "APIVersion", Manager, ManagerInterface), QVariant(1u));
+    QCOMPARE(headsets(m_client), QList<QDBusObjectPath>({QDBusObjectPath(QLatin1String(FirstHeadset))}));
+    const cToolRun all = runTool(QStringLiteral("gdbus"),
+                                 {"call", "--session", "-d", Service, "-o", FirstHeadset, "-m",
+                                  "org.freedesktop.DBus.Properties.GetAll", HeadsetInterface});
     QCOMPARE(all.err, QString());
-    QCOMPARE(all.out,
-             QByteArray("({'Dolby': <false>, 'MicLight': <uint32 2>, 'MicNotification': <uint32 2>, 'Model': <'Q71'>, "
-                        "'Name': <'Q71 Gaming Headset'>, 'Node': <''>, 'Number': <uint32 1>, 'SoundCard': <''>, "
-                        "'Started': <true>, 'Volume': <-1>},)\n"));
+    QCOMPARE(
+        all.out,
+        QByteArray(
+            "({'Dolby': <false>, 'MicLight': <uint32 2>, 'MicNotification': <uint32 2>, 'Model': <'Q71'>, "
+            "'Name': <'Q71 Gaming Headset'>, 'Node': <''>, 'Number': <uint32 1>, 'SoundCard': <''>, "
+            "'Started': <true>, 'Volume': <-1>},)\n"));
     QCOMPARE(host.stop(SIGTERM), 143);
 }
 
@@ -188,8 +171,9 @@ void tst_Service::writesTheMicrophoneAndKeepsIt()
     QCOMPARE(set(m_client, "MicLight", 3u).type(), QDBusMessage::ReplyMessage);
     QVERIFY(host.waitFor(cRunningHost::matching("hid.write", "report", QStringLiteral("02 02 04 00 00"))));
     QTRY_VERIFY(listener.heard.contains(QStringLiteral("PropertiesChanged MicLight=3")));
-    QCOMPARE(listener.heard.filter(QStringLiteral("PropertiesChanged")), QStringList {"PropertiesChanged MicLight=3"});
-    QCOMPARE(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(3u));
+    QCOMPARE(listener.heard.filter(QStringLiteral("PropertiesChanged")),
+             QStringList {"PropertiesChanged MicLight=3"});
+    QCOMPARE(get(m_client, "MicLight"), QVariant(3u));
     QCOMPARE(QSettings(config, QSettings::IniFormat).value(QStringLiteral("microphone/light")).toInt(), 3);
     QCOMPARE(host.stop(SIGINT), 130);
 }
@@ -205,19 +189,32 @@ void tst_Service::refusesWhatTheModelDoesNot()
     const QDBusMessage refused = set(m_client, "MicLight", 9u);
     QCOMPARE(refused.errorName(), QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
     QCOMPARE(refused.errorMessage(), QStringLiteral("MicLight takes 1, 2, 3, not 9"));
-    QCOMPARE(set(m_client, "MicNotification", 3u).errorMessage(), QStringLiteral("MicNotification takes 1, 2, not 3"));
-    QCOMPARE(set(m_client, "MicNotification", 1).errorName(), QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    QCOMPARE(set(m_client, "MicNotification", 3u).errorMessage(),
+             QStringLiteral("MicNotification takes 1, 2, not 3"));
+    QCOMPARE(set(m_client, "MicNotification", 1).errorName(),
+             QStringLiteral("org.freedesktop.DBus.Error.InvalidArgs"));
+    // Past what the plugin's int holds: refused before it is converted.
+    QCOMPARE(set(m_client, "MicLight", 4294967295u).errorName(),
+             QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
+    QCOMPARE(
+        m_client
+            .call(QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(FirstHeadset),
+                                                 QLatin1String(HeadsetInterface), QStringLiteral("Mute")))
+            .errorName(),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"));
     QCOMPARE(set(m_client, "Name", QStringLiteral("mine")).errorName(),
              QStringLiteral("org.freedesktop.DBus.Error.PropertyReadOnly"));
-    QCOMPARE(get(m_client, g_headset, g_headsetInterface, "MicLight"), QVariant(2u));
+    QCOMPARE(get(m_client, "MicLight"), QVariant(2u));
     QVERIFY(!QSettings(config, QSettings::IniFormat).contains(QStringLiteral("microphone/light")));
     QCOMPARE(set(m_client, "MicNotification", 1u).type(), QDBusMessage::ReplyMessage);
     QCOMPARE(host.stop(SIGTERM), 143);
     // No light setting reached the headset.
-    QVERIFY(host.events([](const QJsonObject &event) {
-                    return event.value(QStringLiteral("ev")) == QStringLiteral("hid.write")
-                        && event.value(QStringLiteral("report")).toString().startsWith(QStringLiteral("02 02 "));
-                }).isEmpty());
+    QVERIFY(
+        host.events([](const QJsonObject &event) {
+                return event.value(QStringLiteral("ev")) == QStringLiteral("hid.write")
+                    && event.value(QStringLiteral("report")).toString().startsWith(QStringLiteral("02 02 "));
+            })
+            .isEmpty());
 }
 
 // What the headset does while a client listens: its keys, its wheel and its switch, then it is
@@ -234,10 +231,12 @@ void tst_Service::announcesKeysSwitchesAndUnplugs()
     cListener listener(m_client);
     QDBusConnection other = QDBusConnection::connectToBus(m_bus->address(), QStringLiteral("other"));
     cListener otherListener(other);
-    QTRY_VERIFY_WITH_TIMEOUT(listener.heard.contains(QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        listener.heard.contains(QStringLiteral("HeadsetRemoved ") + QLatin1String(FirstHeadset)), 60000);
     const QStringList expected {QStringLiteral("KeyPressed 1"), QStringLiteral("KeyReleased 1"),
-                                QStringLiteral("VolumeStepped -1"), QStringLiteral("PropertiesChanged Dolby=true"),
-                                QStringLiteral("HeadsetRemoved ") + QLatin1String(g_headset)};
+                                QStringLiteral("VolumeStepped -1"),
+                                QStringLiteral("PropertiesChanged Dolby=true"),
+                                QStringLiteral("HeadsetRemoved ") + QLatin1String(FirstHeadset)};
     for (const QStringList &heard : {listener.heard, otherListener.heard}) {
         QStringList ofInterest;
         for (const QString &signal : heard) {
@@ -247,7 +246,7 @@ void tst_Service::announcesKeysSwitchesAndUnplugs()
         QCOMPARE(ofInterest.join(QLatin1Char('|')), expected.join(QLatin1Char('|')));
     }
     QVERIFY(headsets(m_client).isEmpty());
-    QCOMPARE(m_client.call(propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)})).type(),
+    QCOMPARE(m_client.call(propertyCall(FirstHeadset, "GetAll", {QLatin1String(HeadsetInterface)})).type(),
              QDBusMessage::ErrorMessage);
     QDBusConnection::disconnectFromBus(QStringLiteral("other"));
     QCOMPARE(host.stop(SIGTERM), 143);
@@ -260,7 +259,9 @@ void tst_Service::reloadsTheConfiguration()
     const QString config = m_dir->filePath(QStringLiteral("q71.conf"));
     const QString ran = m_dir->filePath(QStringLiteral("ran"));
     const auto actions = [&ran](const char *word, const char *more) {
-        return QStringLiteral("[actions]\nG1.pressed=echo %1 >> '%2'\n%3").arg(QLatin1String(word), ran, QLatin1String(more)).toUtf8();
+        return QStringLiteral("[actions]\nG1.pressed=echo %1 >> '%2'\n%3")
+            .arg(QLatin1String(word), ran, QLatin1String(more))
+            .toUtf8();
     };
     QVERIFY(writeFile(config, actions("one", "")));
     // The key comes once the reloads below are done.
@@ -268,9 +269,9 @@ void tst_Service::reloadsTheConfiguration()
                                            "input 02 10 11 00 00\ninput 02 10 00 00 00\n");
     cRunningHost host;
     startHost(host, scenario, {"--config", config});
-    const QDBusMessage reload = QDBusMessage::createMethodCall(QLatin1String(g_service), QLatin1String(g_manager),
-                                                               QStringLiteral("org.q71.Headsets1.Manager"),
-                                                               QStringLiteral("Reload"));
+    const QDBusMessage reload
+        = QDBusMessage::createMethodCall(QLatin1String(Service), QLatin1String(Manager),
+                                         QLatin1String(ManagerInterface), QStringLiteral("Reload"));
     QVERIFY(writeFile(config, actions("two", "")));
     QCOMPARE(m_client.call(reload).type(), QDBusMessage::ReplyMessage);
     QVERIFY(writeFile(config, actions("three", "[volume]\nstep=500\n")));
@@ -290,25 +291,30 @@ void tst_Service::aSecondInstanceNamesTheOwner()
 {
     cRunningHost host;
     startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET));
-    const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
+    const uint pid = m_client.interface()->servicePid(QLatin1String(Service));
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
     QVERIFY(comm.open(QIODevice::ReadOnly));
-    const cToolRun second = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--plugin", Q71_PLUGIN_FILE, "-"}, "plug\n");
+    const cToolRun second
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--plugin", Q71_PLUGIN_FILE, "-"}, "plug\n");
     QCOMPARE(second.exitCode, 2);
-    QCOMPARE(second.err, QStringLiteral("q71-host: org.q71.Headsets1 is already served on the session bus by process %1 (%2)\n")
-                             .arg(pid)
-                             .arg(QString::fromLocal8Bit(comm.readAll()).trimmed()));
+    QCOMPARE(second.err,
+             QStringLiteral(
+                 "q71-host: org.q71.Headsets1 is already served on the session bus by process %1 (%2)\n")
+                 .arg(pid)
+                 .arg(QString::fromLocal8Bit(comm.readAll()).trimmed()));
     QCOMPARE(second.out, QByteArray());
-    QCOMPARE(get(m_client, g_headset, g_headsetInterface, "Started"), QVariant(true));
+    QCOMPARE(get(m_client, "Started"), QVariant(true));
     QCOMPARE(host.stop(SIGTERM), 143);
 }
 
 // No bus to serve on is a warning: the scenario runs, and the run ends with it.
 void tst_Service::goesOnWithoutASessionBus()
 {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
-    const cToolRun run = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE, "-"},
-                                 "plug\nstart\nwait 100ms\n");
+    qputenv("DBUS_SESSION_BUS_ADDRESS",
+            "unix:path=" + QFile::encodeName(m_dir->filePath(QStringLiteral("no-bus"))));
+    const cToolRun run
+        = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--dbus", "--json", "--plugin", Q71_PLUGIN_FILE, "-"},
+                  "plug\nstart\nwait 100ms\n");
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.err.count(QLatin1Char('\n')), 1);
     QVERIFY2(run.err.startsWith(QStringLiteral("q71-host: warning: no session bus")), qPrintable(run.err));
@@ -319,16 +325,17 @@ void tst_Service::goesOnWithoutASessionBus()
 void tst_Service::aClientStartsTheService()
 {
     startBus(QStringLiteral(Q71_ACTIVATION_DIR));
-    QVERIFY(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value());
+    QVERIFY(!m_client.interface()->isServiceRegistered(QLatin1String(Service)).value());
     const QDBusMessage reply = m_client.call(
-        propertyCall(g_manager, "Get", {QStringLiteral("org.q71.Headsets1.Manager"), QStringLiteral("APIVersion")}),
+        propertyCall(Manager, "Get", {QLatin1String(ManagerInterface), QStringLiteral("APIVersion")}),
         QDBus::Block, 120000);
     QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
     QCOMPARE(qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant(), QVariant(1u));
-    const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
+    const uint pid = m_client.interface()->servicePid(QLatin1String(Service));
     QVERIFY(pid > 0);
     QCOMPARE(::kill(pid_t(pid), SIGTERM), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_client.interface()->isServiceRegistered(QLatin1String(g_service)).value(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_client.interface()->isServiceRegistered(QLatin1String(Service)).value(),
+                             60000);
 }
 
 namespace {
@@ -356,16 +363,18 @@ void tst_Service::manyClientsLoseNothing()
     // --quiet: the writes would otherwise fill the pipe of a trace nobody reads meanwhile.
     startHost(host, QStringLiteral(Q71_VIRTUAL_HEADSET), {"--quiet"});
     QList<QDBusConnection> clients;
-    for (const QString &name : {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
+    for (const QString &name :
+         {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
         clients << QDBusConnection::connectToBus(m_bus->address(), name);
     const auto rounds = [&clients](int from, int to) {
         for (int round = from; round < to; ++round) {
             const uint light = uint(round % 3 + 1);
             const uint notification = uint(round % 2 + 1);
             QList<QDBusPendingCall> calls;
-            calls << clients[0].asyncCall(propertyCall(g_headset, "Set", {QLatin1String(g_headsetInterface), QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(light))}))
-                  << clients[1].asyncCall(propertyCall(g_headset, "Set", {QLatin1String(g_headsetInterface), QStringLiteral("MicNotification"), QVariant::fromValue(QDBusVariant(notification))}))
-                  << clients[2].asyncCall(propertyCall(g_headset, "GetAll", {QLatin1String(g_headsetInterface)}));
+            calls << clients[0].asyncCall(setCall("MicLight", light))
+                  << clients[1].asyncCall(setCall("MicNotification", notification))
+                  << clients[2].asyncCall(
+                         propertyCall(FirstHeadset, "GetAll", {QLatin1String(HeadsetInterface)}));
             for (QDBusPendingCall &call : calls) {
                 call.waitForFinished();
                 if (call.isError()) {
@@ -373,23 +382,25 @@ void tst_Service::manyClientsLoseNothing()
                     return false;
                 }
             }
-            if (get(clients[2], g_headset, g_headsetInterface, "MicLight") != QVariant(light)
-                || get(clients[2], g_headset, g_headsetInterface, "MicNotification") != QVariant(notification))
+            if (get(clients[2], "MicLight") != QVariant(light)
+                || get(clients[2], "MicNotification") != QVariant(notification))
                 return false;
         }
         return true;
     };
-    const uint pid = m_client.interface()->servicePid(QLatin1String(g_service));
+    const uint pid = m_client.interface()->servicePid(QLatin1String(Service));
     QVERIFY(rounds(0, 200));
     const qint64 before = residentKb(pid);
     QVERIFY(rounds(200, 1200));
     const qint64 after = residentKb(pid);
-    for (const QString &name : {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
+    for (const QString &name :
+         {QStringLiteral("light"), QStringLiteral("notification"), QStringLiteral("reader")})
         QDBusConnection::disconnectFromBus(name);
     QCOMPARE(host.stop(SIGTERM), 143);
     // The sanitizers keep what is freed in quarantine for a while: there memory says nothing.
 #ifndef Q71_SANITIZED
-    QVERIFY2(before > 0 && after - before < 2048, qPrintable(QStringLiteral("VmRSS %1 kB, then %2 kB").arg(before).arg(after)));
+    QVERIFY2(before > 0 && after - before < 2048,
+             qPrintable(QStringLiteral("VmRSS %1 kB, then %2 kB").arg(before).arg(after)));
 #else
     Q_UNUSED(before);
     Q_UNUSED(after);
