@@ -19,7 +19,8 @@ cHeadset::cHeadset(const QDBusConnection &bus, const QString &service, const QSt
 
 void cHeadset::load()
 {
-    auto *watcher = new QDBusPendingCallWatcher(m_properties->GetAll(cHeadsetProxy::staticInterfaceName()), this);
+    auto *watcher
+        = new QDBusPendingCallWatcher(m_properties->GetAll(cHeadsetProxy::staticInterfaceName()), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
         call->deleteLater();
         const QDBusPendingReply<QVariantMap> reply = *call;
@@ -37,27 +38,50 @@ void cHeadset::load()
     });
 }
 
-uint cHeadset::number() const { return m_values.value(QStringLiteral("Number")).toUInt(); }
-QString cHeadset::name() const { return m_values.value(QStringLiteral("Name")).toString(); }
-QString cHeadset::node() const { return m_values.value(QStringLiteral("Node")).toString(); }
-int cHeadset::volume() const { return m_values.value(QStringLiteral("Volume"), -1).toInt(); }
-bool cHeadset::dolby() const { return m_values.value(QStringLiteral("Dolby")).toBool(); }
-uint cHeadset::micLight() const { return m_values.value(micLightProperty()).toUInt(); }
-uint cHeadset::micNotification() const { return m_values.value(micNotificationProperty()).toUInt(); }
+uint cHeadset::number() const
+{
+    return m_values.value(QStringLiteral("Number")).toUInt();
+}
+QString cHeadset::name() const
+{
+    return m_values.value(QStringLiteral("Name")).toString();
+}
+QString cHeadset::node() const
+{
+    return m_values.value(QStringLiteral("Node")).toString();
+}
+int cHeadset::volume() const
+{
+    return m_values.value(QStringLiteral("Volume"), -1).toInt();
+}
+bool cHeadset::dolby() const
+{
+    return m_values.value(QStringLiteral("Dolby")).toBool();
+}
+uint cHeadset::micLight() const
+{
+    return m_values.value(micLightProperty()).toUInt();
+}
+uint cHeadset::micNotification() const
+{
+    return m_values.value(micNotificationProperty()).toUInt();
+}
 
 void cHeadset::write(const QString &property, uint value)
 {
-    const QDBusPendingCall call =
-        m_properties->Set(cHeadsetProxy::staticInterfaceName(), property, QDBusVariant(QVariant::fromValue(value)));
+    const QDBusPendingCall call = m_properties->Set(cHeadsetProxy::staticInterfaceName(), property,
+                                                    QDBusVariant(QVariant::fromValue(value)));
     auto *watcher = new QDBusPendingCallWatcher(call, this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, property](QDBusPendingCallWatcher *done) {
-        done->deleteLater();
-        if (done->isError())
-            emit writeRefused(property, done->error().message());
-    });
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, property](QDBusPendingCallWatcher *done) {
+                done->deleteLater();
+                if (done->isError())
+                    emit writeRefused(property, done->error().message());
+            });
 }
 
-void cHeadset::onPropertiesChanged(const QString &interface, const QVariantMap &values, const QStringList &invalidated)
+void cHeadset::onPropertiesChanged(const QString &interface, const QVariantMap &values,
+                                   const QStringList &invalidated)
 {
     Q_UNUSED(invalidated)
     if (interface != cHeadsetProxy::staticInterfaceName())

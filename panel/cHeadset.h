@@ -13,7 +13,8 @@ class cHeadset : public QObject
 {
     Q_OBJECT
 public:
-    cHeadset(const QDBusConnection &bus, const QString &service, const QString &path, QObject *parent = nullptr);
+    cHeadset(const QDBusConnection &bus, const QString &service, const QString &path,
+             QObject *parent = nullptr);
 
     // Asks for every property; loaded() follows when the answer is there.
     void load();
@@ -46,7 +47,8 @@ signals:
     void writeRefused(const QString &property, const QString &message);
 
 private:
-    void onPropertiesChanged(const QString &interface, const QVariantMap &values, const QStringList &invalidated);
+    void onPropertiesChanged(const QString &interface, const QVariantMap &values,
+                             const QStringList &invalidated);
     void onKeyPressed(uint key);
 
     cPropertiesProxy *m_properties;

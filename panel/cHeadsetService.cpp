@@ -51,7 +51,8 @@ void cHeadsetService::subscribe()
 
 void cHeadsetService::list()
 {
-    auto *watcher = new QDBusPendingCallWatcher(m_properties->GetAll(cManagerProxy::staticInterfaceName()), this);
+    auto *watcher
+        = new QDBusPendingCallWatcher(m_properties->GetAll(cManagerProxy::staticInterfaceName()), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
         call->deleteLater();
         const QDBusPendingReply<QVariantMap> reply = *call;
@@ -68,7 +69,8 @@ void cHeadsetService::list()
             return;
         }
         QStringList paths;
-        const auto objects = qdbus_cast<QList<QDBusObjectPath>>(reply.value().value(QStringLiteral("Headsets")));
+        const auto objects
+            = qdbus_cast<QList<QDBusObjectPath>>(reply.value().value(QStringLiteral("Headsets")));
         for (const QDBusObjectPath &object : objects)
             paths << object.path();
         m_running = true;

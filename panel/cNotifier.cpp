@@ -35,7 +35,8 @@ void cNotifier::notify(const QString &path, const QString &summary, const QStrin
 {
     if (!m_enabled)
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(g_service, g_path, g_service, QStringLiteral("Notify"));
+    QDBusMessage call
+        = QDBusMessage::createMethodCall(g_service, g_path, g_service, QStringLiteral("Notify"));
     const QVariantMap hints {{QStringLiteral("desktop-entry"), QStringLiteral("q71-panel")}};
     call << QStringLiteral("Q71") << m_ids.value(path) << QStringLiteral("q71-panel") << summary << body
          << QStringList() << hints << g_defaultTimeout;

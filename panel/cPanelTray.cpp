@@ -49,8 +49,9 @@ QString cPanelTray::toolTip() const
         return tr("No Q71 headset");
     QStringList lines;
     for (const cHeadset *headset : headsets) {
-        lines << (headset->volume() < 0 ? cHeadsetModel::title(headset)
-                                        : tr("%1: volume %2 %").arg(cHeadsetModel::title(headset)).arg(headset->volume()));
+        lines << (headset->volume() < 0
+                      ? cHeadsetModel::title(headset)
+                      : tr("%1: volume %2 %").arg(cHeadsetModel::title(headset)).arg(headset->volume()));
     }
     return lines.join(QLatin1Char('\n'));
 }
@@ -76,14 +77,16 @@ void cPanelTray::addHeadset(cHeadset *headset)
     m_menu->addAction(cHeadsetModel::title(headset))->setEnabled(false);
     // The settings the headset's microphone knows, from the enumerations the host and the plugin
     // share; the service still decides, and refuses what the model does not take.
-    addChoices(headset, cHeadset::micLightProperty(), tr("Light %1"), headset->micLight(), MicLight::Setting3);
+    addChoices(headset, cHeadset::micLightProperty(), tr("Light %1"), headset->micLight(),
+               MicLight::Setting3);
     m_menu->addSeparator();
-    addChoices(headset, cHeadset::micNotificationProperty(), tr("Mute notification %1"), headset->micNotification(),
-               MicMuteNotification::Setting2);
+    addChoices(headset, cHeadset::micNotificationProperty(), tr("Mute notification %1"),
+               headset->micNotification(), MicMuteNotification::Setting2);
     m_menu->addSeparator();
 }
 
-void cPanelTray::addChoices(cHeadset *headset, const QString &property, const QString &label, uint current, uint count)
+void cPanelTray::addChoices(cHeadset *headset, const QString &property, const QString &label, uint current,
+                            uint count)
 {
     auto *group = new QActionGroup(m_groups);
     for (uint value = 1; value <= count; ++value) {
@@ -91,6 +94,7 @@ void cPanelTray::addChoices(cHeadset *headset, const QString &property, const QS
         action->setCheckable(true);
         action->setChecked(value == current);
         group->addAction(action);
-        connect(action, &QAction::triggered, headset, [headset, property, value] { headset->write(property, value); });
+        connect(action, &QAction::triggered, headset,
+                [headset, property, value] { headset->write(property, value); });
     }
 }

@@ -30,7 +30,8 @@ signals:
 private:
     void rebuild();
     void addHeadset(cHeadset *headset);
-    void addChoices(cHeadset *headset, const QString &property, const QString &label, uint current, uint count);
+    void addChoices(cHeadset *headset, const QString &property, const QString &label, uint current,
+                    uint count);
 
     cHeadsetService *m_service;
     cHeadsetModel *m_model;

@@ -11,7 +11,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-cPanelWindow::cPanelWindow(cHeadsetService *service, cHeadsetModel *model, cPanelSettings *settings, QWidget *parent)
+cPanelWindow::cPanelWindow(cHeadsetService *service, cHeadsetModel *model, cPanelSettings *settings,
+                           QWidget *parent)
     : QWidget(parent)
     , m_service(service)
     , m_model(model)
@@ -51,8 +52,9 @@ cPanelWindow::cPanelWindow(cHeadsetService *service, cHeadsetModel *model, cPane
     connect(model, &QAbstractItemModel::rowsInserted, this, &cPanelWindow::chooseHeadset);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &cPanelWindow::chooseHeadset);
     connect(model, &QAbstractItemModel::modelReset, this, &cPanelWindow::chooseHeadset);
-    connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { m_microphone->setHeadset(m_model->headset(current.row())); });
+    connect(
+        m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+        [this](const QModelIndex &current) { m_microphone->setHeadset(m_model->headset(current.row())); });
     connect(m_commands, &cCommandsEditor::saved, this, &cPanelWindow::onSaved);
     showService();
 }

@@ -15,7 +15,8 @@ class cPanelWindow : public QWidget
 {
     Q_OBJECT
 public:
-    cPanelWindow(cHeadsetService *service, cHeadsetModel *model, cPanelSettings *settings, QWidget *parent = nullptr);
+    cPanelWindow(cHeadsetService *service, cHeadsetModel *model, cPanelSettings *settings,
+                 QWidget *parent = nullptr);
 
     QLabel *statusLabel() const { return m_status; }
     QTableView *headsetTable() const { return m_table; }

@@ -30,7 +30,8 @@ public:
     }
 
     // Empty when `widget` looks as the golden `name` (a file in `goldenDir`) says; else what differs.
-    static QString compare(QWidget *widget, const QString &goldenDir, const QString &outputDir, const QString &name)
+    static QString compare(QWidget *widget, const QString &goldenDir, const QString &outputDir,
+                           const QString &name)
     {
         const QImage actual = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QString goldenFile = QDir(goldenDir).filePath(name + QStringLiteral(".png"));
@@ -44,8 +45,11 @@ public:
             problem = QStringLiteral("no golden picture %1").arg(goldenFile);
         else if (golden.size() != actual.size())
             problem = QStringLiteral("%1 is %2x%3, the widget %4x%5")
-                          .arg(goldenFile).arg(golden.width()).arg(golden.height())
-                          .arg(actual.width()).arg(actual.height());
+                          .arg(goldenFile)
+                          .arg(golden.width())
+                          .arg(golden.height())
+                          .arg(actual.width())
+                          .arg(actual.height());
         QImage difference;
         if (problem.isEmpty()) {
             const int differing = differ(golden, actual, &difference);
@@ -58,7 +62,8 @@ public:
         actual.save(output.filePath(name + QStringLiteral(".actual.png")));
         if (!difference.isNull())
             difference.save(output.filePath(name + QStringLiteral(".diff.png")));
-        return problem + QStringLiteral("; the new picture and the difference are in ") + output.absolutePath();
+        return problem + QStringLiteral("; the new picture and the difference are in ")
+            + output.absolutePath();
     }
 
     // The pixels of `a` and `b` (of one size) that differ by more than the tolerance, and an image

@@ -13,10 +13,7 @@ class cServiceRun
 public:
     // The scenario's first lines: a headset plugged in, started, and its status reported (Dolby
     // off, light 2, notification 2).
-    static QString headset()
-    {
-        return QStringLiteral("plug\nstart\nwait 450ms\ninput 02 01 0A 00 00\n");
-    }
+    static QString headset() { return QStringLiteral("plug\nstart\nwait 450ms\ninput 02 01 0A 00 00\n"); }
 
     cServiceRun()
     {
@@ -40,8 +37,8 @@ public:
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(Q71_HOST_PROGRAM),
                         {QStringLiteral("--dbus"), QStringLiteral("--realtime"), QStringLiteral("--json"),
-                         QStringLiteral("--plugin"), QStringLiteral(Q71_PLUGIN_FILE), QStringLiteral("--config"),
-                         configFile, file.fileName()});
+                         QStringLiteral("--plugin"), QStringLiteral(Q71_PLUGIN_FILE),
+                         QStringLiteral("--config"), configFile, file.fileName()});
         return m_process.waitForStarted(60000);
     }
 

@@ -8,12 +8,12 @@
 #include "cPanelTray.h"
 #include "cPanelWindow.h"
 
+#include <QAbstractSpinBox>
 #include <QLabel>
 #include <QMenu>
 #include <QSet>
-#include <QAbstractSpinBox>
-#include <QTableView>
 #include <QSystemTrayIcon>
+#include <QTableView>
 #include <QtTest>
 
 class tst_PanelScreens : public QObject
@@ -65,13 +65,15 @@ private slots:
         for (QWidget *widget : window->findChildren<QWidget *>()) {
             // A spin box's own line edit is a part of it, not a control.
             const bool part = qobject_cast<QAbstractSpinBox *>(widget->parentWidget());
-            if (!part && widget->isVisibleTo(window) && widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus))
+            if (!part && widget->isVisibleTo(window) && widget->isEnabled()
+                && (widget->focusPolicy() & Qt::TabFocus))
                 controls.insert(widget);
         }
         QVERIFY(controls.size() >= 12);
         window->headsetTable()->setFocus();
         QSet<QWidget *> reached;
-        for (int presses = 0; presses < 2 * controls.size() && !reached.contains(QApplication::focusWidget()); ++presses) {
+        for (int presses = 0; presses < 2 * controls.size() && !reached.contains(QApplication::focusWidget());
+             ++presses) {
             reached.insert(QApplication::focusWidget());
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         }
@@ -90,8 +92,9 @@ private slots:
         panel.window()->resize(g_windowSize);
         QTRY_COMPARE(panel.window()->size(), g_windowSize);
         QTRY_VERIFY(!panel.service()->isRunning());
-        const QString problem = cScreenshot::compare(panel.window(), QStringLiteral(Q71_GOLDEN_DIR),
-                                                     QStringLiteral(Q71_OUTPUT_DIR), QStringLiteral("window-no-service"));
+        const QString problem
+            = cScreenshot::compare(panel.window(), QStringLiteral(Q71_GOLDEN_DIR),
+                                   QStringLiteral(Q71_OUTPUT_DIR), QStringLiteral("window-no-service"));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 
@@ -102,8 +105,9 @@ private slots:
         panel.start(cPanelOptions::Window::Hide, &error);
         QMenu *menu = panel.tray()->menu();
         menu->resize(menu->sizeHint());
-        const QString problem = cScreenshot::compare(menu, QStringLiteral(Q71_GOLDEN_DIR),
-                                                     QStringLiteral(Q71_OUTPUT_DIR), QStringLiteral("tray-no-service"));
+        const QString problem
+            = cScreenshot::compare(menu, QStringLiteral(Q71_GOLDEN_DIR), QStringLiteral(Q71_OUTPUT_DIR),
+                                   QStringLiteral("tray-no-service"));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 

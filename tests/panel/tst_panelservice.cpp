@@ -76,9 +76,10 @@ private slots:
         QTRY_COMPARE(editor->lightBox()->value(), 2);
 
         type(editor->lightBox(), QStringLiteral("3"));
-        QTRY_VERIFY2(m_service->trace().contains(QStringLiteral("\"ev\":\"mic.set\",\"setting\":\"light\",\"value\":3,"
-                                                                  "\"result\":true")),
-                     qPrintable(m_service->trace().right(2000)));
+        QTRY_VERIFY2(
+            m_service->trace().contains(QStringLiteral("\"ev\":\"mic.set\",\"setting\":\"light\",\"value\":3,"
+                                                       "\"result\":true")),
+            qPrintable(m_service->trace().right(2000)));
         QTRY_COMPARE(property(QStringLiteral("MicLight")), QVariant(3u));
 
         // A value the headset does not take: the service's own words, and the box back at 3.
@@ -92,8 +93,9 @@ private slots:
 
     void keyPressedShowsInTheWindow()
     {
-        startService(cServiceRun::headset() + QStringLiteral("wait 3s\ninput 02 10 00 00 33\nwait 100ms\n"
-                                                            "input 02 10 00 00 00\n"));
+        startService(cServiceRun::headset()
+                     + QStringLiteral("wait 3s\ninput 02 10 00 00 33\nwait 100ms\n"
+                                      "input 02 10 00 00 00\n"));
         startPanel(cPanelOptions::Window::Only);
         cHeadsetModel *model = m_panel->model();
         QTRY_COMPARE(model->headsets().size(), 1);
@@ -132,7 +134,8 @@ private slots:
         startService(cServiceRun::headset());
         startPanel(cPanelOptions::Window::Hide);
         QTRY_COMPARE(m_panel->model()->headsets().size(), 1);
-        QVERIFY(m_panel->tray()->toolTip().startsWith(cHeadsetModel::title(m_panel->model()->headsets().first())));
+        QVERIFY(m_panel->tray()->toolTip().startsWith(
+            cHeadsetModel::title(m_panel->model()->headsets().first())));
 
         m_service->stop(SIGKILL);
         QTRY_COMPARE(m_panel->window()->statusLabel()->text(), cPanelWindow::notRunningText());
@@ -167,8 +170,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(window));
         window->resize(520, 640);
         QTRY_COMPARE(window->size(), QSize(520, 640));
-        QString problem = cScreenshot::compare(window, QStringLiteral(Q71_GOLDEN_DIR), QStringLiteral(Q71_OUTPUT_DIR),
-                                               QStringLiteral("window-headset"));
+        QString problem
+            = cScreenshot::compare(window, QStringLiteral(Q71_GOLDEN_DIR), QStringLiteral(Q71_OUTPUT_DIR),
+                                   QStringLiteral("window-headset"));
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
         QMenu *menu = m_panel->tray()->menu();
         menu->resize(menu->sizeHint());
@@ -183,7 +187,8 @@ private:
         m_service.reset(new cServiceRun);
         QVERIFY(m_service->start(m_bus->environment(), m_config, scenario));
         // The headset has started and reported its status; a host that stopped says why.
-        QTRY_VERIFY2_WITH_TIMEOUT(property(QStringLiteral("MicLight")) == QVariant(2u) || !m_service->isRunning(),
+        QTRY_VERIFY2_WITH_TIMEOUT(property(QStringLiteral("MicLight")) == QVariant(2u)
+                                      || !m_service->isRunning(),
                                   qPrintable(m_service->errors()), 60000);
         QVERIFY2(m_service->isRunning(), qPrintable(m_service->errors()));
     }
@@ -202,12 +207,13 @@ private:
         m_notifications->setProcessEnvironment(m_bus->environment());
         m_notifications->setProcessChannelMode(QProcess::ForwardedChannels);
         m_notifications->start(QStringLiteral("/usr/bin/python3"),
-                               {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                                QStringLiteral("notification_daemon"), QStringLiteral("-l"), logFile()});
+                               {QStringLiteral("-m"), QStringLiteral("dbusmock"),
+                                QStringLiteral("--template"), QStringLiteral("notification_daemon"),
+                                QStringLiteral("-l"), logFile()});
         QVERIFY(m_notifications->waitForStarted(60000));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            m_bus->connection().interface()->isServiceRegistered(QStringLiteral("org.freedesktop.Notifications")),
-            60000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_bus->connection().interface()->isServiceRegistered(
+                                     QStringLiteral("org.freedesktop.Notifications")),
+                                 60000);
     }
 
     QString logFile() const { return m_dir->filePath(QStringLiteral("notifications.log")); }
@@ -241,7 +247,8 @@ private:
                                                           QStringLiteral("Get"));
         get << QStringLiteral("org.q71.Headsets1.Headset") << name;
         const QDBusMessage reply = m_bus->connection().call(get);
-        return reply.arguments().isEmpty() ? QVariant() : reply.arguments().first().value<QDBusVariant>().variant();
+        return reply.arguments().isEmpty() ? QVariant()
+                                           : reply.arguments().first().value<QDBusVariant>().variant();
     }
 
     // What the service answers to `value` written to `name`, as any client would see it.
@@ -250,7 +257,8 @@ private:
         QDBusMessage set = QDBusMessage::createMethodCall(cHeadsetService::serviceName(), g_headsetPath,
                                                           QStringLiteral("org.freedesktop.DBus.Properties"),
                                                           QStringLiteral("Set"));
-        set << QStringLiteral("org.q71.Headsets1.Headset") << name << QVariant::fromValue(QDBusVariant(value));
+        set << QStringLiteral("org.q71.Headsets1.Headset") << name
+            << QVariant::fromValue(QDBusVariant(value));
         const QDBusMessage reply = m_bus->connection().call(set);
         return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
     }

@@ -110,7 +110,8 @@ private slots:
         cPanelSettings panel(path);
         QString error;
         QVERIFY(!panel.load(&error));
-        QVERIFY2(error.contains(QStringLiteral("step=0")) && !error.contains(QLatin1Char('\n')), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("step=0")) && !error.contains(QLatin1Char('\n')),
+                 qPrintable(error));
 
         // A folder where the file should be: neither read nor written.
         QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("folder.conf")));

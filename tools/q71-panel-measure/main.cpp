@@ -61,9 +61,11 @@ int main(int argc, char *argv[])
     bool isNumber = false;
     const int number = arguments.value(2).toInt(&isNumber);
     const QString mode = arguments.value(1);
-    if (arguments.size() != 3 || !isNumber || number < 1 || (mode != QLatin1String("startup") && mode != QLatin1String("idle")))
+    if (arguments.size() != 3 || !isNumber || number < 1
+        || (mode != QLatin1String("startup") && mode != QLatin1String("idle")))
         return usage();
-    cPanel panel(QDBusConnection::sessionBus(), QDir::temp().filePath(QStringLiteral("q71-panel-measure.conf")));
+    cPanel panel(QDBusConnection::sessionBus(),
+                 QDir::temp().filePath(QStringLiteral("q71-panel-measure.conf")));
     QString error;
     if (mode == QLatin1String("startup")) {
         panel.start(cPanelOptions::Window::Only, &error);
@@ -74,8 +76,9 @@ int main(int argc, char *argv[])
             done = true;
             // What the window shows now is drawn before the figure is taken.
             panel.window()->repaint();
-            std::printf("window shown with %d headsets: %.1f ms from main(), %.0f ms from the process's start\n",
-                        number, double(sinceMain.nsecsElapsed()) / 1e6, sinceProcessStart());
+            std::printf(
+                "window shown with %d headsets: %.1f ms from main(), %.0f ms from the process's start\n",
+                number, double(sinceMain.nsecsElapsed()) / 1e6, sinceProcessStart());
             app.quit();
         });
         return app.exec();
