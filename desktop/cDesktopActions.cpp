@@ -51,16 +51,15 @@ QProcess *newGroupLeader(QObject *parent)
 }
 #endif
 
-QStringList knownEvents()
+} // namespace
+
+QStringList cDesktopActions::events()
 {
-    QStringList events {cDesktopActions::dolbyEvent(true), cDesktopActions::dolbyEvent(false),
-                        cDesktopActions::microphoneEvent()};
+    QStringList events {dolbyEvent(true), dolbyEvent(false), microphoneEvent()};
     for (int key = 1; key <= 3; ++key)
-        events << cDesktopActions::keyEvent(key, true) << cDesktopActions::keyEvent(key, false);
+        events << keyEvent(key, true) << keyEvent(key, false);
     return events;
 }
-
-} // namespace
 
 cDesktopActions::cDesktopActions(QObject *parent)
     : QObject(parent)
@@ -84,8 +83,8 @@ QString cDesktopActions::dolbyEvent(bool on)
 
 void cDesktopActions::load(QSettings &settings)
 {
-    const QStringList known = knownEvents();
-    settings.beginGroup(QStringLiteral("actions"));
+    const QStringList known = events();
+    settings.beginGroup(settingsGroup());
     for (const QString &key : settings.childKeys()) {
         if (!known.contains(key)) {
             qCWarning(lcQ71Desktop, "[actions] %s: no such event (%s)", qUtf8Printable(key),

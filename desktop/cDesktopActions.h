@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -42,6 +43,9 @@ public:
         load(settings);
     }
 
+    // The command load() took for `event`, empty when there is none.
+    QString command(const QString &event) const { return m_commands.value(event); }
+
     // Starts the command of `event`, when one is configured, with `more` added to its environment.
     void run(const QString &event, const QString &model, int device,
              const QList<QPair<QString, QString>> &more = {});
@@ -55,6 +59,10 @@ public:
     static QString keyEvent(int key, bool pressed);
     static QString dolbyEvent(bool on);
     static QString microphoneEvent() { return QStringLiteral("mic.changed"); }
+    // Every event a command can be given for.
+    static QStringList events();
+    // The section of the configuration file that holds the commands, one key per event.
+    static QString settingsGroup() { return QStringLiteral("actions"); }
 
 private:
     void onFinished(QProcess *process, const QString &event, int exitCode, QProcess::ExitStatus status);

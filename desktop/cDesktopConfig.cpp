@@ -5,7 +5,6 @@
 #include <QStandardPaths>
 
 namespace {
-const QString g_volumeStepKey = QStringLiteral("volume/step");
 const QString g_audioDefaultKey = QStringLiteral("audio/default");
 const bool g_audioDefault = false;
 
@@ -43,9 +42,9 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
     QString problem;
     if (m_settings->status() == QSettings::FormatError)
         problem = QStringLiteral("cannot read config %1: not in the INI format").arg(path);
-    else if (m_settings->contains(g_volumeStepKey) && !volumeStep())
+    else if (m_settings->contains(volumeStepKey()) && !volumeStep())
         problem = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100")
-                      .arg(path, m_settings->value(g_volumeStepKey).toString());
+                      .arg(path, m_settings->value(volumeStepKey()).toString());
     else if (m_settings->contains(g_audioDefaultKey)
              && !boolean(m_settings->value(g_audioDefaultKey).toString()))
         problem = QStringLiteral("config %1: [audio] default=%2: true or false")
@@ -59,9 +58,9 @@ bool cDesktopConfig::open(const QString &path, bool required, QString *error)
 
 std::optional<int> cDesktopConfig::volumeStep() const
 {
-    if (!m_settings || !m_settings->contains(g_volumeStepKey))
+    if (!m_settings || !m_settings->contains(volumeStepKey()))
         return std::nullopt;
-    return percent(m_settings->value(g_volumeStepKey).toString());
+    return percent(m_settings->value(volumeStepKey()).toString());
 }
 
 bool cDesktopConfig::audioDefault() const

@@ -30,6 +30,8 @@ public:
     // `text` as a whole percentage from 1 to 100, the volume step's range wherever it is given;
     // none when it is not one.
     static std::optional<int> percent(const QString &text);
+    // The key of the volume step in the file.
+    static QString volumeStepKey() { return QStringLiteral("volume/step"); }
 
     // Whether a live headset's sink and source become the defaults while it is plugged in; off
     // unless the file says true (open() refuses anything but true and false).

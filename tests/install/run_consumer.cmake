@@ -29,6 +29,26 @@ if(UNIT)
     endif()
 endif()
 
+# The panel's place on the desktop: its menu entry, the autostart entry that starts it in the tray,
+# and its icons in the hicolor theme, where desktops look for them.
+if(PANEL)
+    foreach(file ${DATADIR}/applications/q71-panel.desktop ${SYSCONFDIR}/xdg/autostart/q71-panel.desktop
+                 ${DATADIR}/icons/hicolor/scalable/apps/q71-panel.svg
+                 ${DATADIR}/icons/hicolor/scalable/apps/q71-panel-headset.svg
+                 ${DATADIR}/icons/hicolor/scalable/apps/q71-panel-no-headset.svg)
+        if(NOT EXISTS ${prefix}/${file})
+            message(FATAL_ERROR "${file} is not installed in ${prefix}")
+        endif()
+    endforeach()
+    file(STRINGS ${prefix}/${SYSCONFDIR}/xdg/autostart/q71-panel.desktop exec REGEX "^Exec=")
+    if(NOT exec STREQUAL "Exec=q71-panel --window=hide")
+        message(FATAL_ERROR "the autostart entry does not start the panel in the tray: '${exec}'")
+    endif()
+    if(NOT EXISTS ${prefix}/${BINDIR}/q71-panel)
+        message(FATAL_ERROR "q71-panel is not installed in ${prefix}/${BINDIR}")
+    endif()
+endif()
+
 # The session bus's files (DBUS, relative to the prefix, where the service is built): the interfaces
 # for clients to generate their code from, and the activation file, which starts the unit's program.
 if(DBUS)
