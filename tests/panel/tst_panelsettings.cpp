@@ -148,6 +148,30 @@ private slots:
         QCOMPARE(panel.exitCode(), 2);
     }
 
+    // Over ssh or in a text console: the help all the same, and one line where the panel would
+    // need a display.
+    void withoutADisplay()
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(QLatin1String(name));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        QProcess panel;
+        panel.setProcessEnvironment(environment);
+        panel.start(QStringLiteral(Q71_PANEL_PROGRAM), {QStringLiteral("--help")});
+        QVERIFY(panel.waitForFinished(60000));
+        QCOMPARE(panel.exitCode(), 0);
+        QVERIFY(panel.readAllStandardOutput().contains("--window <show|hide|only>"));
+        panel.start(QStringLiteral(Q71_PANEL_PROGRAM), {QStringLiteral("--window=hide")});
+        QVERIFY(panel.waitForFinished(60000));
+        QCOMPARE(
+            panel.readAllStandardError(),
+            QByteArray(
+                "q71-panel: no display to show the panel on (DISPLAY and WAYLAND_DISPLAY are not set)\n"));
+        QCOMPARE(panel.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(panel.exitCode(), 2);
+    }
+
 private:
     QTemporaryDir m_dir;
 };
