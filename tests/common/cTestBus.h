@@ -1,6 +1,7 @@
 #pragma once
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusError>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -16,7 +17,10 @@
 class cTestBus
 {
 public:
-    static bool isAvailable() { return !QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty(); }
+    static bool isAvailable()
+    {
+        return !QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty();
+    }
 
     cTestBus() = default;
     cTestBus(const cTestBus &) = delete;
@@ -27,39 +31,49 @@ public:
     // empty. False, with the reason on the test's log, when the daemon did not come up.
     bool start(const QString &serviceDir = QString())
     {
-        if (!m_dir.isValid())
+        if (!m_dir.isValid()) {
+            qWarning("no temporary directory for the test's bus: %s", qPrintable(m_dir.errorString()));
             return false;
+        }
         m_address = QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus"));
         QFile config(m_dir.filePath(QStringLiteral("session.conf")));
-        if (!config.open(QIODevice::WriteOnly))
+        if (!config.open(QIODevice::WriteOnly)) {
+            qWarning("cannot write %s: %s", qPrintable(config.fileName()), qPrintable(config.errorString()));
             return false;
-        config.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                                    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                    "<busconfig><type>session</type><listen>%1</listen>%2"
-                                    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
-                         .arg(m_address,
-                              serviceDir.isEmpty() ? QString()
-                                                   : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir))
-                         .toUtf8());
+        }
+        config.write(
+            QStringLiteral(
+                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                "<busconfig><type>session</type><listen>%1</listen>%2"
+                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+                .arg(m_address,
+                     serviceDir.isEmpty() ? QString()
+                                          : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir))
+                .toUtf8());
         config.close();
         m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                        QStringLiteral("--print-address"),
                         QStringLiteral("--config-file=") + config.fileName()});
         if (!m_daemon.waitForStarted(30000)) {
             qWarning("dbus-daemon did not start: %s", qPrintable(m_daemon.errorString()));
             return false;
         }
-        // The socket is there once the daemon listens; a connection then says it answers.
+        // The daemon prints its address once it accepts connections; its socket file is there a
+        // moment earlier, between bind() and listen(), when a connection is still refused.
         const bool listening = QTest::qWaitFor(
-            [this] { return QFile::exists(m_dir.filePath(QStringLiteral("bus"))) || m_daemon.state() == QProcess::NotRunning; },
-            30000);
-        if (!listening || m_daemon.state() == QProcess::NotRunning) {
+            [this] { return m_daemon.canReadLine() || m_daemon.state() == QProcess::NotRunning; }, 30000);
+        if (!listening || !m_daemon.canReadLine()) {
             qWarning("dbus-daemon did not listen at %s", qPrintable(m_address));
             return false;
         }
-        return connection().isConnected();
+        const QDBusConnection client = connection();
+        if (!client.isConnected())
+            qWarning("cannot connect to the test's bus: %s", qPrintable(client.lastError().message()));
+        return client.isConnected();
     }
 
     void stop()
