@@ -31,6 +31,16 @@ public:
     // empty. False, with the reason on the test's log, when the daemon did not come up.
     bool start(const QString &serviceDir = QString())
     {
+        // A daemon that came up half way is not left behind holding the test's output.
+        if (launch(serviceDir))
+            return true;
+        stop();
+        return false;
+    }
+
+private:
+    bool launch(const QString &serviceDir)
+    {
         if (!m_dir.isValid()) {
             qWarning("no temporary directory for the test's bus: %s", qPrintable(m_dir.errorString()));
             return false;
@@ -76,6 +86,7 @@ public:
         return client.isConnected();
     }
 
+public:
     void stop()
     {
         if (m_connected) {
