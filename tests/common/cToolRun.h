@@ -46,3 +46,10 @@ inline bool writeFile(const QString &path, const QByteArray &data)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
+
+// A file the program wrote, whole; empty when it is not there.
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

@@ -24,9 +24,8 @@ namespace {
 // The plugin's own manifest, as the build put it beside the plugin.
 QByteArray shippedManifest()
 {
-    QFile shipped(
+    return readFile(
         QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
-    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
 }
 
 bool zombie(pid_t pid)
