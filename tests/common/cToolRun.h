@@ -1,6 +1,9 @@
 #pragma once
 #include <QByteArray>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -38,6 +41,17 @@ inline cToolRun runTool(const QString &program, const QStringList &arguments,
     // Run as root, Wireshark's tools warn so on every run; that line says nothing about the files.
     run.err.remove(QStringLiteral("Running as user \"root\" and group \"root\". This could be dangerous.\n"));
     return run;
+}
+
+// The events of a run's JSON Lines, in order.
+inline QList<QJsonObject> jsonEvents(const QByteArray &jsonLines)
+{
+    QList<QJsonObject> events;
+    for (const QByteArray &line : jsonLines.split('\n')) {
+        if (!line.isEmpty())
+            events << QJsonDocument::fromJson(line).object();
+    }
+    return events;
 }
 
 // A file a test hands the program, written whole.

@@ -286,8 +286,7 @@ void tst_HostProcess::manifestWithoutOneProbe()
     QCOMPARE(run.exitCode, 0);
     int accepted = 0;
     QStringList kinds;
-    for (const QByteArray &line : run.out.split('\n')) {
-        const QJsonObject event = QJsonDocument::fromJson(line).object();
+    for (const QJsonObject &event : jsonEvents(run.out)) {
         const QString kind = event.value(QStringLiteral("ev")).toString();
         kinds << kind;
         if (kind != QLatin1String("createDevice") && kind != QLatin1String("addTransport"))
