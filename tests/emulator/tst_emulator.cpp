@@ -256,9 +256,7 @@ void tst_Emulator::exitCodes()
     QVERIFY2(expected.match(run.err).hasMatch(), qPrintable(run.err));
     if (exitCode == 2)
         QVERIFY2(run.out.isEmpty(), run.out.constData());
-    QFile existing(path("existing.pcap"));
-    QVERIFY(existing.open(QIODevice::ReadOnly));
-    QCOMPARE(existing.readAll(), QByteArray("kept"));
+    QCOMPARE(readFile(path("existing.pcap")), QByteArray("kept"));
     QCOMPARE(QDir(m_dir.path()).entryList({"*.pcap.*"}, QDir::Files), QStringList());
 }
 
@@ -627,11 +625,9 @@ void tst_Emulator::replayKeepsGapsOfWeeks()
     QVERIFY(ofKind(trace, TraceKind::Error).isEmpty());
 
     // Standard input is read twice as well, through a copy.
-    QFile capture(path("weeks.pcap"));
-    QVERIFY(capture.open(QIODevice::ReadOnly));
-    QCOMPARE(
-        timesOf(jsonEvents(runHost({"--json", "--replay", "-"}, capture.readAll()).out), TraceKind::HidInput),
-        times);
+    QCOMPARE(timesOf(jsonEvents(runHost({"--json", "--replay", "-"}, readFile(path("weeks.pcap"))).out),
+                     TraceKind::HidInput),
+             times);
 }
 
 void tst_Emulator::replayRefusesTimesOutOfRange()

@@ -280,9 +280,7 @@ void tst_Service::reloadsTheConfiguration()
     QVERIFY2(refused.errorMessage().contains(QStringLiteral("step=500")), qPrintable(refused.errorMessage()));
     QVERIFY(host.waitFor(cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed"))));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(ran).size() > 0, 60000);
-    QFile file(ran);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("two\n"));
+    QCOMPARE(readFile(ran), QByteArray("two\n"));
     QCOMPARE(host.stop(SIGTERM), 143);
 }
 
