@@ -120,9 +120,7 @@ bool tst_CtlService::startHost(const QByteArray &scenario)
 QVariantMap tst_CtlService::properties(uint number)
 {
     const QByteArray path = QByteArray(HeadsetsClient::Manager) + "/headset/" + QByteArray::number(number);
-    const QDBusReply<QVariantMap> reply = m_bus->connection().call(HeadsetsClient::propertyCall(
-        path.constData(), "GetAll", {QLatin1String(HeadsetsClient::HeadsetInterface)}));
-    return reply.isValid() ? reply.value() : QVariantMap();
+    return HeadsetsClient::getAll(m_bus->connection(), path.constData());
 }
 
 void tst_CtlService::listAndShow()
