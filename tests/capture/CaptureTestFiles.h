@@ -2,15 +2,9 @@
 // What the capture tests share: files written and read, and reports in comparable lines.
 #include "ICaptureReader.h"
 #include "cCaptureReader.h"
+#include "cToolRun.h"
 
-#include <QFile>
 #include <QStringList>
-
-inline bool save(const QString &fileName, const QByteArray &bytes)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 inline QString dataFile(const char *name)
 {
@@ -19,8 +13,7 @@ inline QString dataFile(const char *name)
 
 inline QByteArray dataContent(const char *name)
 {
-    QFile file(dataFile(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readFile(dataFile(name));
 }
 
 // The data and timing that replay depends on, in one comparable line per report.

@@ -164,7 +164,7 @@ void tst_Capture::severalDevicesNeedAFilter()
 {
     QFETCH(int, linkType);
     const QString file = path("two.pcap");
-    QVERIFY(save(file, twoDevices(linkType)));
+    QVERIFY(writeFile(file, twoDevices(linkType)));
 
     cCaptureReader reader;
     QVERIFY2(reader.read(file), qPrintable(reader.errorString()));
@@ -254,7 +254,7 @@ void tst_Capture::unusableCaptures()
     QFETCH(QByteArray, content);
     QFETCH(QString, error);
     const QString file = path("capture");
-    QVERIFY(save(file, content));
+    QVERIFY(writeFile(file, content));
 
     QString message;
     QVERIFY(!CaptureFormat::read(file, QString(), &message));
@@ -334,7 +334,7 @@ void tst_Capture::wiresharkReadsOurCaptures()
                  "0x01 0xffff888004a0a000 'C' 0x83 '-' '\\0' 1    2 2 0x03 0a0b",
                  "0x01 0xffff888004a0a000 'S' 0x83 '-' '<' 1    2 0 0x03 ",
              }));
-    QVERIFY(save(path("two.pcap"), twoDevices(DLT_USBPCAP)));
+    QVERIFY(writeFile(path("two.pcap"), twoDevices(DLT_USBPCAP)));
     QCOMPARE(
         tsharkFields(tshark, path("two.pcap"),
                      {"usb.transfer_type", "usb.bus_id", "usb.device_address", "usb.endpoint_address",

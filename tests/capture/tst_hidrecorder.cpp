@@ -40,7 +40,7 @@ private:
 void tst_HidRecorder::hidRecorderRecordings()
 {
     const QString file = path("two.hid");
-    QVERIFY(save(file, g_twoRecorded));
+    QVERIFY(writeFile(file, g_twoRecorded));
     QString error;
     std::unique_ptr<ICaptureReader> reader = CaptureFormat::read(file, QString(), &error);
     QVERIFY2(reader, qPrintable(error));
@@ -103,7 +103,7 @@ void tst_HidRecorder::recordingsAsHidToolsWritesThem()
          {QByteArray("\xEF\xBB\xBF") + g_twoRecorded,
           QByteArray("\xEF\xBB\xBF")
               + QByteArray(g_twoRecorded).mid(QByteArray(g_twoRecorded).indexOf("D: 0"))}) {
-        QVERIFY(save(path("bom.hid"), content));
+        QVERIFY(writeFile(path("bom.hid"), content));
         cHidRecorderReader marked;
         QVERIFY2(marked.read(path("bom.hid")), qPrintable(marked.errorString()));
         QCOMPARE(marked.reportCount(), 3);
@@ -152,7 +152,7 @@ void tst_HidRecorder::malformedRecordings()
     QFETCH(QByteArray, content);
     QFETCH(QString, error);
     const QString file = path("recording");
-    QVERIFY(save(file, content));
+    QVERIFY(writeFile(file, content));
 
     QString message;
     QVERIFY(!CaptureFormat::read(file, QString(), &message));

@@ -33,6 +33,14 @@ inline QVariant get(QDBusConnection connection, const char *name, const char *pa
     return reply.isValid() ? reply.value().variant() : QVariant();
 }
 
+// Every property of the headset at `path`; empty when the call failed.
+inline QVariantMap getAll(QDBusConnection connection, const char *path = FirstHeadset)
+{
+    const QDBusReply<QVariantMap> reply
+        = connection.call(propertyCall(path, "GetAll", {QLatin1String(HeadsetInterface)}));
+    return reply.isValid() ? reply.value() : QVariantMap();
+}
+
 inline QDBusMessage setCall(const char *name, const QVariant &value)
 {
     return propertyCall(

@@ -1,6 +1,9 @@
 #pragma once
 #include <QByteArray>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QString>
@@ -40,9 +43,27 @@ inline cToolRun runTool(const QString &program, const QStringList &arguments,
     return run;
 }
 
+// The events of a run's JSON Lines, in order.
+inline QList<QJsonObject> jsonEvents(const QByteArray &jsonLines)
+{
+    QList<QJsonObject> events;
+    for (const QByteArray &line : jsonLines.split('\n')) {
+        if (!line.isEmpty())
+            events << QJsonDocument::fromJson(line).object();
+    }
+    return events;
+}
+
 // A file a test hands the program, written whole.
 inline bool writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+// A file the program wrote, whole; empty when it is not there.
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

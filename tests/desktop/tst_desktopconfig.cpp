@@ -49,39 +49,26 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
     QCOMPARE(absent.err.count(QLatin1Char('\n')), 1);
     QCOMPARE(absent.out, QByteArray());
 
-    const QString malformed = m_dir.filePath(QStringLiteral("malformed.conf"));
-    QFile file(malformed);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[actions\nG1.pressed=true\n");
-    file.close();
-    const cToolRun broken = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
-    QCOMPARE(broken.exitCode, 2);
-    QCOMPARE(broken.err,
-             QStringLiteral("q71-host: cannot read config %1: not in the INI format\n").arg(malformed));
-
-    // A volume step the sound server could not take is refused before anything runs.
-    for (const QByteArray &step : {QByteArray("0"), QByteArray("101"), QByteArray("5%")}) {
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[volume]\nstep=" + step + "\n");
-        file.close();
+    // A file that is no INI file, and values the host could not act on (a volume step the sound
+    // server could not take, a default-device switch neither true nor false), refused before
+    // anything runs.
+    const QString config = m_dir.filePath(QStringLiteral("malformed.conf"));
+    const QString step = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100");
+    const QString audio = QStringLiteral("config %1: [audio] default=%2: true or false");
+    const QList<std::pair<QByteArray, QString>> refusals {
+        {"[actions\nG1.pressed=true\n", QStringLiteral("cannot read config %1: not in the INI format").arg(config)},
+        {"[volume]\nstep=0\n", step.arg(config, "0")},
+        {"[volume]\nstep=101\n", step.arg(config, "101")},
+        {"[volume]\nstep=5%\n", step.arg(config, "5%")},
+        {"[audio]\ndefault=yes\n", audio.arg(config, "yes")},
+        {"[audio]\ndefault=1\n", audio.arg(config, "1")},
+    };
+    for (const auto &[text, error] : refusals) {
+        QVERIFY(writeFile(config, text));
         const cToolRun refused
-            = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
+            = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", config, "-"}, "plug\n");
         QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(refused.err,
-                 QStringLiteral("q71-host: config %1: [volume] step=%2: a whole percentage from 1 to 100\n")
-                     .arg(malformed, QString::fromLatin1(step)));
-    }
-    // So is a default-device switch that is neither true nor false.
-    for (const QByteArray &value : {QByteArray("yes"), QByteArray("1")}) {
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write("[audio]\ndefault=" + value + "\n");
-        file.close();
-        const cToolRun refused
-            = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--config", malformed, "-"}, "plug\n");
-        QCOMPARE(refused.exitCode, 2);
-        QCOMPARE(refused.err,
-                 QStringLiteral("q71-host: config %1: [audio] default=%2: true or false\n")
-                     .arg(malformed, QString::fromLatin1(value)));
+        QCOMPARE(refused.err, QStringLiteral("q71-host: ") + error + QLatin1Char('\n'));
     }
 }
 
@@ -107,11 +94,7 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
                          "notification=loud\n")
               .arg(dolby, pressed)
               .toUtf8();
-    {
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(original), original.size());
-    }
+    QVERIFY(writeFile(config, original));
     const cToolRun run
         = runTool(QStringLiteral(Q71_HOST_PROGRAM),
                   {"--json", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, "-"},
@@ -121,11 +104,8 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     QCOMPARE(run.exitCode, 0);
 
     for (const auto &[file, line] :
-         {std::pair(dolby, "dolby.on Q71 1\n"), std::pair(pressed, "G1.pressed Q71 2\n")}) {
-        QFile written(file);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), QByteArray(line));
-    }
+         {std::pair(dolby, "dolby.on Q71 1\n"), std::pair(pressed, "G1.pressed Q71 2\n")})
+        QCOMPARE(readFile(file), QByteArray(line));
     const QStringList warnings = jsonValues(run.out, "log", "message");
     QVERIFY2(warnings.contains(QStringLiteral("action dolby.off: the command exited with status 3")),
              qPrintable(warnings.join('\n')));
@@ -136,9 +116,7 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
     const QStringList reports = jsonValues(run.out, "hid.write", "report", 1);
     QCOMPARE(reports.mid(5), QStringList({"02 02 04 00 00", "02 02 02 00 00"}));
 
-    QFile kept(config);
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), original);
+    QCOMPARE(readFile(config), original);
 }
 
 // The program's own warnings reach standard error however quiet the run: one plain line, or, when
@@ -146,10 +124,7 @@ void tst_DesktopConfig::runsActionsAndKeepsSettings()
 void tst_DesktopConfig::warnsOnStandardError()
 {
     const QString config = m_dir.filePath(QStringLiteral("misspelt.conf"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[actions]\nG4.pressed=true\n");
-    file.close();
+    QVERIFY(writeFile(config, "[actions]\nG4.pressed=true\n"));
     const QStringList arguments {"--quiet",  "--realtime",    "--config", config,
                                  "--plugin", Q71_PLUGIN_FILE, "-"};
     const QString warning = QStringLiteral("[actions] G4.pressed: no such event (");
@@ -181,9 +156,7 @@ void tst_DesktopConfig::warnsOnStandardError()
         process.closeWriteChannel();
         QVERIFY(process.waitForFinished(240000));
         QCOMPARE(process.exitCode(), 0);
-        QFile written(errors);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        const QString text = QString::fromUtf8(written.readAll());
+        const QString text = QString::fromUtf8(readFile(errors));
         QVERIFY2(text.startsWith(prefix + warning), qPrintable(text));
         QCOMPARE(text.count(QLatin1Char('\n')), 1);
     }

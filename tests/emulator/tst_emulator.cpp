@@ -24,16 +24,6 @@ cToolRun runHost(const QStringList &arguments, const QByteArray &input = QByteAr
     return runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments, input);
 }
 
-QList<QJsonObject> events(const QByteArray &jsonLines)
-{
-    QList<QJsonObject> parsed;
-    for (const QByteArray &line : jsonLines.split('\n')) {
-        if (!line.isEmpty())
-            parsed << QJsonDocument::fromJson(line).object();
-    }
-    return parsed;
-}
-
 // The events of one kind, in order.
 QList<QJsonObject> ofKind(const QList<QJsonObject> &trace, TraceKind::TraceKind_t kind)
 {
@@ -144,7 +134,7 @@ void tst_Emulator::builtInDemo()
     QVERIFY2(quiet.out.startsWith("Summary: 1200 ms on the virtual clock\n"), quiet.out.constData());
     const cToolRun quietJson = runHost({"--quiet", "--json"});
     QCOMPARE(quietJson.out.count('\n'), 1);
-    QCOMPARE(events(quietJson.out).value(0).value(QStringLiteral("written")).toInt(), 9);
+    QCOMPARE(jsonEvents(quietJson.out).value(0).value(QStringLiteral("written")).toInt(), 9);
 }
 
 void tst_Emulator::exitCodes_data()
@@ -266,9 +256,7 @@ void tst_Emulator::exitCodes()
     QVERIFY2(expected.match(run.err).hasMatch(), qPrintable(run.err));
     if (exitCode == 2)
         QVERIFY2(run.out.isEmpty(), run.out.constData());
-    QFile existing(path("existing.pcap"));
-    QVERIFY(existing.open(QIODevice::ReadOnly));
-    QCOMPARE(existing.readAll(), QByteArray("kept"));
+    QCOMPARE(readFile(path("existing.pcap")), QByteArray("kept"));
     QCOMPARE(QDir(m_dir.path()).entryList({"*.pcap.*"}, QDir::Files), QStringList());
 }
 
@@ -286,7 +274,7 @@ void tst_Emulator::verboseJson()
     const QStringList source = scenario.isEmpty() ? QStringList() : QStringList {"-"};
     const cToolRun run = runHost(QStringList {"--json", "--verbose"} + source, scenario);
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> verbose = events(run.out);
+    const QList<QJsonObject> verbose = jsonEvents(run.out);
     QStringList calls;
     for (const QJsonObject &call : ofKind(verbose, TraceKind::ServiceCall))
         calls << call.value(QStringLiteral("method")).toString();
@@ -302,7 +290,7 @@ void tst_Emulator::verboseJson()
         if (!event.value(QStringLiteral("ev")).toString().startsWith(QLatin1String("service.")) && !reason)
             rest << event;
     }
-    QCOMPARE(rest, events(runHost(QStringList {"--json"} + source, scenario).out));
+    QCOMPARE(rest, jsonEvents(runHost(QStringList {"--json"} + source, scenario).out));
 }
 
 void tst_Emulator::brokenManifest_data()
@@ -335,7 +323,7 @@ void tst_Emulator::brokenManifest()
                                        QStringList {"--manifest", folder + "/Device_Manifest.xml"}}) {
         const cToolRun run = runHost(QStringList {"--json", "-"} + loading, "plug hid\n");
         QCOMPARE(run.exitCode, 0);
-        const QList<QJsonObject> trace = events(run.out);
+        const QList<QJsonObject> trace = jsonEvents(run.out);
         const QJsonObject warning = ofKind(trace, TraceKind::Log).value(0);
         QCOMPARE(warning.value(QStringLiteral("level")).toString(), QStringLiteral("warning"));
         QVERIFY2(expected.match(warning.value(QStringLiteral("message")).toString()).hasMatch(),
@@ -383,7 +371,7 @@ void tst_Emulator::realtimeClock()
 {
     const cToolRun run = runHost({"--json", "--realtime", "-"}, "plug\nstart\nwait 250ms\n");
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
+    const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(trace.constLast().value(QStringLiteral("clock")).toString(), QStringLiteral("real"));
     // The wall clock is only known to have gone at least as far as the device's 100 ms pacing.
     const QList<qint64> writes = timesOf(trace, TraceKind::HidWrite);
@@ -398,7 +386,7 @@ void tst_Emulator::wiresharkReadsTheCapture()
         QSKIP("tshark is not installed (Debian package tshark): the capture cannot be checked by Wireshark");
     const cToolRun run = runHost({"--json", "--pcap", path("demo.pcap")});
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
+    const QList<QJsonObject> trace = jsonEvents(run.out);
 
     // The headset's inputs are read back by the replay tests; Wireshark shows each report the
     // host wrote, at the trace's own times.
@@ -460,7 +448,7 @@ void tst_Emulator::eightHeadsetsEachItsOwnDevice()
     QStringList plugged;
     QList<int> created;
     QList<int> pressed;
-    for (const QJsonObject &event : events(run.out)) {
+    for (const QJsonObject &event : jsonEvents(run.out)) {
         const QString kind = event.value(QStringLiteral("ev")).toString();
         if (kind == QLatin1String("plug") && event.value(QStringLiteral("transport")) == QLatin1String("hid"))
             plugged << event.value(QStringLiteral("uid")).toString();
@@ -491,7 +479,7 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
                                  "unplug hid\nplug hid\nstart\nwait 500ms\ninput 1 01 00 01 00 00\n");
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
+    const QList<QJsonObject> trace = jsonEvents(run.out);
     // A bus gives each device it sees plugged the next address, from 5 on here.
     QHash<int, int> addresses;
     int nextAddress = 5;
@@ -531,7 +519,7 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
 
     const cToolRun second = runHost({"--json", "--replay", path("two.pcap"), "--replay-device", "1.6"});
     QCOMPARE(second.err, QString());
-    QCOMPARE(reportsOf(events(second.out), TraceKind::HidInput), QStringList({"02 10 00 22 00"}));
+    QCOMPARE(reportsOf(jsonEvents(second.out), TraceKind::HidInput), QStringList({"02 10 00 22 00"}));
 }
 
 void tst_Emulator::ownRecordingsReplay()
@@ -551,7 +539,7 @@ void tst_Emulator::ownRecordingsReplay()
         QCOMPARE(replayed.err, QString());
         QCOMPARE(replayed.exitCode, 0);
         QCOMPARE(inputSide(replayed.out), original);
-        const QList<QJsonObject> trace = events(replayed.out);
+        const QList<QJsonObject> trace = jsonEvents(replayed.out);
         QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("first").toString(),
                  QStringLiteral("0.000000"));
         QCOMPARE(timesOf(trace, TraceKind::Unplug).value(0),
@@ -559,16 +547,17 @@ void tst_Emulator::ownRecordingsReplay()
     }
 
     // Shifted, earlier or later; a report shifted before the start plays at it, in order.
-    const QList<qint64> times = timesOf(events(recorded.out), TraceKind::HidInput);
+    const QList<qint64> times = timesOf(jsonEvents(recorded.out), TraceKind::HidInput);
     for (const qint64 offset : {-460, 250}) {
         const cToolRun shifted = runHost(
             {"--json", "--replay", path("demo.hid"), "--replay-offset", QStringLiteral("%1ms").arg(offset)});
-        const QList<QJsonObject> trace = events(shifted.out);
+        const QList<QJsonObject> trace = jsonEvents(shifted.out);
         QList<qint64> expected;
         for (const qint64 time : times)
             expected << std::max<qint64>(0, time + offset);
         QCOMPARE(timesOf(trace, TraceKind::HidInput), expected);
-        QCOMPARE(reportsOf(trace, TraceKind::HidInput), reportsOf(events(recorded.out), TraceKind::HidInput));
+        QCOMPARE(reportsOf(trace, TraceKind::HidInput),
+                 reportsOf(jsonEvents(recorded.out), TraceKind::HidInput));
         QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("offset").toInt(), int(offset));
     }
 }
@@ -589,7 +578,7 @@ void tst_Emulator::wiresharkUsbmonCaptureReplays()
     const cToolRun run = runHost({"--json", "--replay", path("usbmon.pcapng"), "--replay-device", "3.7"});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
+    const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(reportsOf(trace, TraceKind::HidInput), QStringList({"02 10 11 00 00", "02 10 00 00 00"}));
     QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({4, 31}));
     QCOMPARE(timesOf(trace, TraceKind::Event), QList<qint64>({4, 31}));
@@ -607,13 +596,13 @@ void tst_Emulator::replayWithAScenario()
         const cToolRun run
             = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(timesOf(events(run.out), TraceKind::HidInput), QList<qint64>({1010, 1050}));
+        QCOMPARE(timesOf(jsonEvents(run.out), TraceKind::HidInput), QList<qint64>({1010, 1050}));
     }
 
     // A scenario that never starts a device plays nothing, and says so.
     const cToolRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");
     QCOMPARE(unstarted.exitCode, 0);
-    const QList<QJsonObject> idle = events(unstarted.out);
+    const QList<QJsonObject> idle = jsonEvents(unstarted.out);
     QVERIFY(reportsOf(idle, TraceKind::HidInput).isEmpty());
     QCOMPARE(timesOf(idle, TraceKind::Error).size(), 1);
 }
@@ -631,16 +620,14 @@ void tst_Emulator::replayKeepsGapsOfWeeks()
     const cToolRun run = runHost({"--json", "--replay", path("weeks.pcap")});
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
-    const QList<QJsonObject> trace = events(run.out);
+    const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(timesOf(trace, TraceKind::HidInput), times);
     QVERIFY(ofKind(trace, TraceKind::Error).isEmpty());
 
     // Standard input is read twice as well, through a copy.
-    QFile capture(path("weeks.pcap"));
-    QVERIFY(capture.open(QIODevice::ReadOnly));
-    QCOMPARE(
-        timesOf(events(runHost({"--json", "--replay", "-"}, capture.readAll()).out), TraceKind::HidInput),
-        times);
+    QCOMPARE(timesOf(jsonEvents(runHost({"--json", "--replay", "-"}, readFile(path("weeks.pcap"))).out),
+                     TraceKind::HidInput),
+             times);
 }
 
 void tst_Emulator::replayRefusesTimesOutOfRange()
@@ -689,7 +676,7 @@ void tst_Emulator::verdicts()
              expect + ":2: expected no validate 4, got validate 2, validate 2, validate 4\n" + expect
                  + ":5: expected write 02 02 04 00 00, got write 02 08 00 00 00\n"
                    "q71-host: 2 of 4 expectations failed\n");
-    const QList<QJsonObject> trace = events(run.out);
+    const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(ofKind(trace, TraceKind::Expect).value(2).value(QStringLiteral("result")).toBool(), true);
     QCOMPARE(trace.constLast().value(QStringLiteral("unmet")).toInt(), 2);
 

@@ -66,11 +66,10 @@ void tst_HostInputs::initTestCase()
     QVERIFY(writeFile(path("keys.jsonl"), run.out));
     QVERIFY(QFileInfo(path("keys.hid")).size() > 0);
     // A manifest of another product of the vendor: the Q71's transports are refused with it.
-    QFile shipped(
-        QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QString shipped
+        = QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml"));
     QVERIFY(writeFile(path("own.xml"),
-                      shipped.readAll().replace("product_id=\"0x0001\"", "product_id=\"0x0002\"")));
+                      readFile(shipped).replace("product_id=\"0x0001\"", "product_id=\"0x0002\"")));
     QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
 }
 

@@ -24,9 +24,8 @@ namespace {
 // The plugin's own manifest, as the build put it beside the plugin.
 QByteArray shippedManifest()
 {
-    QFile shipped(
+    return readFile(
         QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
-    return shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray();
 }
 
 bool zombie(pid_t pid)
@@ -287,8 +286,7 @@ void tst_HostProcess::manifestWithoutOneProbe()
     QCOMPARE(run.exitCode, 0);
     int accepted = 0;
     QStringList kinds;
-    for (const QByteArray &line : run.out.split('\n')) {
-        const QJsonObject event = QJsonDocument::fromJson(line).object();
+    for (const QJsonObject &event : jsonEvents(run.out)) {
         const QString kind = event.value(QStringLiteral("ev")).toString();
         kinds << kind;
         if (kind != QLatin1String("createDevice") && kind != QLatin1String("addTransport"))

@@ -1,4 +1,5 @@
 #include "cSoundServer.h"
+#include "cToolRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,9 +46,7 @@ QStringList programsOf(cSoundServer::Kind kind)
 
 bool write(const QString &path, const QByteArray &text)
 {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    return QDir().mkpath(QFileInfo(path).path()) && writeFile(path, text);
 }
 
 } // namespace
@@ -204,13 +203,8 @@ void cSoundServer::stop()
 
 QString cSoundServer::pactl(const QStringList &arguments)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment());
-    process.start(QStringLiteral("pactl"), arguments);
-    if (!process.waitForFinished(g_timeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return QStringLiteral("pactl failed: ") + QString::fromLocal8Bit(process.readAllStandardError());
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
+    const cToolRun run = runTool(QStringLiteral("pactl"), arguments, QByteArray(), environment());
+    return run.exitCode == 0 ? QString::fromLocal8Bit(run.out) : QStringLiteral("pactl failed: ") + run.err;
 }
 
 QStringList cSoundServer::cardProperties(const QString &sysfsPath, const QString &busPath) const

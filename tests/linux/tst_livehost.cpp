@@ -195,18 +195,14 @@ void tst_LiveHost::checkDeviceFacts(const QString &capture, const QString &recor
     cCaptureReader reader;
     QVERIFY2(reader.read(capture), qPrintable(reader.errorString()));
     QCOMPARE(reader.devices(), QStringList({"3.17", "3.18"}));
-    QFile captureFile(capture);
-    QVERIFY(captureFile.open(QIODevice::ReadOnly));
-    QVERIFY(captureFile.readAll().contains(reportDescriptor));
+    QVERIFY(readFile(capture).contains(reportDescriptor));
 
     cHidRecorderReader recorded;
     QVERIFY2(recorded.read(recording), qPrintable(recorded.errorString()));
     QCOMPARE(recorded.reportDescriptor(), reportDescriptor);
     QCOMPARE(recorded.deviceName(), QStringLiteral("Q71 Gaming Headset"));
     QCOMPARE(recorded.reportCount(), 5);
-    QFile recordingFile(recording);
-    QVERIFY(recordingFile.open(QIODevice::ReadOnly));
-    const QList<QByteArray> header = recordingFile.readAll().split('\n');
+    const QList<QByteArray> header = readFile(recording).split('\n');
     QVERIFY2(header.value(0).contains(
                  ": the input reports of the headset at /dev/hidraw0 on USB bus 3, device 17, "),
              header.value(0).constData());
@@ -248,9 +244,7 @@ void tst_LiveHost::runsTheUsersConfiguration()
     UmockdevBed::input(m_testbed, host, "/dev/hidraw5", "0210110000",
                        cRunningHost::matching("event", "name", QStringLiteral("GKeyPressed")));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(pressed).size() > 0, 60000);
-    QFile ran(pressed);
-    QVERIFY(ran.open(QIODevice::ReadOnly));
-    QCOMPARE(ran.readAll(), QByteArray("G1.pressed Q71 1\n"));
+    QCOMPARE(readFile(pressed), QByteArray("G1.pressed Q71 1\n"));
     UmockdevBed::input(
         m_testbed, host, "/dev/hidraw5", "0210000000",
         cRunningHost::matching("log", "message",
@@ -284,10 +278,8 @@ void tst_LiveHost::runsTheUsersConfiguration()
     // what the host sets afterwards is no news from the headset.
     QVERIFY(host.waitFor(cRunningHost::matching(
         "log", "message", QStringLiteral("microphone of device 2: light 2, notification 2"))));
-    QFile reported(microphone);
-    QTRY_VERIFY_WITH_TIMEOUT(reported.size() >= 12, 60000);
-    QVERIFY(reported.open(QIODevice::ReadOnly));
-    QCOMPARE(reported.readAll(), QByteArray("1 2 2\n2 2 2\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(microphone).size() >= 12, 60000);
+    QCOMPARE(readFile(microphone), QByteArray("1 2 2\n2 2 2\n"));
     QCOMPARE(
         host.events(cRunningHost::matching("log", "message",
                                            QStringLiteral("microphone of device 1: light 2, notification 2")))

@@ -1,5 +1,6 @@
 #pragma once
-#include <QFile>
+#include "cToolRun.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,16 +30,14 @@ public:
     bool start(const QProcessEnvironment &environment, const QString &configFile, const QString &scenario,
                int holdSeconds = 300)
     {
-        QFile file(m_dir.filePath(QStringLiteral("run.q71")));
-        if (!file.open(QIODevice::WriteOnly))
+        const QString file = m_dir.filePath(QStringLiteral("run.q71"));
+        if (!writeFile(file, (scenario + QStringLiteral("wait %1s\n").arg(holdSeconds)).toUtf8()))
             return false;
-        file.write((scenario + QStringLiteral("wait %1s\n").arg(holdSeconds)).toUtf8());
-        file.close();
         m_process.setProcessEnvironment(environment);
         m_process.start(QStringLiteral(Q71_HOST_PROGRAM),
                         {QStringLiteral("--dbus"), QStringLiteral("--realtime"), QStringLiteral("--json"),
                          QStringLiteral("--plugin"), QStringLiteral(Q71_PLUGIN_FILE),
-                         QStringLiteral("--config"), configFile, file.fileName()});
+                         QStringLiteral("--config"), configFile, file});
         return m_process.waitForStarted(60000);
     }
 

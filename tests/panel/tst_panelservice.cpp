@@ -1,5 +1,6 @@
 // The panel against q71-host serving a virtual headset on a private bus, on an X server of its
 // own: what a person sees and changes, and the service coming and going.
+#include "HeadsetsClient.h"
 #include "cScreenshot.h"
 #include "cServiceRun.h"
 #include "cTestBus.h"
@@ -14,7 +15,6 @@
 #include "cPanelWindow.h"
 
 #include <QDBusMessage>
-#include <QDBusVariant>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -25,7 +25,6 @@
 
 namespace {
 
-const QString g_headsetPath = QStringLiteral("/org/q71/Headsets1/headset/1");
 
 // A person's edit of a spin box: the text replaced by typing, then Return.
 void type(QSpinBox *box, const QString &text)
@@ -80,15 +79,16 @@ private slots:
             m_service->trace().contains(QStringLiteral("\"ev\":\"mic.set\",\"setting\":\"light\",\"value\":3,"
                                                        "\"result\":true")),
             qPrintable(m_service->trace().right(2000)));
-        QTRY_COMPARE(property(QStringLiteral("MicLight")), QVariant(3u));
+        QTRY_COMPARE(property("MicLight"), QVariant(3u));
 
         // A value the headset does not take: the service's own words, and the box back at 3.
         type(editor->lightBox(), QStringLiteral("7"));
-        const QString refusal = refusalOf(QStringLiteral("MicLight"), 7);
-        QVERIFY(!refusal.isEmpty());
+        const QDBusMessage reply = HeadsetsClient::set(m_bus->connection(), "MicLight", 7u);
+        QCOMPARE(reply.type(), QDBusMessage::ErrorMessage);
+        const QString refusal = reply.errorMessage();
         QTRY_COMPARE(editor->messageLabel()->text(), refusal);
         QTRY_COMPARE(editor->lightBox()->value(), 3);
-        QCOMPARE(property(QStringLiteral("MicLight")), QVariant(3u));
+        QCOMPARE(property("MicLight"), QVariant(3u));
     }
 
     void keyPressedShowsInTheWindow()
@@ -144,7 +144,7 @@ private slots:
 
         startService(cServiceRun::headset());
         QTRY_COMPARE(m_panel->model()->headsets().size(), 1);
-        QCOMPARE(m_panel->model()->headsets().first()->path(), g_headsetPath);
+        QCOMPARE(m_panel->model()->headsets().first()->path(), QLatin1String(HeadsetsClient::FirstHeadset));
         QVERIFY(!m_panel->window()->statusLabel()->text().contains(cHeadsetService::startCommand()));
     }
 
@@ -187,7 +187,7 @@ private:
         m_service.reset(new cServiceRun);
         QVERIFY(m_service->start(m_bus->environment(), m_config, scenario));
         // The headset has started and reported its status; a host that stopped says why.
-        QTRY_VERIFY2_WITH_TIMEOUT(property(QStringLiteral("MicLight")) == QVariant(2u)
+        QTRY_VERIFY2_WITH_TIMEOUT(property("MicLight") == QVariant(2u)
                                       || !m_service->isRunning(),
                                   qPrintable(m_service->errors()), 60000);
         QVERIFY2(m_service->isRunning(), qPrintable(m_service->errors()));
@@ -240,28 +240,7 @@ private:
         return count;
     }
 
-    QVariant property(const QString &name)
-    {
-        QDBusMessage get = QDBusMessage::createMethodCall(cHeadsetService::serviceName(), g_headsetPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
-        get << QStringLiteral("org.q71.Headsets1.Headset") << name;
-        const QDBusMessage reply = m_bus->connection().call(get);
-        return reply.arguments().isEmpty() ? QVariant()
-                                           : reply.arguments().first().value<QDBusVariant>().variant();
-    }
-
-    // What the service answers to `value` written to `name`, as any client would see it.
-    QString refusalOf(const QString &name, uint value)
-    {
-        QDBusMessage set = QDBusMessage::createMethodCall(cHeadsetService::serviceName(), g_headsetPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Set"));
-        set << QStringLiteral("org.q71.Headsets1.Headset") << name
-            << QVariant::fromValue(QDBusVariant(value));
-        const QDBusMessage reply = m_bus->connection().call(set);
-        return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
-    }
+    QVariant property(const char *name) { return HeadsetsClient::get(m_bus->connection(), name); }
 
     std::unique_ptr<cTestBus> m_bus;
     std::unique_ptr<QTemporaryDir> m_dir;

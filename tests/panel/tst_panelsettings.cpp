@@ -3,28 +3,12 @@
 #include "cDesktopActions.h"
 #include "cDesktopConfig.h"
 #include "cPanelSettings.h"
+#include "cToolRun.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-} // namespace
 
 class tst_PanelSettings : public QObject
 {
@@ -69,14 +53,14 @@ private slots:
         QVERIFY(panel.notificationsEnabled());
         panel.setNotificationsEnabled(false);
         QVERIFY(panel.save(&error));
-        QVERIFY2(readAll(path).contains("[notifications]\nenabled=false\n"), readAll(path).constData());
+        QVERIFY2(readFile(path).contains("[notifications]\nenabled=false\n"), readFile(path).constData());
         cPanelSettings off(path);
         QVERIFY(off.load(&error));
         QVERIFY(!off.notificationsEnabled());
 
         off.setNotificationsEnabled(true);
         QVERIFY(off.save(&error));
-        QVERIFY2(!readAll(path).contains("notifications"), readAll(path).constData());
+        QVERIFY2(!readFile(path).contains("notifications"), readFile(path).constData());
     }
 
     void saveKeepsWhatElseTheFileHolds()
@@ -84,7 +68,7 @@ private slots:
         // The service writes the microphone's settings into the same file, and a user may have
         // commands the window clears.
         const QString path = m_dir.filePath(QStringLiteral("shared.conf"));
-        QVERIFY(writeAll(path, "[actions]\nG2.released=true\n\n[microphone]\nlight=3\nnotification=1\n"));
+        QVERIFY(writeFile(path, "[actions]\nG2.released=true\n\n[microphone]\nlight=3\nnotification=1\n"));
         cPanelSettings panel(path);
         QString error;
         QVERIFY(panel.load(&error));
@@ -106,7 +90,7 @@ private slots:
     void badFilesAreOneLine()
     {
         const QString path = m_dir.filePath(QStringLiteral("bad.conf"));
-        QVERIFY(writeAll(path, "[volume]\nstep=0\n"));
+        QVERIFY(writeFile(path, "[volume]\nstep=0\n"));
         cPanelSettings panel(path);
         QString error;
         QVERIFY(!panel.load(&error));

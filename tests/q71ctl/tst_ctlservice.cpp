@@ -1,19 +1,18 @@
 // q71ctl against a q71-host serving simulated headsets on a session bus of the test's own: what it
 // lists, shows and sets is what the service has, its JSON keeps its schema, its refusals are the
 // service's, and a monitor hears the simulation and ends as a user expects.
+#include "HeadsetsClient.h"
 #include "cRunningHost.h"
 #include "cTestBus.h"
 #include "cToolRun.h"
 
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-const QString g_service = QStringLiteral("org.q71.Headsets1");
+const QString g_service = QLatin1String(HeadsetsClient::Service);
 const QString g_hint = QStringLiteral("; start it with: systemctl --user start q71-host\n");
 
 // Two headsets, started, the first answering the status request and its microphone read (the
@@ -70,7 +69,6 @@ private:
     bool startHost(const QByteArray &scenario);
     // A headset's properties as any D-Bus client reads them, not through q71ctl.
     QVariantMap properties(uint number);
-    QDBusMessage callProperties(uint number, const QString &method, const QVariantList &arguments);
 
     QTemporaryDir *m_dir = nullptr;
     cTestBus *m_bus = nullptr;
@@ -119,19 +117,10 @@ bool tst_CtlService::startHost(const QByteArray &scenario)
     return false;
 }
 
-QDBusMessage tst_CtlService::callProperties(uint number, const QString &method, const QVariantList &arguments)
-{
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        g_service, QStringLiteral("/org/q71/Headsets1/headset/%1").arg(number),
-        QStringLiteral("org.freedesktop.DBus.Properties"), method);
-    call.setArguments(QVariantList {QStringLiteral("org.q71.Headsets1.Headset")} + arguments);
-    return m_bus->connection().call(call);
-}
-
 QVariantMap tst_CtlService::properties(uint number)
 {
-    const QDBusMessage reply = callProperties(number, QStringLiteral("GetAll"), {});
-    return reply.arguments().isEmpty() ? QVariantMap() : qdbus_cast<QVariantMap>(reply.arguments().first());
+    const QByteArray path = QByteArray(HeadsetsClient::Manager) + "/headset/" + QByteArray::number(number);
+    return HeadsetsClient::getAll(m_bus->connection(), path.constData());
 }
 
 void tst_CtlService::listAndShow()
@@ -234,9 +223,7 @@ void tst_CtlService::setRefused()
     QVERIFY(startHost(g_twoHeadsets));
     QVERIFY(m_host->waitFor(cRunningHost::matching("mic", "device", 1)));
     const uint before = properties(1).value(QStringLiteral("MicLight")).toUInt();
-    const QDBusMessage refusal = callProperties(
-        1, QStringLiteral("Set"),
-        {QStringLiteral("MicLight"), QVariant::fromValue(QDBusVariant(QVariant::fromValue(9u)))});
+    const QDBusMessage refusal = HeadsetsClient::set(m_bus->connection(), "MicLight", 9u);
     QCOMPARE(refusal.errorName(), QStringLiteral("org.q71.Headsets1.Error.InvalidValue"));
     const cToolRun set = ctl(QStringLiteral("set 1 mic-light 9"));
     QCOMPARE(set.exitCode, 2);

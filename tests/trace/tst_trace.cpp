@@ -3,6 +3,7 @@
 #include "cHidRecordSink.h"
 #include "cTimelineSink.h"
 #include "cTrace.h"
+#include "cToolRun.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -125,13 +126,8 @@ void tst_Trace::fileSinkReplacesOnlyWhenWhole()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("run.hid"));
-    QFile existing(path);
-    QVERIFY(existing.open(QIODevice::WriteOnly) && existing.write("before\n") == 7);
-    existing.close();
-    const auto contents = [&path] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
+    QVERIFY(writeFile(path, "before\n"));
+    const auto contents = [&path] { return readFile(path); };
     const cNoFacts facts;
     const QList<cTraceEvent> events {cTraceEvent(0, TraceKind::Start),
                                      cTraceEvent(5, TraceKind::HidInput, {{"report", "01 00 01 00 00"}})};
