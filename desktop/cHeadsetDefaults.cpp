@@ -1,9 +1,7 @@
 #include "cHeadsetDefaults.h"
 
 #include "DesktopLog.h"
-#include "IAudioRenderTransport.h"
 #include "cAudioDeviceMgrService.h"
-#include "cHostAudioDevice.h"
 
 cHeadsetDefaults::cHeadsetDefaults(cAudioDeviceMgrService *audio, QObject *parent)
     : QObject(parent)
@@ -20,11 +18,7 @@ cHeadsetDefaults::cHeadsetDefaults(cAudioDeviceMgrService *audio, QObject *paren
 
 void cHeadsetDefaults::onAudioDeviceCreated(const QString &uid)
 {
-    const QSharedPointer<cHostAudioDevice> device
-        = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
-    if (!device || !device->renderTransport())
-        return;
-    const cSoundCard card = cSoundCard::fromPcm(device->renderTransport()->info()["uid"].toString());
+    const cSoundCard card = cSoundCard::ofAudioDevice(*m_audio, uid);
     if (!card.isValid())
         return;
     m_cards.insert(uid, card);

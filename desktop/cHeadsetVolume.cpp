@@ -1,9 +1,7 @@
 #include "cHeadsetVolume.h"
 
 #include "DesktopLog.h"
-#include "IAudioRenderTransport.h"
 #include "cAudioDeviceMgrService.h"
-#include "cHostAudioDevice.h"
 
 cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject *parent)
     : QObject(parent)
@@ -19,11 +17,7 @@ cHeadsetVolume::cHeadsetVolume(cAudioDeviceMgrService *audio, int step, QObject 
 void cHeadsetVolume::onVolumeStepped(const QString &uid, int direction)
 {
     const int percent = direction * m_step;
-    const QSharedPointer<cHostAudioDevice> device
-        = cAudioDeviceMgrService::hostDevice(m_audio->getDevice(uid));
-    if (!device || !device->renderTransport())
-        return;
-    const cSoundCard card = cSoundCard::fromPcm(device->renderTransport()->info()["uid"].toString());
+    const cSoundCard card = cSoundCard::ofAudioDevice(*m_audio, uid);
     if (!card.isValid())
         return;
     m_uidOfCard.insert(card.sysfsPath(), uid);

@@ -1,5 +1,9 @@
 #include "cSoundCard.h"
 
+#include "IAudioRenderTransport.h"
+#include "cAudioDeviceMgrService.h"
+#include "cHostAudioDevice.h"
+
 #include <QFile>
 #include <QRegularExpression>
 
@@ -57,4 +61,12 @@ bool cSoundCard::matches(const QString &sysfsPath, const QString &busPath) const
     return !busPath.isEmpty()
         && ((!m_busPath.isEmpty() && busPath == m_busPath)
             || busPath == QStringLiteral("/sys") + m_sysfsPath);
+}
+
+cSoundCard cSoundCard::ofAudioDevice(cAudioDeviceMgrService &audio, const QString &uid)
+{
+    const QSharedPointer<cHostAudioDevice> device = cAudioDeviceMgrService::hostDevice(audio.getDevice(uid));
+    if (!device || !device->renderTransport())
+        return cSoundCard();
+    return fromPcm(device->renderTransport()->info()["uid"].toString());
 }

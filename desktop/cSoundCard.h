@@ -7,6 +7,8 @@
 // ID_PATH ("pci-0000:00:14.0-usb-0:4:1.0"), which PulseAudio calls "device.bus_path" and PipeWire
 // "device.bus-path" (the card's "/sys/..." path where udev gave no ID_PATH). Which of them a sink
 // carries depends on the server and its version, so a card is matched by whichever is there.
+class cAudioDeviceMgrService;
+
 class cSoundCard
 {
 public:
@@ -17,6 +19,9 @@ public:
     // "/devices/.../sound/card1", its bus path udev's ID_PATH of the card where the program has
     // libudev. Invalid for a path that is no sound card's PCM.
     static cSoundCard fromPcm(const QString &pcmSysfsPath);
+    // The card the host's audio device `uid` plays through (its render transport's PCM); invalid
+    // when it has none.
+    static cSoundCard ofAudioDevice(cAudioDeviceMgrService &audio, const QString &uid);
 
     bool isValid() const { return !m_sysfsPath.isEmpty(); }
     QString sysfsPath() const { return m_sysfsPath; }

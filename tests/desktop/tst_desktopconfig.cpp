@@ -56,7 +56,8 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
     const QString step = QStringLiteral("config %1: [volume] step=%2: a whole percentage from 1 to 100");
     const QString audio = QStringLiteral("config %1: [audio] default=%2: true or false");
     const QList<std::pair<QByteArray, QString>> refusals {
-        {"[actions\nG1.pressed=true\n", QStringLiteral("cannot read config %1: not in the INI format").arg(config)},
+        {"[actions\nG1.pressed=true\n",
+         QStringLiteral("cannot read config %1: not in the INI format").arg(config)},
         {"[volume]\nstep=0\n", step.arg(config, "0")},
         {"[volume]\nstep=101\n", step.arg(config, "101")},
         {"[volume]\nstep=5%\n", step.arg(config, "5%")},

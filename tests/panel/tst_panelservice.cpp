@@ -25,7 +25,6 @@
 
 namespace {
 
-
 // A person's edit of a spin box: the text replaced by typing, then Return.
 void type(QSpinBox *box, const QString &text)
 {
@@ -187,8 +186,7 @@ private:
         m_service.reset(new cServiceRun);
         QVERIFY(m_service->start(m_bus->environment(), m_config, scenario));
         // The headset has started and reported its status; a host that stopped says why.
-        QTRY_VERIFY2_WITH_TIMEOUT(property("MicLight") == QVariant(2u)
-                                      || !m_service->isRunning(),
+        QTRY_VERIFY2_WITH_TIMEOUT(property("MicLight") == QVariant(2u) || !m_service->isRunning(),
                                   qPrintable(m_service->errors()), 60000);
         QVERIFY2(m_service->isRunning(), qPrintable(m_service->errors()));
     }

@@ -2,8 +2,8 @@
 #include "cClock.h"
 #include "cHidRecordSink.h"
 #include "cTimelineSink.h"
-#include "cTrace.h"
 #include "cToolRun.h"
+#include "cTrace.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>
