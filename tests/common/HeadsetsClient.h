@@ -6,7 +6,9 @@
 #include <QVariantList>
 
 // What the tests and benchmarks ask of org.q71.Headsets1 as a client, through the standard
-// properties interface: the calls every one of them would otherwise spell out.
+// properties interface: the calls every one of them would otherwise spell out. The names are
+// spelt here again rather than taken from the service's own, so that a renamed member of the
+// public interface fails the tests instead of moving with them.
 namespace HeadsetsClient {
 
 constexpr char Service[] = "org.q71.Headsets1";

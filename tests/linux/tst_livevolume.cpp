@@ -3,6 +3,9 @@
 #include "cSoundServer.h"
 #include "cTestBus.h"
 
+// After glib's headers, which name a member "signals", Qt's keyword.
+#include "HeadsetsClient.h"
+
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -40,19 +43,6 @@ cRunningHost::Match volumeOf(const char *sink, int percent)
                    QStringLiteral("volume of %1 (sound card %2): %3 %")
                        .arg(QLatin1String(sink), QLatin1String(g_headsetCard))
                        .arg(percent));
-}
-
-// The headset's Volume as a client of the session bus reads it.
-int volumeOnBus(cTestBus &bus)
-{
-    QDBusMessage get = QDBusMessage::createMethodCall(
-        QStringLiteral("org.q71.Headsets1"), QStringLiteral("/org/q71/Headsets1/headset/1"),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    get << QStringLiteral("org.q71.Headsets1.Headset") << QStringLiteral("Volume");
-    const QDBusMessage reply = bus.connection().call(get);
-    return reply.type() == QDBusMessage::ReplyMessage
-        ? reply.arguments().value(0).value<QDBusVariant>().variant().toInt()
-        : -2;
 }
 
 QString sysfsPath(const char *card)
@@ -117,7 +107,7 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
                        {"--live", "--json", "--volume-step", "10", "--plugin", Q71_TEST_PLUGIN_FILE},
                        environment));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
-    QTRY_COMPARE_WITH_TIMEOUT(volumeOnBus(bus), -1, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(HeadsetsClient::get(bus.connection(), "Volume"), QVariant(-1), 60000);
     const char down[] = "0100020000";
     const char up[] = "0100010000";
     // No server yet: a warning, once however many steps find none, and the headset goes on.
@@ -148,7 +138,7 @@ void tst_LiveVolume::wheelStepsTheHeadsetsSink()
     QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "95%"}), QString());
     input(host, up, volumeOf("headset", 100));
     QCOMPARE(sinkVolume("headset"), QStringLiteral("100% 100%"));
-    QTRY_COMPARE_WITH_TIMEOUT(volumeOnBus(bus), 100, 60000);
+    QTRY_COMPARE_WITH_TIMEOUT(HeadsetsClient::get(bus.connection(), "Volume"), QVariant(100), 60000);
     QCOMPARE(sinkVolume("other"), QStringLiteral("50% 50%"));
 
     QCOMPARE(host.stop(SIGTERM), 143);
