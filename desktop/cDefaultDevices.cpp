@@ -1,5 +1,6 @@
 #include "cDefaultDevices.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -10,27 +11,43 @@ const cSoundServerState::Kind g_kinds[] = {cSoundServerState::Sink, cSoundServer
 
 QVector<cDefaultDevices::cChange> cDefaultDevices::plug(const cSoundCard &card)
 {
-    for (const cHeadset &headset : std::as_const(m_headsets))
-        if (headset.card == card)
+    for (cHeadset &headset : m_headsets) {
+        if (headset.card == card) {
+            // Back before what it left behind was settled: it holds its defaults still.
+            headset.left = false;
             return {};
+        }
+    }
     m_headsets.append({card, {}});
     // Its devices may be on the server already.
     return observe(cSoundServerState(m_state));
 }
 
-QVector<cDefaultDevices::cChange> cDefaultDevices::unplug(const cSoundCard &card)
+void cDefaultDevices::unplug(const cSoundCard &card)
+{
+    for (cHeadset &headset : m_headsets)
+        if (headset.card == card)
+            headset.left = true;
+}
+
+QVector<cDefaultDevices::cChange> cDefaultDevices::settle()
 {
     QVector<cChange> changes;
-    for (int i = 0; i < m_headsets.size(); ++i) {
-        if (!(m_headsets.at(i).card == card))
+    for (int i = m_headsets.size() - 1; i >= 0; --i) {
+        if (!m_headsets.at(i).left)
             continue;
         for (cSoundServerState::Kind kind : g_kinds)
-            if (const std::optional<cChange> change = giveBack(m_headsets.at(i), kind))
+            if (const std::optional<cChange> change = leave(m_headsets.at(i), kind))
                 changes.append(*change);
         m_headsets.removeAt(i);
-        break;
     }
     return changes;
+}
+
+bool cDefaultDevices::isSettled() const
+{
+    return std::none_of(m_headsets.cbegin(), m_headsets.cend(),
+                        [](const cHeadset &headset) { return headset.left; });
 }
 
 QVector<cDefaultDevices::cChange> cDefaultDevices::observe(const cSoundServerState &state)
@@ -39,6 +56,8 @@ QVector<cDefaultDevices::cChange> cDefaultDevices::observe(const cSoundServerSta
     m_state = state;
     QVector<cChange> changes;
     for (cHeadset &headset : m_headsets) {
+        if (headset.left)
+            continue;
         for (cSoundServerState::Kind kind : g_kinds) {
             const std::optional<cChange> change
                 = headset.taken[kind] ? follow(headset, kind) : take(headset, kind, before);
@@ -87,16 +106,21 @@ std::optional<cDefaultDevices::cChange> cDefaultDevices::follow(cHeadset &headse
     return std::nullopt;
 }
 
-std::optional<cDefaultDevices::cChange> cDefaultDevices::giveBack(const cHeadset &headset,
-                                                                  cSoundServerState::Kind kind) const
+std::optional<cDefaultDevices::cChange> cDefaultDevices::leave(const cHeadset &headset,
+                                                               cSoundServerState::Kind kind) const
 {
     const std::optional<cTaken> &taken = headset.taken[kind];
-    if (!taken || !taken->confirmed || taken->userChanged || taken->previous.isEmpty()
-        || taken->previous == taken->ours || !m_state.has(kind, taken->previous)
-        || m_state.defaultOf(kind) == taken->previous)
+    // A choice of the user's that was told while the headset was there stays, unsaid again.
+    if (!taken || taken->userChanged)
         return std::nullopt;
-    // A default the user chose after the last thing the server told is theirs as well.
-    if (m_state.defaultOf(kind) != taken->ours && m_state.has(kind, taken->ours))
+    const QString &current = m_state.defaultOf(kind);
+    if (current == taken->previous)
+        return std::nullopt;
+    // Another default while ours is still there is the user's; with ours gone, only the server's
+    // stand-in.
+    if (!current.isEmpty() && current != taken->ours && m_state.has(kind, taken->ours))
+        return cChange {cChange::LeaveToUser, kind, current, headset.card};
+    if (taken->previous.isEmpty() || taken->previous == taken->ours || !m_state.has(kind, taken->previous))
         return std::nullopt;
     return cChange {cChange::GiveBack, kind, taken->previous, headset.card};
 }

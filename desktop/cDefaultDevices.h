@@ -11,6 +11,10 @@
 // after the headset itself), and when the headset leaves, the defaults in place before come back,
 // if they still exist and the user has not chosen another default in the meantime. Knows nothing of
 // the server itself: it is told what the server holds and answers with the changes to make.
+//
+// What a leaving headset gives back is decided on the server's state read after it left (settle()),
+// not on what the server told while it was there: a server may fail to tell a change of its
+// default, and the headset's own default would then never have been seen.
 class cDefaultDevices
 {
 public:
@@ -33,10 +37,14 @@ public:
 
     // A headset with `card` is there (again); the defaults to set, of devices already on the server.
     QVector<cChange> plug(const cSoundCard &card);
-    // The headset with `card` left; the defaults to give back.
-    QVector<cChange> unplug(const cSoundCard &card);
+    // The headset with `card` left; what it gives back waits for settle().
+    void unplug(const cSoundCard &card);
     // What the server holds now; the defaults to set, and the user's choices noticed.
     QVector<cChange> observe(const cSoundServerState &state);
+    // The headsets that left, decided on the state observed last, which the caller read after they
+    // left: the defaults to give back, and the users' choices that stay.
+    QVector<cChange> settle();
+    bool isSettled() const;
 
 private:
     // One of a headset's devices once it became the default.
@@ -52,12 +60,13 @@ private:
     {
         cSoundCard card;
         std::optional<cTaken> taken[2];
+        bool left = false;
     };
 
     std::optional<cChange> take(cHeadset &headset, cSoundServerState::Kind kind,
                                 const cSoundServerState &before);
     std::optional<cChange> follow(cHeadset &headset, cSoundServerState::Kind kind) const;
-    std::optional<cChange> giveBack(const cHeadset &headset, cSoundServerState::Kind kind) const;
+    std::optional<cChange> leave(const cHeadset &headset, cSoundServerState::Kind kind) const;
 
     QVector<cHeadset> m_headsets;
     cSoundServerState m_state;

@@ -59,8 +59,11 @@ cDesktop::cDesktop(cHost &host, const cDesktopConfig &config, const cSetup &setu
             if (const int number = m_host.deviceManager()->number(device.data()))
                 emit volumeChanged(number, percent);
         });
-        if (config.audioDefault())
-            m_defaults.reset(new cHeadsetDefaults(host.services().audioDeviceMgr()));
+        if (config.audioDefault()) {
+            auto *defaults = new cHeadsetDefaults(host.services().audioDeviceMgr());
+            m_defaults.reset(defaults);
+            m_settleDefaults = [defaults] { defaults->settleNow(); };
+        }
     }
 #endif
 }
@@ -78,6 +81,13 @@ bool cDesktop::reload(QString *error)
 }
 
 cDesktop::~cDesktop() = default;
+
+void cDesktop::finish(int timeoutMs, const std::function<bool()> &stopped)
+{
+    if (m_settleDefaults)
+        m_settleDefaults();
+    m_actions.finish(timeoutMs, stopped);
+}
 
 int cDesktop::volumeStep(std::optional<int> option, const cDesktopConfig &config)
 {

@@ -64,7 +64,8 @@ public:
 
     // Gives the commands still running up to `timeoutMs` before the run ends, none once
     // `stopped` says so, and stops what is left.
-    void finish(int timeoutMs, const std::function<bool()> &stopped) { m_actions.finish(timeoutMs, stopped); }
+    // The headsets let go of at the run's end give their default devices back first.
+    void finish(int timeoutMs, const std::function<bool()> &stopped);
 
 signals:
     // The sound server's volume of `device`'s sink after a step of its wheel, in percent.
@@ -88,4 +89,5 @@ private:
     QScopedPointer<QObject> m_volume;
     QScopedPointer<QObject> m_defaults;
     std::function<void(int)> m_setVolumeStep;
+    std::function<void()> m_settleDefaults;
 };

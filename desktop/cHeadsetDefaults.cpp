@@ -11,8 +11,7 @@ cHeadsetDefaults::cHeadsetDefaults(cAudioDeviceMgrService *audio, QObject *paren
             &cHeadsetDefaults::onAudioDeviceCreated);
     connect(audio, &cAudioDeviceMgrService::audioDeviceDestroyed, this,
             &cHeadsetDefaults::onAudioDeviceDestroyed);
-    connect(&m_server, &cPulseDefaults::stateChanged, this,
-            [this](const cSoundServerState &state) { apply(m_defaults.observe(state)); });
+    connect(&m_server, &cPulseDefaults::stateChanged, this, &cHeadsetDefaults::onStateChanged);
     connect(&m_server, &cPulseDefaults::setFailed, this, &cHeadsetDefaults::onSetFailed);
 }
 
@@ -30,8 +29,25 @@ void cHeadsetDefaults::onAudioDeviceDestroyed(const QString &uid)
     const auto card = m_cards.constFind(uid);
     if (card == m_cards.constEnd())
         return;
-    apply(m_defaults.unplug(*card));
+    m_defaults.unplug(*card);
     m_cards.erase(card);
+    m_freshFrom = m_server.refresh();
+}
+
+void cHeadsetDefaults::onStateChanged(const cSoundServerState &state, int connection)
+{
+    apply(m_defaults.observe(state));
+    if (connection >= m_freshFrom)
+        apply(m_defaults.settle());
+}
+
+void cHeadsetDefaults::settleNow()
+{
+    if (m_defaults.isSettled())
+        return;
+    if (const std::optional<cSoundServerState> state = m_server.readNow())
+        m_defaults.observe(*state);
+    apply(m_defaults.settle());
 }
 
 void cHeadsetDefaults::apply(const QVector<cDefaultDevices::cChange> &changes)

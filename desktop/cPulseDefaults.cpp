@@ -13,7 +13,7 @@
 namespace {
 
 const pa_usec_t g_retryUsec = 1000 * 1000;
-const pa_usec_t g_drainUsec = 1000 * 1000;
+const pa_usec_t g_waitUsec = 1000 * 1000;
 
 } // namespace
 
@@ -63,38 +63,72 @@ void cPulseDefaults::setDefault(cSoundServerState::Kind kind, const QString &dev
 void cPulseDefaults::settingCallback(pa_context *context, int success, void *data)
 {
     const QScopedPointer<cSetting> setting(static_cast<cSetting *>(data));
-    if (setting->sent && setting->self->m_settings > 0) {
-        --setting->self->m_settings;
-        pa_threaded_mainloop_signal(setting->self->m_loop, 0);
+    cPulseDefaults *self = setting->self;
+    if (setting->sent && self->m_settings > 0) {
+        --self->m_settings;
+        pa_threaded_mainloop_signal(self->m_loop, 0);
+        // A connection is not dropped from within its own callback.
+        if (self->m_settings == 0 && self->m_refreshWanted)
+            self->retryLater(0);
     }
     if (success)
         return;
     const QString reason = context ? QString::fromUtf8(pa_strerror(pa_context_errno(context)))
                                    : QStringLiteral("no connection to the server");
-    cPulseDefaults *self = setting->self;
     const QString device = setting->device;
     QMetaObject::invokeMethod(
         self, [=] { emit self->setFailed(device, reason); }, Qt::QueuedConnection);
 }
 
+int cPulseDefaults::refresh()
+{
+    pa_threaded_mainloop_lock(m_loop);
+    const int fresh = m_connection + 1;
+    if (m_settings == 0)
+        connectContext();
+    else
+        m_refreshWanted = true;
+    pa_threaded_mainloop_unlock(m_loop);
+    return fresh;
+}
+
+std::optional<cSoundServerState> cPulseDefaults::readNow()
+{
+    pa_threaded_mainloop_lock(m_loop);
+    drain();
+    connectContext();
+    const int fresh = m_connection;
+    waitUntil([this, fresh] { return m_lastConnection == fresh; });
+    std::optional<cSoundServerState> state;
+    if (m_lastConnection == fresh)
+        state = m_lastState;
+    pa_threaded_mainloop_unlock(m_loop);
+    return state;
+}
+
 void cPulseDefaults::drain()
 {
     // Defaults given back as the run ends (its devices let go of as if unplugged) reach the server
-    // before the connection closes; a server that does not answer soon is not waited for.
+    // before the connection closes.
+    waitUntil([this] { return m_settings == 0; });
+}
+
+void cPulseDefaults::waitUntil(const std::function<bool()> &done)
+{
+    // A server that does not answer soon is not waited for.
     pa_mainloop_api *api = pa_threaded_mainloop_get_api(m_loop);
     timeval until;
-    pa_timeval_add(pa_gettimeofday(&until), g_drainUsec);
-    m_drainExpired = false;
+    pa_timeval_add(pa_gettimeofday(&until), g_waitUsec);
+    m_waitExpired = false;
     pa_time_event *timeout = api->time_new(
         api, &until,
         [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
             auto *defaults = static_cast<cPulseDefaults *>(self);
-            defaults->m_drainExpired = true;
+            defaults->m_waitExpired = true;
             pa_threaded_mainloop_signal(defaults->m_loop, 0);
         },
         this);
-    while (m_settings > 0 && !m_drainExpired && m_context
-           && PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
+    while (!done() && !m_waitExpired && m_context && PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)))
         pa_threaded_mainloop_wait(m_loop);
     api->time_free(timeout);
 }
@@ -102,6 +136,12 @@ void cPulseDefaults::drain()
 void cPulseDefaults::connectContext()
 {
     dropContext();
+    if (m_retry) {
+        pa_threaded_mainloop_get_api(m_loop)->time_free(m_retry);
+        m_retry = nullptr;
+    }
+    ++m_connection;
+    m_refreshWanted = false;
     m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "q71-host");
     pa_context_set_state_callback(m_context, &cPulseDefaults::contextStateCallback, this);
     pa_context_set_subscribe_callback(
@@ -112,7 +152,7 @@ void cPulseDefaults::connectContext()
         this);
     // Never start a server of our own: the desktop's is the one the user hears.
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
-        retryLater();
+        retryLater(g_retryUsec);
 }
 
 void cPulseDefaults::dropContext()
@@ -129,12 +169,12 @@ void cPulseDefaults::dropContext()
     m_again = false;
 }
 
-void cPulseDefaults::retryLater()
+void cPulseDefaults::retryLater(std::uint64_t delayUsec)
 {
     if (m_retry)
         return;
     timeval when;
-    pa_timeval_add(pa_gettimeofday(&when), g_retryUsec);
+    pa_timeval_add(pa_gettimeofday(&when), delayUsec);
     m_retry = pa_threaded_mainloop_get_api(m_loop)->time_new(pa_threaded_mainloop_get_api(m_loop), &when,
                                                              &cPulseDefaults::retryCallback, this);
 }
@@ -158,7 +198,7 @@ void cPulseDefaults::contextStateCallback(pa_context *context, void *self)
             pa_operation_unref(subscribing);
         defaults->read();
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
-        defaults->retryLater();
+        defaults->retryLater(g_retryUsec);
         // Nothing more will be answered on this connection.
         pa_threaded_mainloop_signal(defaults->m_loop, 0);
     }
@@ -176,6 +216,7 @@ void cPulseDefaults::read()
         return;
     }
     m_reading = cSoundServerState();
+    m_readingConnection = m_connection;
     pa_operation *reading = pa_context_get_server_info(m_context, &cPulseDefaults::serverCallback, this);
     if (!reading)
         return;
@@ -245,9 +286,13 @@ void cPulseDefaults::readDone(bool complete)
     m_busy = false;
     // Half a listing would look like devices gone.
     if (complete) {
+        m_lastState = m_reading;
+        m_lastConnection = m_readingConnection;
+        pa_threaded_mainloop_signal(m_loop, 0);
         const cSoundServerState state = m_reading;
+        const int connection = m_readingConnection;
         QMetaObject::invokeMethod(
-            this, [this, state] { emit stateChanged(state); }, Qt::QueuedConnection);
+            this, [this, state, connection] { emit stateChanged(state, connection); }, Qt::QueuedConnection);
     }
     if (m_again) {
         m_again = false;

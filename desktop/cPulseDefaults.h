@@ -4,6 +4,10 @@
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+
 struct pa_context;
 struct pa_server_info;
 struct pa_card_info;
@@ -28,8 +32,19 @@ public:
 
     void setDefault(cSoundServerState::Kind kind, const QString &device);
 
+    // Reads the server again on a new connection, once the defaults asked of it are answered: a
+    // decision that must rest on what the server holds now cannot trust what the running
+    // connection was told, since PipeWire's protocol server (0.3.65, in Debian 12) can leave a
+    // connection's idea of the defaults behind while other clients come and go. States of the
+    // connection returned, or a later one, are fresh.
+    int refresh();
+    // The same, waited for here (a second at most), for the run's end, when no event loop runs to
+    // bring the reading: none without a server.
+    std::optional<cSoundServerState> readNow();
+
 signals:
-    void stateChanged(const cSoundServerState &state);
+    // What the server held when `connection` read it; connections are numbered from 1.
+    void stateChanged(const cSoundServerState &state, int connection);
     // A default could not be set: why, as libpulse says.
     void setFailed(const QString &device, const QString &reason);
 
@@ -55,9 +70,11 @@ private:
 
     // These run with the server's lock held, on either thread.
     void drain();
+    // Waits, the lock let go meanwhile, until `done`, the connection fails or a second passes.
+    void waitUntil(const std::function<bool()> &done);
     void connectContext();
     void dropContext();
-    void retryLater();
+    void retryLater(std::uint64_t delayUsec);
     void read();
     // `complete`: every listing of the reading came to its end.
     void readDone(bool complete);
@@ -65,12 +82,21 @@ private:
     pa_threaded_mainloop *m_loop = nullptr;
     pa_context *m_context = nullptr;
     pa_time_event *m_retry = nullptr;
-    // What the reading in flight has gathered; a change during a reading reads again after it.
+    // The connection's number, counted up by each new one.
+    int m_connection = 0;
+    // Its defaults asked for are answered first.
+    bool m_refreshWanted = false;
+    // What the reading in flight has gathered, and on which connection; a change during a reading
+    // reads again after it.
     cSoundServerState m_reading;
+    int m_readingConnection = 0;
+    // The last whole reading, for readNow().
+    cSoundServerState m_lastState;
+    int m_lastConnection = 0;
     cSoundCards m_cards;
     bool m_busy = false;
     // Defaults asked of the server and not yet answered; drain() waits for them.
     int m_settings = 0;
-    bool m_drainExpired = false;
+    bool m_waitExpired = false;
     bool m_again = false;
 };

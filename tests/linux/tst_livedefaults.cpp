@@ -37,7 +37,9 @@ cRunningHost::Match givenBack(const char *kind, const char *device, const char *
 // With [audio] default=true, q71-host --live makes the umockdev headset's sink and source the
 // defaults of a real sound server the test starts (PulseAudio and PipeWire in turn), when they
 // appear there after the headset, and gives the user's earlier defaults back when it is pulled out,
-// except a default the user chose meanwhile. The headset's devices carry the card's bus path only,
+// except a default the user chose meanwhile. The test's own pactl clients come and go throughout, as
+// a desktop's do, which is when PipeWire's protocol server (0.3.65) fails now and then to tell a
+// connection that a default changed. The headset's devices carry the card's bus path only,
 // as a server that gives no sysfs.path would.
 class tst_LiveDefaults : public QObject
 {
@@ -83,6 +85,7 @@ void tst_LiveDefaults::headsetTakesAndGivesBackTheDefaults()
     QString why;
     QVERIFY2(server.start(&why), qPrintable(why));
     QVERIFY(server.loadSink(QStringLiteral("speakers"), {}) > 0);
+    QVERIFY(server.loadSink(QStringLiteral("hdmi"), {}) > 0);
     QVERIFY(server.loadSource(QStringLiteral("webcam"), {}) > 0);
     QVERIFY(server.setDefault(true, QStringLiteral("speakers")));
     QVERIFY(server.setDefault(false, QStringLiteral("webcam")));
@@ -118,8 +121,8 @@ void tst_LiveDefaults::headsetTakesAndGivesBackTheDefaults()
     QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("webcam"), 60000);
 
     // Plugged in again, its devices already there: they are the defaults at once. The user then
-    // picks the speakers again while it is plugged in; that choice outlives the headset, and only
-    // the source is given back.
+    // picks the HDMI output while it is plugged in; that choice outlives the headset, and only the
+    // source is given back.
     const int second = ++m_plugs;
     const QByteArray again = UmockdevBed::description("q71-headset.umockdev", second);
     const QByteArray secondCard
@@ -129,17 +132,22 @@ void tst_LiveDefaults::headsetTakesAndGivesBackTheDefaults()
     QVERIFY(host.waitFor(taken("sink", "headset", secondCard.constData())));
     QVERIFY(host.waitFor(taken("source", "headset-mic", secondCard.constData())));
     QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("headset"), 60000);
-    QVERIFY(server.setDefault(true, QStringLiteral("speakers")));
-    QVERIFY(
-        host.waitFor(info(QStringLiteral("default sink speakers chosen by the user: kept when sound card %1 "
-                                         "leaves")
-                              .arg(QLatin1String(secondCard)))));
+    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("headset-mic"), 60000);
+    QVERIFY(server.setDefault(true, QStringLiteral("hdmi")));
+    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("hdmi"), 60000);
     // The run's end lets go of the headset as an unplug would: its source gives the default back.
+    // The user's choice is told while the headset is there or, where the server did not tell it,
+    // as the headset leaves.
     QCOMPARE(host.stop(SIGTERM), 143);
+    QCOMPARE(host.events(info(QStringLiteral(
+                                  "default sink hdmi chosen by the user: kept when sound card %1 leaves")
+                                  .arg(QLatin1String(secondCard))))
+                 .size(),
+             1);
     QVERIFY(!host.events(givenBack("source", "webcam", secondCard.constData())).isEmpty());
     QCOMPARE(host.events(givenBack("sink", "speakers", secondCard.constData())).size(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("webcam"), 60000);
-    QCOMPARE(cSoundServer::defaultDevice(true), QStringLiteral("speakers"));
+    QCOMPARE(cSoundServer::defaultDevice(true), QStringLiteral("hdmi"));
     UmockdevBed::unplug(m_testbed, again);
 }
 
