@@ -11,11 +11,6 @@ inline QString dataFile(const char *name)
     return QStringLiteral(Q71_CAPTURE_DATA_DIR "/") + QLatin1String(name);
 }
 
-inline QByteArray dataContent(const char *name)
-{
-    return readFile(dataFile(name));
-}
-
 // The data and timing that replay depends on, in one comparable line per report.
 inline QStringList describe(const QVector<cReplayedReport> &reports)
 {

@@ -113,38 +113,27 @@ void tst_HidRecorder::recordingsAsHidToolsWritesThem()
 void tst_HidRecorder::malformedRecordings_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("error");
-
+    QTest::addColumn<QString>("error"); // after "FILE:"
+    const auto row = [](const char *name, const QByteArray &content, const QString &error) {
+        QTest::newRow(name) << content << error;
+    };
     // What is no pcap is read as a hid-recorder recording, whose errors name the line.
-    const QString notALine
-        = QStringLiteral("%1:%2: not a line of a hid-recorder recording (D:, R:, N:, P:, I:, "
-                         "E: or #), nor is the file a pcap or pcapng capture");
-    QTest::newRow("unknown line") << QByteArray(g_twoRecorded).replace("P: usb", "X: usb")
-                                  << notALine.arg("%1", "5");
-    QTest::newRow("time not in microseconds")
-        << QByteArray("D: 0\nE: 0.5 1 02\n")
-        << "%1:2: E: expected the time as seconds.microseconds, e.g. 0.404000";
-    QTest::newRow("report shorter than its length")
-        << QByteArray("E: 0.000000 5 02 10\n") << "%1:1: E: announces 5 bytes but holds 2";
-    QTest::newRow("one byte announced, none held")
-        << QByteArray("E: 0.000000 1\n") << "%1:1: E: announces 1 byte but holds 0";
+    const QString notALine = QStringLiteral(": not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or "
+                                            "#), nor is the file a pcap or pcapng capture");
+    row("unknown line", QByteArray(g_twoRecorded).replace("P: usb", "X: usb"), "5" + notALine);
+    row("time not in microseconds", "D: 0\nE: 0.5 1 02\n",
+        "2: E: expected the time as seconds.microseconds, e.g. 0.404000");
+    row("report shorter than its length", "E: 0.000000 5 02 10\n", "1: E: announces 5 bytes but holds 2");
+    row("one byte announced, none held", "E: 0.000000 1\n", "1: E: announces 1 byte but holds 0");
     // A descriptor wrapped over lines of bytes ends where it holds what its R: line announces.
-    QTest::newRow("descriptor cut short by the next line")
-        << QByteArray("# c\nR: 4 05 01\n09\nN: x\n") << "%1:2: R: announces 4 bytes but holds 3";
-    QTest::newRow("descriptor cut short by the end")
-        << QByteArray("R: 4 05 01\n\n# more to come\n") << "%1:1: R: announces 4 bytes but holds 2";
-    QTest::newRow("descriptor continued past its length")
-        << QByteArray("R: 3 05 01\n09 02\n") << "%1:2: R: announces 3 bytes but holds 4";
-    QTest::newRow("descriptor continued with no byte")
-        << QByteArray("R: 3 05\n01 zz\n") << "%1:2: R: 'zz' is not a byte in hex";
-    QTest::newRow("bytes after a whole descriptor")
-        << QByteArray("R: 2 05 01\n09 02\n") << notALine.arg("%1", "2");
-    QTest::newRow("descriptor byte not hex")
-        << QByteArray("# c\nR: 2 06 zz\n") << "%1:2: R: 'zz' is not a byte in hex";
-    QTest::newRow("ids cut short") << QByteArray("I: 3 1209\n")
-                                   << "%1:1: I: expected bus, vendor and product in hex";
-    QTest::newRow("device not a number")
-        << QByteArray("D: one\n") << "%1:1: D: expected a device number from 0 to 65535";
+    row("descriptor cut short by the next line", "# c\nR: 4 05 01\n09\nN: x\n", "2: R: announces 4 bytes but holds 3");
+    row("descriptor cut short by the end", "R: 4 05 01\n\n# more\n", "1: R: announces 4 bytes but holds 2");
+    row("descriptor continued past its length", "R: 3 05 01\n09 02\n", "2: R: announces 3 bytes but holds 4");
+    row("descriptor continued with no byte", "R: 3 05\n01 zz\n", "2: R: 'zz' is not a byte in hex");
+    row("bytes after a whole descriptor", "R: 2 05 01\n09 02\n", "2" + notALine);
+    row("descriptor byte not hex", "# c\nR: 2 06 zz\n", "2: R: 'zz' is not a byte in hex");
+    row("ids cut short", "I: 3 1209\n", "1: I: expected bus, vendor and product in hex");
+    row("device not a number", "D: one\n", "1: D: expected a device number from 0 to 65535");
 }
 
 void tst_HidRecorder::malformedRecordings()
@@ -156,7 +145,7 @@ void tst_HidRecorder::malformedRecordings()
 
     QString message;
     QVERIFY(!CaptureFormat::read(file, QString(), &message));
-    QCOMPARE(message, error.arg(file));
+    QCOMPARE(message, file + ':' + error);
 }
 
 QTEST_GUILESS_MAIN(tst_HidRecorder)

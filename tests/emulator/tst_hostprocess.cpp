@@ -18,23 +18,13 @@
 // devices stopped as an unplug stops them, the summary printed, the capture complete, the exit
 // code a shell reports for the signal), in a replay on the virtual clock and while the commands of
 // the configuration finish; the commands it stops go with all they started; and loading the
-// plugin with a manifest of the user's.
+// plugin with a manifest of the user's that lacks a probe.
 namespace {
-
-// The plugin's own manifest, as the build put it beside the plugin.
-QByteArray shippedManifest()
-{
-    return readFile(
-        QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml")));
-}
 
 bool zombie(pid_t pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
     // pid (comm) STATE ...: the command name may hold spaces, the state follows its ")".
-    const QByteArray text = stat.readAll();
+    const QByteArray text = readFile(QStringLiteral("/proc/%1/stat").arg(pid));
     return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
 }
 
@@ -50,7 +40,6 @@ private slots:
     void stoppedWhileCommandsFinish();
     void stoppedCommandTakesItsChildren();
     void progressMakesWayForTheTrace();
-    void ownManifest();
     void manifestWithoutOneProbe_data();
     void manifestWithoutOneProbe();
 
@@ -117,9 +106,7 @@ void tst_HostProcess::stoppedReplay()
     const cToolRun whole = runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments);
     QCOMPARE(whole.exitCode, 0);
     const QString golden = dir.filePath(QStringLiteral("whole.jsonl"));
-    QFile file(golden);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(whole.out) == whole.out.size());
-    file.close();
+    QVERIFY(writeFile(golden, whole.out));
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM), QStringList {"--check", golden} + arguments));
@@ -148,13 +135,10 @@ void tst_HostProcess::stoppedReplay()
 QStringList tst_HostProcess::dolbyRun(const QTemporaryDir &dir, const QByteArray &command)
 {
     const QString config = dir.filePath(QStringLiteral("q71.conf"));
-    QFile file(config);
-    if (file.open(QIODevice::WriteOnly))
-        file.write("[actions]\ndolby.on=\"" + command + "\"\n");
     const QString scenario = dir.filePath(QStringLiteral("dolby.q71"));
-    QFile steps(scenario);
-    if (steps.open(QIODevice::WriteOnly))
-        steps.write("plug\nstart\nwait 1s\ninput 02 01 01 00 00\nwait 100ms\nunplug\n");
+    if (!writeFile(config, "[actions]\ndolby.on=\"" + command + "\"\n")
+        || !writeFile(scenario, "plug\nstart\nwait 1s\ninput 02 01 01 00 00\nwait 100ms\nunplug\n"))
+        return {};
     return {"--json", "--realtime", "--config", config, "--plugin", Q71_PLUGIN_FILE, scenario};
 }
 
@@ -189,10 +173,8 @@ void tst_HostProcess::stoppedCommandTakesItsChildren()
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains("a command still runs at the end and is stopped"), run.out.constData());
     QVERIFY2(!run.err.contains(QLatin1String("Destroyed while process")), qPrintable(run.err));
-    QFile file(child);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     bool number = false;
-    const pid_t pid = pid_t(file.readAll().trimmed().toInt(&number));
+    const pid_t pid = pid_t(readFile(child).trimmed().toInt(&number));
     QVERIFY(number && pid > 0);
     // Gone, or at most a zombie of init's until it is reaped.
     QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0 || zombie(pid), 60000);
@@ -226,31 +208,6 @@ void tst_HostProcess::progressMakesWayForTheTrace()
              run.out.mid(shown).constData());
 }
 
-void tst_HostProcess::ownManifest()
-{
-    // A manifest for the other product of the vendor: its transports make the device, the Q71's
-    // are refused, and the plugin's own manifest beside it is left alone.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QByteArray original = shippedManifest();
-    QByteArray own = original;
-    own.replace("product_id=\"0x0001\"", "product_id=\"0x0002\"");
-    QVERIFY(own != original);
-    const QString manifest = dir.filePath(QStringLiteral("mine.xml"));
-    QFile file(manifest);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(own) == own.size());
-    file.close();
-
-    const cToolRun run = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--json", "--manifest", manifest, "-"},
-                                 "plug hid:foreign hid\n");
-    QCOMPARE(run.exitCode, 0);
-    QVERIFY(run.out.contains(
-        "{\"t\":0,\"ev\":\"createDevice\",\"transport\":\"hid\",\"result\":true,\"device\":1}\n"
-        "{\"t\":0,\"ev\":\"validate\""));
-    QVERIFY(run.out.contains("\"ev\":\"addTransport\",\"transport\":\"hid\",\"result\":false,\"device\":1}\n"
-                             "{\"t\":0,\"ev\":\"createDevice\",\"transport\":\"hid\",\"result\":false}"));
-}
-
 void tst_HostProcess::manifestWithoutOneProbe_data()
 {
     QTest::addColumn<QString>("probe");
@@ -272,14 +229,14 @@ void tst_HostProcess::manifestWithoutOneProbe()
     QFETCH(QString, refused);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QString manifest = QString::fromUtf8(shippedManifest());
+    // The plugin's own manifest, as the build put it beside the plugin, less the probe.
+    QString manifest = QString::fromUtf8(
+        readFile(QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml"))));
     const QRegularExpression element(QStringLiteral("\\n *<%1 [^>]*/>").arg(probe));
     QVERIFY(manifest.contains(element));
     manifest.remove(element);
     const QString path = dir.filePath(QStringLiteral("without-probe.xml"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(manifest.toUtf8()) > 0);
-    file.close();
+    QVERIFY(writeFile(path, manifest.toUtf8()));
 
     const cToolRun run
         = runTool(QStringLiteral(Q71_HOST_PROGRAM), {"--json", "--manifest", path, "-"}, "plug\nstart\n");
