@@ -1,7 +1,7 @@
 #include "CaptureFormat.h"
-#include "CaptureTestFiles.h"
 #include "WiresharkTestMain.h"
 #include "cCaptureReader.h"
+#include "cHidRecorderReader.h"
 #include "cPcapWriter.h"
 #include "cToolRun.h"
 #include "cUsbmonHeader.h"
@@ -19,6 +19,33 @@
 namespace {
 
 constexpr qint64 g_epochUsec = Q_INT64_C(1700000000000000);
+
+QString dataFile(const char *name)
+{
+    return QStringLiteral(Q71_CAPTURE_DATA_DIR "/") + QLatin1String(name);
+}
+
+// The data and timing that replay depends on, in one comparable line per report.
+QStringList describe(const QVector<cReplayedReport> &reports)
+{
+    QStringList lines;
+    for (const cReplayedReport &report : reports)
+        lines << QStringLiteral("%1 +%2 %3")
+                     .arg(cCaptureReader::deviceName(report.bus, report.address))
+                     .arg(report.usecFromFirst)
+                     .arg(QString::fromLatin1(report.data.toHex(' ')));
+    return lines;
+}
+
+// A mouse and the headset as hid-recorder records two devices: their headers, then reports that
+// switch between them, among comments and blank lines.
+const char g_twoRecorded[]
+    = "# hid-recorder of two devices\n"
+      "D: 0\nR: 4 05 01 09 02\nN: Some Mouse\nP: usb-0000:00:14.0-2/input0\nI: 3 046d c077\n"
+      "D: 1\nR: 3 06 00 ff\nN: Q71 Gaming Headset\nP: usb-0000:00:14.0-5/input3\n"
+      "I: 3 1209 0001\n"
+      "D: 0\nE: 0.100000 4 00 01 02 00\n"
+      "D: 1\n\nE: 0.404000 5 02 01 0a 00 00\n# key 1\nE: 1.000250 5 02 10 11 00 00\n";
 
 // A capture of any link type straight from records, one every 100 us, for the formats and damage
 // that the writer never produces.
@@ -117,6 +144,8 @@ private slots:
     void severalDevicesNeedAFilter();
     void unusableCaptures_data();
     void unusableCaptures();
+    void hidRecorderRecordings();
+    void recordingsAsHidToolsWritesThem();
     void wiresharkReadsOurCaptures();
 
 private:
@@ -202,40 +231,54 @@ void tst_Capture::severalDevicesNeedAFilter()
     QVERIFY(QFile::remove(path("two.hid")));
 }
 
+// Files replay cannot use: damaged captures and captures of other things, and what is no pcap,
+// read as a hid-recorder recording, whose errors name the line.
 void tst_Capture::unusableCaptures_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("error");
-
+    QTest::addColumn<QString>("error"); // %1 is the file
+    const auto row = [](const char *name, const QByteArray &content, const QString &error) {
+        QTest::newRow(name) << content << error;
+    };
     // One input report's record, whole or damaged.
     const auto one = [](int linkType, const QByteArray &record) { return rawCapture(linkType, {record}); };
     const QByteArray usbmon = usbRecord(DLT_USB_LINUX_MMAPPED, 1, 5, true, 1, 0x81, "0210110000");
     const QByteArray usbpcap = usbRecord(DLT_USBPCAP, 1, 5, true, 1, 0x81, "0210110000");
     QByteArray shortUsbpcap = usbpcap;
     qToLittleEndian<quint16>(12, shortUsbpcap.data());
-    const auto cutShort = [](int held, int needed) {
-        return QStringLiteral(
-                   "cannot read capture %1 at packet 1: cut short, it holds %2 of the %3 bytes its "
-                   "USB header announces")
-            .arg(QStringLiteral("%1"), QString::number(held), QString::number(needed));
+    const QString atPacket = QStringLiteral("cannot read capture %1 at packet 1: ");
+    const auto cutShort = [&atPacket](int held, int needed) {
+        return atPacket + QStringLiteral("cut short, it holds %1 of the %2 bytes its USB header announces")
+                              .arg(held)
+                              .arg(needed);
     };
-
-    QTest::newRow("record cut off")
-        << one(DLT_USB_LINUX_MMAPPED, usbmon).chopped(3)
-        << "cannot read capture %1 after packet 0: truncated dump file; tried to read 69 captured bytes, "
-           "only got 66";
-    QTest::newRow("usbmon header cut off") << one(DLT_USB_LINUX_MMAPPED, usbmon.left(40)) << cutShort(40, 64);
-    QTest::newRow("usbmon data cut by the snap length")
-        << one(DLT_USB_LINUX_MMAPPED, usbmon.chopped(3)) << cutShort(66, 69);
-    QTest::newRow("USBPcap data cut by the snap length")
-        << one(DLT_USBPCAP, usbpcap.chopped(3)) << cutShort(29, 32);
-    QTest::newRow("USBPcap header length too small")
-        << one(DLT_USBPCAP, shortUsbpcap)
-        << "cannot read capture %1 at packet 1: its USBPcap header length 12 is shorter than the 27-byte "
-           "base header";
-    QTest::newRow("Ethernet") << one(DLT_EN10MB, QByteArray(60, '\xff'))
-                              << "capture %1 is not a USB capture: its link type is 1 (EN10MB); replay reads "
-                                 "usbmon (189, 220) and USBPcap (249) captures";
+    row("record cut off", one(DLT_USB_LINUX_MMAPPED, usbmon).chopped(3),
+        "cannot read capture %1 after packet 0: truncated dump file; tried to read 69 captured bytes, only got 66");
+    row("usbmon header cut off", one(DLT_USB_LINUX_MMAPPED, usbmon.left(40)), cutShort(40, 64));
+    row("usbmon data cut by the snap length", one(DLT_USB_LINUX_MMAPPED, usbmon.chopped(3)), cutShort(66, 69));
+    row("USBPcap data cut by the snap length", one(DLT_USBPCAP, usbpcap.chopped(3)), cutShort(29, 32));
+    row("USBPcap header length too small", one(DLT_USBPCAP, shortUsbpcap),
+        atPacket + "its USBPcap header length 12 is shorter than the 27-byte base header");
+    row("Ethernet", one(DLT_EN10MB, QByteArray(60, '\xff')),
+        "capture %1 is not a USB capture: its link type is 1 (EN10MB); replay reads usbmon (189, 220) and "
+        "USBPcap (249) captures");
+    const QString notALine = QStringLiteral(": not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or "
+                                            "#), nor is the file a pcap or pcapng capture");
+    row("unknown line", QByteArray(g_twoRecorded).replace("P: usb", "X: usb"), "%1:5" + notALine);
+    row("time not in microseconds", "D: 0\nE: 0.5 1 02\n",
+        "%1:2: E: expected the time as seconds.microseconds, e.g. 0.404000");
+    row("report shorter than its length", "E: 0.000000 5 02 10\n", "%1:1: E: announces 5 bytes but holds 2");
+    row("one byte announced, none held", "E: 0.000000 1\n", "%1:1: E: announces 1 byte but holds 0");
+    // A descriptor wrapped over lines of bytes ends where it holds what its R: line announces.
+    row("descriptor cut short by the next line", "# c\nR: 4 05 01\n09\nN: x\n",
+        "%1:2: R: announces 4 bytes but holds 3");
+    row("descriptor cut short by the end", "R: 4 05 01\n\n# more to come\n", "%1:1: R: announces 4 bytes but holds 2");
+    row("descriptor continued past its length", "R: 3 05 01\n09 02\n", "%1:2: R: announces 3 bytes but holds 4");
+    row("descriptor continued with no byte", "R: 3 05\n01 zz\n", "%1:2: R: 'zz' is not a byte in hex");
+    row("bytes after a whole descriptor", "R: 2 05 01\n09 02\n", "%1:2" + notALine);
+    row("descriptor byte not hex", "# c\nR: 2 06 zz\n", "%1:2: R: 'zz' is not a byte in hex");
+    row("ids cut short", "I: 3 1209\n", "%1:1: I: expected bus, vendor and product in hex");
+    row("device not a number", "D: one\n", "%1:1: D: expected a device number from 0 to 65535");
 }
 
 void tst_Capture::unusableCaptures()
@@ -294,35 +337,6 @@ void tst_Capture::wiresharkReadsOurCaptures()
                  "0xffff888004a09000 'S' 0x83 '<' 1700000001 500000 -115 5 0 0x00000200 ",
              }));
 
-    // A device plugged at address 10: its descriptors read over endpoint 0, then its input
-    // decoded with the report descriptor it gave (two bytes, vendor page, no report id).
-    cUsbDeviceDescriptors descriptors;
-    descriptors.device = QByteArray::fromHex("120100020000004034120100000100000001");
-    descriptors.configuration
-        = QByteArray::fromHex("09022200010100803209040000010300000009211101000122130007058303080001");
-    descriptors.hidReport = QByteArray::fromHex("0600ff0901a101150026ff00750895028102c0");
-    QVERIFY2(writer.open(path("plugged.pcap")) && writer.writeEnumeration(g_epochUsec, 10, descriptors)
-                 && writer.writeInput(g_epochUsec + 1000, 10, QByteArray::fromHex("0a0b")) && writer.close(),
-             qPrintable(writer.errorString()));
-    const QStringList plugged = tsharkFields(
-        tshark, path("plugged.pcap"),
-        {"usb.transfer_type", "usb.urb_id", "usb.urb_type", "usb.endpoint_address", "usb.setup_flag",
-         "usb.data_flag", "usb.interval", "usb.bmRequestType", "usb.setup.bRequest", "usb.bDescriptorType",
-         "usb.urb_len", "usb.data_len", "usb.bInterfaceClass", "usbhid.data"});
-    QCOMPARE(plugged,
-             QStringList({
-                 "0x02 0xffff888004a0a800 'S' 0x80 '\\0' '<' 0 0x80 6 0x01 18 0  ",
-                 "0x02 0xffff888004a0a800 'C' 0x80 '-' '\\0' 0   0x01 18 18  ",
-                 "0x02 0xffff888004a0a800 'S' 0x80 '\\0' '<' 0 0x80 6 0x02 34 0  ",
-                 "0x02 0xffff888004a0a800 'C' 0x80 '-' '\\0' 0   0x02,0x04,0x21,0x05 34 34 0x03 ",
-                 "0x02 0xffff888004a0a800 'S' 0x00 '\\0' '\\0' 0 0x00 9  0 0  ",
-                 "0x02 0xffff888004a0a800 'C' 0x00 '-' '>' 0    0 0  ",
-                 "0x02 0xffff888004a0a800 'S' 0x80 '\\0' '<' 0 0x81   19 0 0x03 ",
-                 "0x02 0xffff888004a0a800 'C' 0x80 '-' '\\0' 0    19 19 0x03 ",
-                 "0x01 0xffff888004a0a000 'S' 0x83 '-' '<' 1    2 0 0x03 ",
-                 "0x01 0xffff888004a0a000 'C' 0x83 '-' '\\0' 1    2 2 0x03 0a0b",
-                 "0x01 0xffff888004a0a000 'S' 0x83 '-' '<' 1    2 0 0x03 ",
-             }));
     QVERIFY(writeFile(path("two.pcap"), twoDevices(DLT_USBPCAP)));
     QCOMPARE(
         tsharkFields(tshark, path("two.pcap"),
@@ -331,6 +345,79 @@ void tst_Capture::wiresharkReadsOurCaptures()
         QStringList({"0x01 2 7 0x81 0x00 ", "0x01 2 7 0x81 0x01 0210110000", "0x01 2 7 0x02 0x00 0404040404",
                      "0x01 1 3 0x81 0x01 0101000000", "0x02 2 7 0x80 0x01 ", "0x03 1 3 0x82 0x01 62626262",
                      "0x01 2 7 0x81 0x01 0210000000", "0x01 1 3 0x81 0x01 0100010000"}));
+}
+
+void tst_Capture::hidRecorderRecordings()
+{
+    const QString file = path("two.hid");
+    QVERIFY(writeFile(file, g_twoRecorded));
+    QString error;
+    std::unique_ptr<ICaptureReader> reader = CaptureFormat::read(file, QString(), &error);
+    QVERIFY2(reader, qPrintable(error));
+    QCOMPARE(reader->devices(), QStringList({"0", "1"}));
+    // Timed from the recording's start.
+    QCOMPARE(describe(reader->reports()),
+             QStringList(
+                 {"0.0 +100000 00 01 02 00", "0.1 +404000 02 01 0a 00 00", "0.1 +1000250 02 10 11 00 00"}));
+
+    cHidRecorderReader headset;
+    QVERIFY2(headset.read(file, "1"), qPrintable(headset.errorString()));
+    QCOMPARE(describe(headset.reports()),
+             QStringList({"0.1 +404000 02 01 0a 00 00", "0.1 +1000250 02 10 11 00 00"}));
+    QCOMPARE(headset.lengthUsec(), 1000250);
+    QCOMPARE(headset.reportDescriptor(), QByteArray::fromHex("0600ff"));
+    QCOMPARE(headset.deviceName(), QStringLiteral("Q71 Gaming Headset"));
+
+    QVERIFY(!headset.read(file, "2"));
+    QCOMPARE(headset.errorString(),
+             QStringLiteral("recording %1 holds no input reports of device 2 (devices: 0, 1)").arg(file));
+    QVERIFY(!headset.read(file, "1.5"));
+}
+
+// Recordings of other devices, as hid-tools' recorder writes them and as they come back from the
+// users who made them: decoded descriptors and events in comments, one device or several, and a
+// long descriptor wrapped over several lines in a file with a byte order mark and CR LF line ends.
+void tst_Capture::recordingsAsHidToolsWritesThem()
+{
+    cHidRecorderReader mouse;
+    QVERIFY2(mouse.read(dataFile("mouse.hid")), qPrintable(mouse.errorString()));
+    QCOMPARE(mouse.devices(), QStringList({"0"}));
+    QCOMPARE(describe(mouse.reports()),
+             QStringList({"0.0 +0 00 05 fe 00", "0.0 +8011 01 00 00 00", "0.0 +120996 00 00 00 ff"}));
+    QCOMPARE(mouse.reportDescriptor().size(), 52);
+    QCOMPARE(mouse.deviceName(), QStringLiteral("Generic USB Optical Mouse"));
+
+    cHidRecorderReader both;
+    QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid")), qPrintable(both.errorString()));
+    QCOMPARE(both.devices(), QStringList({"0", "1"}));
+    QCOMPARE(describe(both.reports()),
+             QStringList({"0.1 +0 01 00 00 04 00 00 00 00 00", "0.0 +4000 00 05 fe 00",
+                          "0.0 +12000 00 01 00 00", "0.1 +90000 01 00 00 00 00 00 00 00 00"}));
+    QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "0"), qPrintable(both.errorString()));
+    QCOMPARE(both.reportDescriptor(), mouse.reportDescriptor());
+    QVERIFY2(both.read(dataFile("mouse-and-keyboard.hid"), "1"), qPrintable(both.errorString()));
+    QCOMPARE(both.deviceName(), QStringLiteral("Some Gaming Keyboard"));
+
+    // The wrapped descriptor is the one the other recording holds on one line.
+    cHidRecorderReader keyboard;
+    QVERIFY2(keyboard.read(dataFile("keyboard-wrapped.hid")), qPrintable(keyboard.errorString()));
+    QCOMPARE(keyboard.reportDescriptor().size(), 92);
+    QCOMPARE(keyboard.reportDescriptor(), both.reportDescriptor());
+    QCOMPARE(keyboard.deviceName(), QStringLiteral("Some Gaming Keyboard"));
+    QCOMPARE(describe(keyboard.reports()),
+             QStringList({"0.0 +0 01 00 00 04 00 00 00 00 00", "0.0 +96000 01 00 00 00 00 00 00 00 00",
+                          "0.0 +1500250 02 e9 00"}));
+
+    // A byte order mark alone, before a comment or before the first header line.
+    for (const QByteArray &content :
+         {QByteArray("\xEF\xBB\xBF") + g_twoRecorded,
+          QByteArray("\xEF\xBB\xBF")
+              + QByteArray(g_twoRecorded).mid(QByteArray(g_twoRecorded).indexOf("D: 0"))}) {
+        QVERIFY(writeFile(path("bom.hid"), content));
+        cHidRecorderReader marked;
+        QVERIFY2(marked.read(path("bom.hid")), qPrintable(marked.errorString()));
+        QCOMPARE(marked.reportCount(), 3);
+    }
 }
 
 Q71_WIRESHARK_TEST_MAIN(tst_Capture)
