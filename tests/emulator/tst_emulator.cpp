@@ -35,12 +35,13 @@ QList<QJsonObject> ofKind(const QList<QJsonObject> &trace, TraceKind::TraceKind_
     return matching;
 }
 
-QStringList reportsOf(const QList<QJsonObject> &trace, TraceKind::TraceKind_t kind)
+// One field of the events of a kind, in order, as text.
+QStringList valuesOf(const QList<QJsonObject> &trace, TraceKind::TraceKind_t kind, const char *field = "report")
 {
-    QStringList reports;
+    QStringList values;
     for (const QJsonObject &event : ofKind(trace, kind))
-        reports << event.value(QStringLiteral("report")).toString();
-    return reports;
+        values << event.value(QLatin1String(field)).toVariant().toString();
+    return values;
 }
 
 QList<qint64> timesOf(const QList<QJsonObject> &trace, TraceKind::TraceKind_t kind)
@@ -153,7 +154,6 @@ void tst_Emulator::exitCodes_data()
             << fill(arguments).split(' ').replaceInStrings(QRegularExpression("^''$"), QString()) << exitCode
             << (error.isEmpty() ? QString() : parts.join(QStringLiteral("[^\n]+")) + '\n');
     };
-    row("--help", QString(), 0);
     row("--version", QString(), 0);
     // Every malformed line of the scenario is told, expect lines too, and nothing runs.
     row("-",
@@ -240,9 +240,7 @@ void tst_Emulator::verboseJson()
     const cToolRun run = runHost(QStringList {"--json", "--verbose"} + source, scenario);
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> verbose = jsonEvents(run.out);
-    QStringList calls;
-    for (const QJsonObject &call : ofKind(verbose, TraceKind::ServiceCall))
-        calls << call.value(QStringLiteral("method")).toString();
+    const QStringList calls = valuesOf(verbose, TraceKind::ServiceCall, "method");
     // The plugin's calls while it loads, while it makes its device and while it runs.
     for (const char *method : {"parseManifest", "registerDeviceProvider", "createProfilerDevice",
                                "createAudioDevice", "destroyAudioDevice"})
@@ -337,33 +335,25 @@ void tst_Emulator::localeSpellings()
 void tst_Emulator::eightHeadsetsEachItsOwnDevice()
 {
     QByteArray scenario;
-    for (int unit = 1; unit <= 8; ++unit)
+    QStringList uids;
+    QStringList devices;
+    for (int unit = 1; unit <= 8; ++unit) {
         scenario += QStringLiteral("plug hid:%1 render:%1 capture:%1\n").arg(unit).toLatin1();
+        uids << QStringLiteral("Q71-%1-hid").arg(unit);
+        devices << QString::number(unit);
+    }
     scenario += "start\nwait 500ms\n";
     for (int device = 8; device >= 1; --device)
         scenario += QStringLiteral("input %1 02 10 11 00 00\n").arg(device).toLatin1();
-    scenario += "wait 100ms\n";
-    const cToolRun run = runHost({"--json", "-"}, scenario);
+    const cToolRun run = runHost({"--json", "-"}, scenario + "wait 100ms\n");
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
-    QStringList plugged;
-    QList<int> created;
-    QList<int> pressed;
-    for (const QJsonObject &event : jsonEvents(run.out)) {
-        const QString kind = event.value(QStringLiteral("ev")).toString();
-        if (kind == QLatin1String("plug") && event.value(QStringLiteral("transport")) == QLatin1String("hid"))
-            plugged << event.value(QStringLiteral("uid")).toString();
-        if (kind == QLatin1String("createDevice") && event.value(QStringLiteral("result")).toBool())
-            created << event.value(QStringLiteral("device")).toInt();
-        if (kind == QLatin1String("event")
-            && event.value(QStringLiteral("name")) == QLatin1String("GKeyPressed"))
-            pressed << event.value(QStringLiteral("device")).toInt();
-    }
-    QCOMPARE(plugged,
-             QStringList({"Q71-1-hid", "Q71-2-hid", "Q71-3-hid", "Q71-4-hid", "Q71-5-hid", "Q71-6-hid",
-                          "Q71-7-hid", "Q71-8-hid"}));
-    QCOMPARE(created, QList<int>({1, 2, 3, 4, 5, 6, 7, 8}));
-    QCOMPARE(pressed, QList<int>({8, 7, 6, 5, 4, 3, 2, 1}));
+    const QList<QJsonObject> trace = jsonEvents(run.out);
+    QCOMPARE(valuesOf(trace, TraceKind::Plug, "uid").filter(QStringLiteral("-hid")), uids);
+    QCOMPARE(valuesOf(trace, TraceKind::CreateDevice, "device"), devices);
+    std::reverse(devices.begin(), devices.end());
+    QCOMPARE(valuesOf(trace, TraceKind::Event, "device"), devices);
+    QCOMPARE(valuesOf(trace, TraceKind::Event, "name"), QStringList(8, QStringLiteral("GKeyPressed")));
 }
 
 // Two headsets and one plugged again: each plugging gets an address of its own and begins with the
@@ -430,7 +420,7 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
 
     const cToolRun second = runHost({"--json", "--replay", path("two.pcap"), "--replay-device", "1.6"});
     QCOMPARE(second.err, QString());
-    QCOMPARE(reportsOf(jsonEvents(second.out), TraceKind::HidInput), QStringList({"02 10 00 22 00"}));
+    QCOMPARE(valuesOf(jsonEvents(second.out), TraceKind::HidInput), QStringList({"02 10 00 22 00"}));
 }
 
 void tst_Emulator::ownRecordingsReplay()
@@ -467,8 +457,8 @@ void tst_Emulator::ownRecordingsReplay()
         for (const qint64 time : times)
             expected << std::max<qint64>(0, time + offset);
         QCOMPARE(timesOf(trace, TraceKind::HidInput), expected);
-        QCOMPARE(reportsOf(trace, TraceKind::HidInput),
-                 reportsOf(jsonEvents(recorded.out), TraceKind::HidInput));
+        QCOMPARE(valuesOf(trace, TraceKind::HidInput),
+                 valuesOf(jsonEvents(recorded.out), TraceKind::HidInput));
         QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("offset").toInt(), int(offset));
     }
 }
@@ -490,7 +480,7 @@ void tst_Emulator::wiresharkUsbmonCaptureReplays()
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     const QList<QJsonObject> trace = jsonEvents(run.out);
-    QCOMPARE(reportsOf(trace, TraceKind::HidInput), QStringList({"02 10 11 00 00", "02 10 00 00 00"}));
+    QCOMPARE(valuesOf(trace, TraceKind::HidInput), QStringList({"02 10 11 00 00", "02 10 00 00 00"}));
     QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({4, 31}));
     QCOMPARE(timesOf(trace, TraceKind::Event), QList<qint64>({4, 31}));
 }
@@ -514,7 +504,7 @@ void tst_Emulator::replayWithAScenario()
     const cToolRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");
     QCOMPARE(unstarted.exitCode, 0);
     const QList<QJsonObject> idle = jsonEvents(unstarted.out);
-    QVERIFY(reportsOf(idle, TraceKind::HidInput).isEmpty());
+    QVERIFY(valuesOf(idle, TraceKind::HidInput).isEmpty());
     QCOMPARE(timesOf(idle, TraceKind::Error).size(), 1);
 }
 
