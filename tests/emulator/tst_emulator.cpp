@@ -90,7 +90,6 @@ private slots:
     void eightHeadsetsEachItsOwnDevice();
     void ownRecordingsReplay();
     void wiresharkUsbmonCaptureReplays();
-    void replayWithAScenario();
     void replayKeepsGapsOfWeeks();
     void unreadableScenarios();
     void verdicts();
@@ -447,8 +446,23 @@ void tst_Emulator::ownRecordingsReplay()
                  timesOf(trace, TraceKind::HidInput).constLast() + 500);
     }
 
-    // Shifted, earlier or later; a report shifted before the start plays at it, in order.
+    // With a scenario: timed from its first start, wherever that is, as they were from the recorded
+    // run's; a scenario that never starts a device plays nothing, and says so.
     const QList<qint64> times = timesOf(jsonEvents(recorded.out), TraceKind::HidInput);
+    QList<qint64> fromStart;
+    for (const qint64 time : times)
+        fromStart << 1000 + time - timesOf(jsonEvents(recorded.out), TraceKind::Start).value(0);
+    for (const char *file : {"demo.pcap", "demo.hid"}) {
+        const cToolRun run = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 2s\n");
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(timesOf(jsonEvents(run.out), TraceKind::HidInput), fromStart);
+    }
+    const cToolRun unstarted = runHost({"--json", "--replay", path("demo.pcap"), "-"}, "plug\nwait 1s\n");
+    QCOMPARE(unstarted.exitCode, 0);
+    QVERIFY(valuesOf(jsonEvents(unstarted.out), TraceKind::HidInput).isEmpty());
+    QCOMPARE(ofKind(jsonEvents(unstarted.out), TraceKind::Error).size(), 1);
+
+    // Shifted, earlier or later; a report shifted before the start plays at it, in order.
     for (const qint64 offset : {-460, 250}) {
         const cToolRun shifted = runHost(
             {"--json", "--replay", path("demo.hid"), "--replay-offset", QStringLiteral("%1ms").arg(offset)});
@@ -483,29 +497,6 @@ void tst_Emulator::wiresharkUsbmonCaptureReplays()
     QCOMPARE(valuesOf(trace, TraceKind::HidInput), QStringList({"02 10 11 00 00", "02 10 00 00 00"}));
     QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({4, 31}));
     QCOMPARE(timesOf(trace, TraceKind::Event), QList<qint64>({4, 31}));
-}
-
-void tst_Emulator::replayWithAScenario()
-{
-    const cToolRun recorded = runHost(
-        {"--json", "--pcap", path("keys.pcap"), "--record", path("keys.hid"), "-"},
-        "plug\nwait 300ms\nstart\nwait 10ms\ninput 02 10 00 22 00\nwait 40ms\ninput 02 10 00 00 00\n");
-    QCOMPARE(recorded.exitCode, 0);
-
-    // Timed from the scenario's first start, wherever that is, as they were from the recorded one.
-    for (const char *file : {"keys.pcap", "keys.hid"}) {
-        const cToolRun run
-            = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 100ms\n");
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(timesOf(jsonEvents(run.out), TraceKind::HidInput), QList<qint64>({1010, 1050}));
-    }
-
-    // A scenario that never starts a device plays nothing, and says so.
-    const cToolRun unstarted = runHost({"--json", "--replay", path("keys.pcap"), "-"}, "plug\nwait 1s\n");
-    QCOMPARE(unstarted.exitCode, 0);
-    const QList<QJsonObject> idle = jsonEvents(unstarted.out);
-    QVERIFY(valuesOf(idle, TraceKind::HidInput).isEmpty());
-    QCOMPARE(timesOf(idle, TraceKind::Error).size(), 1);
 }
 
 void tst_Emulator::replayKeepsGapsOfWeeks()

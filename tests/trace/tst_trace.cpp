@@ -67,8 +67,6 @@ void tst_Trace::timelineRows()
          "    0 ms  device \u2192 headset      02 08           " + bad.arg(2)},
         {cTraceEvent(12345, TraceKind::HidInput, {{"report", "03 00 00 00 00"}, {"device", 12}}),
          "12345 ms  headset \u2192 device 12   03 00 00 00 00  not an input report of the headset (5 bytes)"},
-        {cTraceEvent(3, TraceKind::Model, {{"call", "setMicMute(true)"}, {"device", 2}}),
-         "    3 ms  device 2 \u2192 audio                      setMicMute(true)"},
         {cTraceEvent(
              0, TraceKind::Replay,
              {{"file", "desk.pcapng"}, {"reports", 2}, {"first", "1700000000.250000"}, {"offset", -450}}),
