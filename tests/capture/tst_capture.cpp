@@ -253,17 +253,19 @@ void tst_Capture::unusableCaptures_data()
                               .arg(needed);
     };
     row("record cut off", one(DLT_USB_LINUX_MMAPPED, usbmon).chopped(3),
-        "cannot read capture %1 after packet 0: truncated dump file; tried to read 69 captured bytes, only got 66");
+        "cannot read capture %1 after packet 0: truncated dump file; tried to read 69 captured bytes, only "
+        "got 66");
     row("usbmon header cut off", one(DLT_USB_LINUX_MMAPPED, usbmon.left(40)), cutShort(40, 64));
-    row("usbmon data cut by the snap length", one(DLT_USB_LINUX_MMAPPED, usbmon.chopped(3)), cutShort(66, 69));
+    row("usbmon data cut by the snap length", one(DLT_USB_LINUX_MMAPPED, usbmon.chopped(3)),
+        cutShort(66, 69));
     row("USBPcap data cut by the snap length", one(DLT_USBPCAP, usbpcap.chopped(3)), cutShort(29, 32));
     row("USBPcap header length too small", one(DLT_USBPCAP, shortUsbpcap),
         atPacket + "its USBPcap header length 12 is shorter than the 27-byte base header");
     row("Ethernet", one(DLT_EN10MB, QByteArray(60, '\xff')),
         "capture %1 is not a USB capture: its link type is 1 (EN10MB); replay reads usbmon (189, 220) and "
         "USBPcap (249) captures");
-    const QString notALine = QStringLiteral(": not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or "
-                                            "#), nor is the file a pcap or pcapng capture");
+    const QString notALine = QStringLiteral(": not a line of a hid-recorder recording (D:, R:, N:, P:, I:, "
+                                            "E: or #), nor is the file a pcap or pcapng capture");
     row("unknown line", QByteArray(g_twoRecorded).replace("P: usb", "X: usb"), "%1:5" + notALine);
     row("time not in microseconds", "D: 0\nE: 0.5 1 02\n",
         "%1:2: E: expected the time as seconds.microseconds, e.g. 0.404000");
@@ -272,8 +274,10 @@ void tst_Capture::unusableCaptures_data()
     // A descriptor wrapped over lines of bytes ends where it holds what its R: line announces.
     row("descriptor cut short by the next line", "# c\nR: 4 05 01\n09\nN: x\n",
         "%1:2: R: announces 4 bytes but holds 3");
-    row("descriptor cut short by the end", "R: 4 05 01\n\n# more to come\n", "%1:1: R: announces 4 bytes but holds 2");
-    row("descriptor continued past its length", "R: 3 05 01\n09 02\n", "%1:2: R: announces 3 bytes but holds 4");
+    row("descriptor cut short by the end", "R: 4 05 01\n\n# more to come\n",
+        "%1:1: R: announces 4 bytes but holds 2");
+    row("descriptor continued past its length", "R: 3 05 01\n09 02\n",
+        "%1:2: R: announces 3 bytes but holds 4");
     row("descriptor continued with no byte", "R: 3 05\n01 zz\n", "%1:2: R: 'zz' is not a byte in hex");
     row("bytes after a whole descriptor", "R: 2 05 01\n09 02\n", "%1:2" + notALine);
     row("descriptor byte not hex", "# c\nR: 2 06 zz\n", "%1:2: R: 'zz' is not a byte in hex");

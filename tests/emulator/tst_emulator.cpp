@@ -36,7 +36,8 @@ QList<QJsonObject> ofKind(const QList<QJsonObject> &trace, TraceKind::TraceKind_
 }
 
 // One field of the events of a kind, in order, as text.
-QStringList valuesOf(const QList<QJsonObject> &trace, TraceKind::TraceKind_t kind, const char *field = "report")
+QStringList valuesOf(const QList<QJsonObject> &trace, TraceKind::TraceKind_t kind,
+                     const char *field = "report")
 {
     QStringList values;
     for (const QJsonObject &event : ofKind(trace, kind))
@@ -163,18 +164,20 @@ void tst_Emulator::exitCodes_data()
     row("%1", "q71-host: cannot read scenario %1: it is a directory");
     row("--plugin %1/nowhere/Q71Device.so",
         "q71-host: no plugin at %1/nowhere/Q71Device.so (give one with --plugin PATH)");
-    row("--manifest %1/none.xml", "q71-host: cannot read the manifest %1/none.xml: No such file or directory");
+    row("--manifest %1/none.xml",
+        "q71-host: cannot read the manifest %1/none.xml: No such file or directory");
     row("--manifest %1", "q71-host: cannot read the manifest %1: it is a directory");
     row("--plugin %1/no-manifest/Q71Device.so",
         "q71-host: no Device_Manifest.xml beside the plugin %1/no-manifest/Q71Device.so");
-    row("--plugin %1/not-a-plugin/Q71Device.so", "q71-host: Cannot load plugin '%1/not-a-plugin/Q71Device.so': ...");
+    row("--plugin %1/not-a-plugin/Q71Device.so",
+        "q71-host: Cannot load plugin '%1/not-a-plugin/Q71Device.so': ...");
     row("--fast", "q71-host: Unknown option 'fast'.");
     row("%1/bad.q71 %1/bad.q71", "q71-host: one scenario at most, not 2");
     row("--replay-device 1.5", "q71-host: --replay-device needs --replay");
     // Neither pcap nor pcapng, so read as a hid-recorder recording, which names the line.
     row("--replay %1/bad.q71",
-        "q71-host: %1/bad.q71:1: not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or #), nor is "
-        "the file a pcap or pcapng capture");
+        "q71-host: %1/bad.q71:1: not a line of a hid-recorder recording (D:, R:, N:, P:, I:, E: or #), "
+        "nor is the file a pcap or pcapng capture");
     // A pcapng file that counts in whole seconds, at a time no count of microseconds holds.
     row("--replay %2/capture-timestamp-overflow.pcapng",
         "q71-host: cannot read capture %2/capture-timestamp-overflow.pcapng at packet 1: its time stamp, "
@@ -182,15 +185,19 @@ void tst_Emulator::exitCodes_data()
     row("--replay %1/bad.q71 --replay-offset -1.5",
         "q71-host: --replay-offset -1.5: '1.5' is not a duration, e.g. 150ms or 1.5s");
     row("''", "q71-host: the scenario path is empty (no SCENARIO runs the built-in demo)");
-    for (const char *option : {"--pcap", "--record", "--config", "--replay", "--check", "--plugin", "--manifest"})
-        row(QStringLiteral("--json %1 ''").arg(option), QStringLiteral("q71-host: %1: the path is empty").arg(option));
+    for (const QString option :
+         {"--pcap", "--record", "--config", "--replay", "--check", "--plugin", "--manifest"})
+        row("--json " + option + " ''", "q71-host: " + option + ": the path is empty");
     row("--quiet --verbose", "q71-host: --quiet and --verbose ask for opposite things: give one of them");
     row("--locale garbage!!", "q71-host: --locale garbage!!: not a locale name, e.g. ja-JP or en-US");
     row("--volume-step 10", "q71-host: --volume-step needs --live");
     row("--live --volume-step 101", "q71-host: --volume-step 101: a whole percentage from 1 to 100");
-    row("--live --dbus --no-dbus", "q71-host: --dbus and --no-dbus ask for opposite things: give one of them");
-    row("--no-dbus", "q71-host: --no-dbus needs --live: a simulated run serves the session bus only with --dbus");
-    row("--quiet --record -", "q71-host: --record -: standard output carries the trace; give the file a name");
+    row("--live --dbus --no-dbus",
+        "q71-host: --dbus and --no-dbus ask for opposite things: give one of them");
+    row("--no-dbus",
+        "q71-host: --no-dbus needs --live: a simulated run serves the session bus only with --dbus");
+    row("--quiet --record -",
+        "q71-host: --record -: standard output carries the trace; give the file a name");
     row("--pcap %1/existing.pcap --record %1/existing.pcap",
         "q71-host: --pcap and --record would both write %1/existing.pcap");
     // Two readers of standard input under any of its names: refused before either reads.
@@ -198,7 +205,8 @@ void tst_Emulator::exitCodes_data()
         "q71-host: --replay - and the scenario - would both read standard input: give one a file");
     row("--check /dev/stdin -",
         "q71-host: the scenario - and --check /dev/stdin would both read standard input: give one a file");
-    row("--pcap %1/existing.pcap %1/existing.pcap", "q71-host: --pcap %1/existing.pcap would overwrite the scenario");
+    row("--pcap %1/existing.pcap %1/existing.pcap",
+        "q71-host: --pcap %1/existing.pcap would overwrite the scenario");
     row("--pcap %1/existing.pcap --manifest %1/existing.pcap",
         "q71-host: --pcap %1/existing.pcap would overwrite the manifest");
     row("--record %1/existing.pcap --config %1/existing.pcap",
@@ -390,19 +398,25 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
     QCOMPARE(nextAddress, 8);
     const QJsonObject summary = trace.constLast();
     QCOMPARE(traced.size(),
-             summary.value(QStringLiteral("written")).toInt() + summary.value(QStringLiteral("read")).toInt());
+             summary.value(QStringLiteral("written")).toInt()
+                 + summary.value(QStringLiteral("read")).toInt());
 
     const cToolRun decoded = runTool(tshark,
                                      {"-r", path("two.pcap"), "-Y", "usbhid.data", "-T", "fields", "-E",
-                                      "occurrence=a", "-e", "usb.device_address", "-e", "frame.time_epoch", "-e",
-                                      "usbhid.data", "-e", "usbhid.data.vendor", "-e", "usbhid.data.padding"});
+                                      "occurrence=a", "-e", "usb.device_address", "-e", "frame.time_epoch",
+                                      "-e", "usbhid.data", "-e", "usbhid.data.vendor", "-e",
+                                      "usbhid.data.padding"});
     QCOMPARE(decoded.err, QString());
     QStringList reports;
     for (const QString &line : QString::fromUtf8(decoded.out).split('\n', Qt::SkipEmptyParts)) {
         const QStringList field = line.split('\t');
-        QCOMPARE(field.value(3), QString::fromLatin1(QByteArray::fromHex(field.value(2).toLatin1()).mid(1).toHex(',')));
+        const QByteArray data = QByteArray::fromHex(field.value(2).toLatin1());
+        QCOMPARE(field.value(3), QString::fromLatin1(data.mid(1).toHex(',')));
         QCOMPARE(field.value(4), QString());
-        reports << QStringLiteral("%1 %2 %3").arg(field.value(0)).arg(qRound64(field.value(1).toDouble() * 1000)).arg(field.value(2));
+        reports << QStringLiteral("%1 %2 %3")
+                       .arg(field.value(0))
+                       .arg(qRound64(field.value(1).toDouble() * 1000))
+                       .arg(field.value(2));
     }
     QCOMPARE(reports, traced);
     // Every interrupt transfer of each address is known to belong to a HID interface.
@@ -453,7 +467,8 @@ void tst_Emulator::ownRecordingsReplay()
     for (const qint64 time : times)
         fromStart << 1000 + time - timesOf(jsonEvents(recorded.out), TraceKind::Start).value(0);
     for (const char *file : {"demo.pcap", "demo.hid"}) {
-        const cToolRun run = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 2s\n");
+        const cToolRun run
+            = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 2s\n");
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(timesOf(jsonEvents(run.out), TraceKind::HidInput), fromStart);
     }
@@ -580,7 +595,9 @@ void tst_Emulator::verdicts()
     QCOMPARE(run.exitCode, 1);
     const int differing = int(earlier.left(earlier.indexOf("Q71-1-render")).count('\n')) + 1;
     QVERIFY2(run.err.startsWith(
-                 QStringLiteral("q71-host: --check %1: line %2 differs").arg(path("changed.jsonl")).arg(differing)),
+                 QStringLiteral("q71-host: --check %1: line %2 differs")
+                     .arg(path("changed.jsonl"))
+                     .arg(differing)),
              qPrintable(run.err));
     // All of the report, down to the caret under the difference.
     QVERIFY2(run.err.endsWith("^\n"), qPrintable(run.err));

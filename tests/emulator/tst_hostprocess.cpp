@@ -220,8 +220,8 @@ void tst_HostProcess::manifestWithoutOneProbe()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     // The plugin's own manifest, as the build put it beside the plugin, less the probe.
-    QString manifest = QString::fromUtf8(
-        readFile(QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir().filePath(QStringLiteral("Device_Manifest.xml"))));
+    const QDir plugin = QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir();
+    QString manifest = QString::fromUtf8(readFile(plugin.filePath(QStringLiteral("Device_Manifest.xml"))));
     const QRegularExpression element(QStringLiteral("\\n *<%1 [^>]*/>").arg(probe));
     QVERIFY(manifest.contains(element));
     manifest.remove(element);

@@ -40,7 +40,8 @@ void tst_ScenarioParser::malformedLine_data()
     row("wait 1.5ms", "wait: '1.5ms' is not a whole number of milliseconds");
     row("wait 86401s", "wait: '86401s' is longer than a day");
     row("wait 99999999999999999999ms", "wait: '99999999999999999999ms' is longer than a day");
-    const QString micForms = QStringLiteral("mic: expected 'mic [N]', 'mic [N] light V' or 'mic [N] notify V'");
+    const QString micForms
+        = QStringLiteral("mic: expected 'mic [N]', 'mic [N] light V' or 'mic [N] notify V'");
     row("mic volume 2", micForms);
     row("mic 0 light 2", micForms);
     row("info x", "info: expected 'info' or 'info N' with N a device number from 1 on");
@@ -107,7 +108,8 @@ void tst_ScenarioParser::spellings()
 {
     cScenarioParser parser;
     QVERIFY2(parser.parse(QStringLiteral("x"),
-                          "input 0210 1a0000\nservice devmgr down\ninput 2 02 10\ninput 012 12 34\ninput 12 34\n"
+                          "input 0210 1a0000\nservice devmgr down\ninput 2 02 10\ninput 012 12 34\n"
+                          "input 12 34\n"
                           "plug hid:second capture:16 render:1 hid:foreign render\nlocale ja_JP\n"
                           "expect validate 007\nexpect 2 times mic notify 2 true\n"
                           "expect log warning anything at all\nexpect plug hid Q71-1-hid\n"),
@@ -119,16 +121,18 @@ void tst_ScenarioParser::spellings()
     // digits before them, for a pair is a byte.
     QStringList inputs;
     for (int i : {0, 2, 3, 4})
-        inputs << QStringLiteral("%1:%2").arg(commands.at(i).device).arg(QString::fromLatin1(commands.at(i).report.toHex()));
+        inputs << QString::number(commands.at(i).device) + ':' + commands.at(i).report.toHex();
     QCOMPARE(inputs, QStringList({"0:02101a0000", "2:0210", "12:1234", "0:1234"}));
     // A headset by its number, :second being the second's.
     QStringList units;
     for (const cTransportChoice &choice : commands.at(5).transports)
-        units << (choice.origin == cTransportChoice::Foreign ? "foreign" : "unit") + QString::number(choice.unit);
+        units << (choice.origin == cTransportChoice::Foreign ? "foreign" : "unit")
+                + QString::number(choice.unit);
     QCOMPARE(units, QStringList({"unit2", "unit16", "unit1", "foreign1", "unit1"}));
     // The scenario's locale is spelt as --locale's; a number compared as the trace writes it.
     QCOMPARE(commands.at(6).name, QStringLiteral("ja-JP"));
-    QVERIFY(commands.at(7).expectation.holds({cTraceEvent(0, TraceKind::Validate, {{"result", 7}, {"device", 1}})}));
+    const cTraceEvent validate(0, TraceKind::Validate, {{"result", 7}, {"device", 1}});
+    QVERIFY(commands.at(7).expectation.holds({validate}));
 }
 
 void tst_ScenarioParser::errorLinesAreSafeForATerminal()
