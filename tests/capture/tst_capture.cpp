@@ -220,15 +220,6 @@ void tst_Capture::severalDevicesNeedAFilter()
     QVERIFY(!reader.read(file, "1:3"));
     QCOMPARE(reader.errorString(),
              QStringLiteral("invalid device filter \"1:3\": expected BUS.ADDRESS, e.g. 1.5"));
-
-    // A pcap capture is told by its content, whatever its name.
-    QVERIFY(QFile::rename(file, path("two.hid")));
-    QString error;
-    const std::unique_ptr<ICaptureReader> told
-        = CaptureFormat::read(path("two.hid"), QStringLiteral("1.3"), &error);
-    QVERIFY2(told, qPrintable(error));
-    QCOMPARE(told->reportCount(), 2);
-    QVERIFY(QFile::remove(path("two.hid")));
 }
 
 // Files replay cannot use: damaged captures and captures of other things, and what is no pcap,
