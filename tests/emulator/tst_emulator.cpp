@@ -357,7 +357,8 @@ void tst_Emulator::eightHeadsetsEachItsOwnDevice()
     QCOMPARE(valuesOf(trace, TraceKind::CreateDevice, "device"), devices);
     std::reverse(devices.begin(), devices.end());
     QCOMPARE(valuesOf(trace, TraceKind::Event, "device"), devices);
-    QCOMPARE(valuesOf(trace, TraceKind::Event, "name"), QStringList(8, QStringLiteral("GKeyPressed")));
+    const QStringList names = valuesOf(trace, TraceKind::Event, "name");
+    QCOMPARE(names.count(QStringLiteral("GKeyPressed")), names.size());
 }
 
 // Two headsets and one plugged again: each plugging gets an address of its own and begins with the
