@@ -113,7 +113,6 @@ public:
         m_connected = true;
         return QDBusConnection::connectToBus(m_address, connectionName());
     }
-    QString directory() const { return m_dir.path(); }
 
 private:
     QString connectionName() const { return QStringLiteral("q71-test-bus:") + m_address; }

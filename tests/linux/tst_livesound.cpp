@@ -2,6 +2,7 @@
 #include "cRunningHost.h"
 #include "cSoundServer.h"
 #include "cTestBus.h"
+#include "cToolRun.h"
 
 // After glib's headers, which name a member "signals", Qt's keyword.
 #include "HeadsetsClient.h"
@@ -54,14 +55,16 @@ QString sysfsPath(const char *card)
 
 cRunningHost::Match taken(const char *kind, const char *device, const char *card)
 {
-    return logLine("info", QStringLiteral("default %1: %2 (sound card %3)")
-                               .arg(QLatin1String(kind), QLatin1String(device), QLatin1String(card)));
+    return logLine("info",
+                   QStringLiteral("default %1: %2 (sound card %3)")
+                       .arg(QLatin1String(kind), QLatin1String(device), QLatin1String(card)));
 }
 
 cRunningHost::Match givenBack(const char *kind, const char *device, const char *card)
 {
-    return logLine("info", QStringLiteral("default %1 given back: %2 (sound card %3 left)")
-                               .arg(QLatin1String(kind), QLatin1String(device), QLatin1String(card)));
+    return logLine("info",
+                   QStringLiteral("default %1 given back: %2 (sound card %3 left)")
+                       .arg(QLatin1String(kind), QLatin1String(device), QLatin1String(card)));
 }
 
 } // namespace
@@ -86,9 +89,6 @@ private:
     }
 
     UMockdevTestbed *m_testbed = nullptr;
-    // Plugs of the defaults' headset, which takes node names of its own each time: umockdev cannot
-    // give a used one again, and the volume's headset has hidraw0.
-    int m_plugs = 0;
 };
 
 void tst_LiveSound::initTestCase()
@@ -171,8 +171,8 @@ void tst_LiveSound::wheelStepsTheHeadsetsSink()
 }
 
 // With [audio] default=true, the headset's sink and source become the defaults when they appear
-// after the headset, and gives the user's earlier defaults back when it is pulled out,
-// except a default the user chose meanwhile. The test's own pactl clients come and go throughout, as
+// after the headset, and the user's earlier defaults come back when it is pulled out, except a
+// default the user chose meanwhile. The test's own pactl clients come and go throughout, as
 // a desktop's do, which is when PipeWire's protocol server (0.3.65) fails now and then to tell a
 // connection that a default changed. The headset's devices carry the card's bus path only,
 // as a server that gives no sysfs.path would.
@@ -181,10 +181,7 @@ void tst_LiveSound::headsetTakesAndGivesBackTheDefaults()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString config = dir.filePath(QStringLiteral("q71.conf"));
-    QFile file(config);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[audio]\ndefault=true\n");
-    file.close();
+    QVERIFY(writeFile(config, "[audio]\ndefault=true\n"));
 
     // The user's own devices, their defaults, before the headset comes.
     cSoundServer server(cSoundServer::chosen(), dir);
@@ -197,12 +194,20 @@ void tst_LiveSound::headsetTakesAndGivesBackTheDefaults()
     QVERIFY(server.setDefault(true, QStringLiteral("speakers")));
     QVERIFY(server.setDefault(false, QStringLiteral("webcam")));
 
-    // Node names of their own at each plug: umockdev cannot give a used one again.
-    const int first = ++m_plugs;
-    const QByteArray headset = UmockdevBed::description("q71-headset.umockdev", first);
-    const QByteArray node = "/dev/hidraw" + QByteArray::number(first);
-    UmockdevBed::plug(m_testbed, headset);
-    UmockdevBed::loadScript(m_testbed, node.constData());
+    // The headset at its plugs 2 and 3, with node and card names of its own: umockdev cannot give
+    // a used node name again, nor make card1, the volume's headset's, again.
+    const auto plugHeadset = [this](int number) {
+        const QByteArray headset = UmockdevBed::description("q71-headset.umockdev", number);
+        UmockdevBed::plug(m_testbed, headset);
+        UmockdevBed::loadScript(m_testbed,
+                                QByteArray("/dev/hidraw" + QByteArray::number(number)).constData());
+        return headset;
+    };
+    const auto defaultsAre = [](const char *sink, const char *source) {
+        return cSoundServer::defaultDevice(true) == QLatin1String(sink)
+            && cSoundServer::defaultDevice(false) == QLatin1String(source);
+    };
+    const QByteArray headset = plugHeadset(2);
     cRunningHost host;
     QVERIFY(
         host.start(QStringLiteral(Q71_HOST_PROGRAM),
@@ -210,51 +215,44 @@ void tst_LiveSound::headsetTakesAndGivesBackTheDefaults()
                    cSoundServer::environment(true)));
     QVERIFY2(host.waitFor(cRunningHost::kind("dolby")), qPrintable(host.errorOutput()));
 
-    // The headset's devices come after the headset; its card's sysfs path is card<first>.
-    const QByteArray card = QByteArray(g_headsetCard).replace("card1", "card" + QByteArray::number(first));
+    // The headset's devices come after the headset.
+    const QByteArray card = QByteArray(g_headsetCard).replace("card1", "card2");
     const QStringList properties = server.cardProperties(QLatin1String(g_headsetBus));
     QVERIFY(server.loadSink(QStringLiteral("headset"), properties) > 0);
     QVERIFY(server.loadSource(QStringLiteral("headset-mic"), properties) > 0);
     QVERIFY2(host.waitFor(taken("sink", "headset", card.constData())), qPrintable(host.errorOutput()));
     QVERIFY(host.waitFor(taken("source", "headset-mic", card.constData())));
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("headset"), 60000);
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("headset-mic"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(defaultsAre("headset", "headset-mic"), 60000);
 
     // Pulled out: the earlier defaults come back, though the headset's devices are still there.
     UmockdevBed::unplug(m_testbed, headset);
     QVERIFY(host.waitFor(givenBack("sink", "speakers", card.constData())));
     QVERIFY(host.waitFor(givenBack("source", "webcam", card.constData())));
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("speakers"), 60000);
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("webcam"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(defaultsAre("speakers", "webcam"), 60000);
 
     // Plugged in again, its devices already there: they are the defaults at once. The user then
     // picks the HDMI output while it is plugged in; that choice outlives the headset, and only the
     // source is given back.
-    const int second = ++m_plugs;
-    const QByteArray again = UmockdevBed::description("q71-headset.umockdev", second);
-    const QByteArray secondCard
-        = QByteArray(g_headsetCard).replace("card1", "card" + QByteArray::number(second));
-    UmockdevBed::plug(m_testbed, again);
-    UmockdevBed::loadScript(m_testbed, QByteArray("/dev/hidraw" + QByteArray::number(second)).constData());
+    const QByteArray again = plugHeadset(3);
+    const QByteArray secondCard = QByteArray(g_headsetCard).replace("card1", "card3");
     QVERIFY(host.waitFor(taken("sink", "headset", secondCard.constData())));
     QVERIFY(host.waitFor(taken("source", "headset-mic", secondCard.constData())));
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("headset"), 60000);
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("headset-mic"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(defaultsAre("headset", "headset-mic"), 60000);
     QVERIFY(server.setDefault(true, QStringLiteral("hdmi")));
     QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(true), QStringLiteral("hdmi"), 60000);
     // The run's end lets go of the headset as an unplug would: its source gives the default back.
     // The user's choice is told while the headset is there or, where the server did not tell it,
     // as the headset leaves.
     QCOMPARE(host.stop(SIGTERM), 143);
-    QCOMPARE(host.events(logLine("info", QStringLiteral(
-                                  "default sink hdmi chosen by the user: kept when sound card %1 leaves")
-                                  .arg(QLatin1String(secondCard))))
+    QCOMPARE(host.events(logLine("info",
+                                 QStringLiteral(
+                                     "default sink hdmi chosen by the user: kept when sound card %1 leaves")
+                                     .arg(QLatin1String(secondCard))))
                  .size(),
              1);
     QVERIFY(!host.events(givenBack("source", "webcam", secondCard.constData())).isEmpty());
     QCOMPARE(host.events(givenBack("sink", "speakers", secondCard.constData())).size(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(cSoundServer::defaultDevice(false), QStringLiteral("webcam"), 60000);
-    QCOMPARE(cSoundServer::defaultDevice(true), QStringLiteral("hdmi"));
+    QTRY_VERIFY_WITH_TIMEOUT(defaultsAre("hdmi", "webcam"), 60000);
     UmockdevBed::unplug(m_testbed, again);
 }
 
