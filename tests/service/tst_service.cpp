@@ -249,14 +249,11 @@ namespace {
 
 qint64 residentKb(uint pid)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
+    const QByteArray status = readFile(QStringLiteral("/proc/%1/status").arg(pid));
+    const int at = status.indexOf("VmRSS:");
+    return at < 0
+        ? -1
+        : status.mid(at + 6, status.indexOf('\n', at) - at - 6).trimmed().split(' ').value(0).toLongLong();
 }
 
 } // namespace
