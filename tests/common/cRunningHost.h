@@ -75,7 +75,6 @@ public:
 
     bool running() const { return m_process.state() != QProcess::NotRunning; }
     QList<QJsonObject> events() const { return m_events; }
-    QList<QByteArray> lines() const { return m_lines; }
     QList<QJsonObject> events(const Match &match) const
     {
         QList<QJsonObject> matching;

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "cToolRun.h"
+
 // A session bus of the test's own: a dbus-daemon started in a temporary directory, listening on a
 // socket there, and stopped with the object. Programs the test starts with environment() talk to
 // it, this process through connection(); nothing reaches the user's own session bus, and nothing
@@ -28,65 +30,50 @@ public:
     ~cTestBus() { stop(); }
 
     // `serviceDir`: where the daemon finds the .service files of what it may activate; none when
-    // empty. False, with the reason on the test's log, when the daemon did not come up.
+    // empty. False, with the reason on the test's log, when the daemon did not come up; one that
+    // came up half way is not left behind holding the test's output.
     bool start(const QString &serviceDir = QString())
     {
-        // A daemon that came up half way is not left behind holding the test's output.
-        if (launch(serviceDir))
+        m_address = QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus"));
+        const QString config = m_dir.filePath(QStringLiteral("session.conf"));
+        const QString services = serviceDir.isEmpty()
+            ? QString()
+            : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir);
+        if (!m_dir.isValid()
+            || !writeFile(
+                config,
+                QStringLiteral(
+                    "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                    "<busconfig><type>session</type><listen>%1</listen>%2"
+                    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+                    .arg(m_address, services)
+                    .toUtf8())) {
+            qWarning("cannot write the test bus's configuration in %s", qPrintable(m_dir.path()));
+            return false;
+        }
+        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_daemon.start(QStringLiteral("dbus-daemon"),
+                       {QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
+                        QStringLiteral("--print-address"), QStringLiteral("--config-file=") + config});
+        // The daemon prints its address once it accepts connections; its socket file is there a
+        // moment earlier, between bind() and listen(), when a connection is still refused.
+        const bool listening
+            = m_daemon.waitForStarted(30000)
+            && QTest::qWaitFor(
+                  [this] { return m_daemon.canReadLine() || m_daemon.state() == QProcess::NotRunning; },
+                  30000)
+            && m_daemon.canReadLine();
+        const QDBusConnection client = listening ? connection() : QDBusConnection(QString());
+        if (client.isConnected())
             return true;
+        qWarning("the test's bus at %s: %s", qPrintable(m_address),
+                 listening ? qPrintable(client.lastError().message()) : "dbus-daemon did not listen");
         stop();
         return false;
     }
 
-private:
-    bool launch(const QString &serviceDir)
-    {
-        if (!m_dir.isValid()) {
-            qWarning("no temporary directory for the test's bus: %s", qPrintable(m_dir.errorString()));
-            return false;
-        }
-        m_address = QStringLiteral("unix:path=") + m_dir.filePath(QStringLiteral("bus"));
-        QFile config(m_dir.filePath(QStringLiteral("session.conf")));
-        if (!config.open(QIODevice::WriteOnly)) {
-            qWarning("cannot write %s: %s", qPrintable(config.fileName()), qPrintable(config.errorString()));
-            return false;
-        }
-        config.write(
-            QStringLiteral(
-                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                "<busconfig><type>session</type><listen>%1</listen>%2"
-                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
-                .arg(m_address,
-                     serviceDir.isEmpty() ? QString()
-                                          : QStringLiteral("<servicedir>%1</servicedir>").arg(serviceDir))
-                .toUtf8());
-        config.close();
-        m_daemon.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
-                        QStringLiteral("--print-address"),
-                        QStringLiteral("--config-file=") + config.fileName()});
-        if (!m_daemon.waitForStarted(30000)) {
-            qWarning("dbus-daemon did not start: %s", qPrintable(m_daemon.errorString()));
-            return false;
-        }
-        // The daemon prints its address once it accepts connections; its socket file is there a
-        // moment earlier, between bind() and listen(), when a connection is still refused.
-        const bool listening = QTest::qWaitFor(
-            [this] { return m_daemon.canReadLine() || m_daemon.state() == QProcess::NotRunning; }, 30000);
-        if (!listening || !m_daemon.canReadLine()) {
-            qWarning("dbus-daemon did not listen at %s", qPrintable(m_address));
-            return false;
-        }
-        const QDBusConnection client = connection();
-        if (!client.isConnected())
-            qWarning("cannot connect to the test's bus: %s", qPrintable(client.lastError().message()));
-        return client.isConnected();
-    }
-
-public:
     void stop()
     {
         if (m_connected) {
@@ -113,7 +100,6 @@ public:
         m_connected = true;
         return QDBusConnection::connectToBus(m_address, connectionName());
     }
-    QString directory() const { return m_dir.path(); }
 
 private:
     QString connectionName() const { return QStringLiteral("q71-test-bus:") + m_address; }

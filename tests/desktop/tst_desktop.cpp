@@ -7,15 +7,14 @@
 #include <optional>
 
 // Where the volume step of a run comes from: the command line over the configuration file over the
-// default, each one only when it is given, and only a whole percentage from 1 to 100 is one.
+// default, each one only when it is given. What is no whole percentage from 1 to 100 is refused
+// before a run (tst_desktopconfig, and tst_emulator for the option).
 class tst_Desktop : public QObject
 {
     Q_OBJECT
 private slots:
     void resolvesTheVolumeStep_data();
     void resolvesTheVolumeStep();
-    void takesWholePercentagesOnly_data();
-    void takesWholePercentagesOnly();
 
 private:
     QTemporaryDir m_dir;
@@ -30,7 +29,8 @@ void tst_Desktop::resolvesTheVolumeStep_data()
     QTest::newRow("nothing given") << QByteArray() << 0 << int(cDesktopConfig::DefaultVolumeStep);
     QTest::newRow("a file without one")
         << QByteArray("[actions]\ndolby.on=true\n") << 0 << int(cDesktopConfig::DefaultVolumeStep);
-    QTest::newRow("the file's") << QByteArray("[volume]\nstep=20\n") << 0 << 20;
+    QTest::newRow("the file's highest") << QByteArray("[volume]\nstep=100\n") << 0 << 100;
+    QTest::newRow("the file's lowest") << QByteArray("[volume]\nstep=1\n") << 0 << 1;
     QTest::newRow("the option over the file's") << QByteArray("[volume]\nstep=20\n") << 10 << 10;
     QTest::newRow("the option without a file") << QByteArray() << 1 << 1;
 }
@@ -52,32 +52,6 @@ void tst_Desktop::resolvesTheVolumeStep()
     QString error;
     QVERIFY2(config.open(path, false, &error), qPrintable(error));
     QCOMPARE(cDesktop::volumeStep(option ? std::optional<int>(option) : std::nullopt, config), step);
-}
-
-void tst_Desktop::takesWholePercentagesOnly_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("percent"); // 0: none
-
-    QTest::newRow("lowest") << QStringLiteral("1") << 1;
-    QTest::newRow("highest") << QStringLiteral("100") << 100;
-    QTest::newRow("zero") << QStringLiteral("0") << 0;
-    QTest::newRow("beyond") << QStringLiteral("101") << 0;
-    QTest::newRow("negative") << QStringLiteral("-5") << 0;
-    QTest::newRow("with a unit") << QStringLiteral("5%") << 0;
-    QTest::newRow("a fraction") << QStringLiteral("2.5") << 0;
-    QTest::newRow("empty") << QString() << 0;
-}
-
-void tst_Desktop::takesWholePercentagesOnly()
-{
-    QFETCH(QString, text);
-    QFETCH(int, percent);
-
-    const std::optional<int> parsed = cDesktopConfig::percent(text);
-    QCOMPARE(parsed.has_value(), percent != 0);
-    if (parsed)
-        QCOMPARE(*parsed, percent);
 }
 
 QTEST_GUILESS_MAIN(tst_Desktop)

@@ -61,6 +61,9 @@ void tst_DesktopConfig::refusesAConfigItCannotRead()
         {"[volume]\nstep=0\n", step.arg(config, "0")},
         {"[volume]\nstep=101\n", step.arg(config, "101")},
         {"[volume]\nstep=5%\n", step.arg(config, "5%")},
+        {"[volume]\nstep=-5\n", step.arg(config, "-5")},
+        {"[volume]\nstep=2.5\n", step.arg(config, "2.5")},
+        {"[volume]\nstep=\n", step.arg(config, "")},
         {"[audio]\ndefault=yes\n", audio.arg(config, "yes")},
         {"[audio]\ndefault=1\n", audio.arg(config, "1")},
     };
@@ -129,11 +132,6 @@ void tst_DesktopConfig::warnsOnStandardError()
     const QStringList arguments {"--quiet",  "--realtime",    "--config", config,
                                  "--plugin", Q71_PLUGIN_FILE, "-"};
     const QString warning = QStringLiteral("[actions] G4.pressed: no such event (");
-
-    const cToolRun quiet = runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments, "plug\n");
-    QCOMPARE(quiet.exitCode, 0);
-    QVERIFY2(quiet.err.startsWith(QStringLiteral("q71-host: warning: ") + warning), qPrintable(quiet.err));
-    QCOMPARE(quiet.err.count(QLatin1Char('\n')), 1);
 
     // JOURNAL_STREAM is believed only for the stream it names: another one's is plain text.
     const QString errors = m_dir.filePath(QStringLiteral("stderr"));

@@ -23,11 +23,6 @@ QProcessEnvironment withoutBus(const QString &runtimeDir)
     return environment;
 }
 
-cToolRun runCtl(const QStringList &arguments, const QProcessEnvironment &environment)
-{
-    return runTool(QStringLiteral(Q71_CTL_PROGRAM), arguments, QByteArray(), environment);
-}
-
 // What the completion offers for the words typed so far, the last one being completed.
 QStringList complete(const QStringList &words)
 {
@@ -94,7 +89,8 @@ void tst_CtlCommandLine::usageErrors()
     QFETCH(QStringList, arguments);
     QFETCH(QString, says);
     QTemporaryDir runtime;
-    const cToolRun run = runCtl(arguments, withoutBus(runtime.path()));
+    const cToolRun run
+        = runTool(QStringLiteral(Q71_CTL_PROGRAM), arguments, QByteArray(), withoutBus(runtime.path()));
     QCOMPARE(run.exitCode, 2);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.startsWith(QStringLiteral("q71ctl: ")) && run.err.contains(says), qPrintable(run.err));
@@ -104,13 +100,12 @@ void tst_CtlCommandLine::usageErrors()
 
 void tst_CtlCommandLine::helpAndVersion()
 {
-    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const cToolRun help = runCtl({QStringLiteral("--help")}, environment);
+    const cToolRun help = runTool(QStringLiteral(Q71_CTL_PROGRAM), {QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
     for (const char *command :
          {"list", "show N", "set N mic-light VALUE", "set N mic-notification VALUE", "monitor"})
         QVERIFY2(help.out.contains(command), command);
-    const cToolRun version = runCtl({QStringLiteral("--version")}, environment);
+    const cToolRun version = runTool(QStringLiteral(Q71_CTL_PROGRAM), {QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
     QCOMPARE(version.out, QByteArray("q71ctl " Q71_CTL_VERSION "\n"));
 }
@@ -145,7 +140,8 @@ void tst_CtlCommandLine::nothingToTalkTo()
     QTemporaryDir runtime;
     cTestBus testBus;
     QVERIFY(!bus || testBus.start());
-    const cToolRun run = runCtl(arguments, bus ? testBus.environment() : withoutBus(runtime.path()));
+    const cToolRun run = runTool(QStringLiteral(Q71_CTL_PROGRAM), arguments, QByteArray(),
+                                 bus ? testBus.environment() : withoutBus(runtime.path()));
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.startsWith(says) && run.err.endsWith(g_hint), qPrintable(run.err));
