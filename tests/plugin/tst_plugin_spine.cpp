@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 
 const QString g_pluginFile = QStringLiteral(Q71_TEST_PLUGIN_FILE);
@@ -24,6 +26,13 @@ IPlugin *entrypointOf(const QString &file)
     library.setLoadHints(QLibrary::PreventUnloadHint);
     const auto entrypoint = reinterpret_cast<cPluginEntrypoint>(library.resolve("entrypoint"));
     return entrypoint ? entrypoint() : nullptr;
+}
+
+// A directory holding `content` as the device manifest.
+bool writeManifest(const QTemporaryDir &directory, const QByteArray &content)
+{
+    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
+    return directory.isValid() && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 QObject *providerObject(const Nexaro::cServiceTrace &registration)
@@ -45,6 +54,18 @@ private slots:
     void manifest();
     void profilerCategory_data();
     void profilerCategory();
+
+private:
+    // Initialises the plugin under `alias`, its manifest in `directory`, as a host loading it from
+    // there would; the plugin or, when initialize() failed, null.
+    IPlugin *initializeIn(const QString &directory, const QString &alias)
+    {
+        IPlugin *plugin = entrypointOf(g_pluginFile);
+        m_context.reset(new cPluginContext(alias, directory, cLog(QStringLiteral("q71.test"))));
+        Nexaro::registerAliasDirectory(alias, directory);
+        return plugin->initialize(m_context.get()) ? plugin : nullptr;
+    }
+    std::unique_ptr<cPluginContext> m_context;
 };
 
 void tst_PluginSpine::shutdownBeforeInitializeUnregistersNothing()
@@ -96,13 +117,10 @@ void tst_PluginSpine::initializeWithoutDeviceManager()
 {
     cHost host;
     host.services().setAvailable(cHostServices::DevMgr, false);
-    IPlugin *plugin = entrypointOf(g_pluginFile);
-    const QString directory = QFileInfo(g_pluginFile).absolutePath();
-    cPluginContext context(QStringLiteral("Q71Device"), directory, cLog(QStringLiteral("q71.test")));
-    Nexaro::registerAliasDirectory(QStringLiteral("Q71Device"), directory);
+    IPlugin *plugin = nullptr;
     {
         cCriticalLog log;
-        QVERIFY(plugin->initialize(&context));
+        QVERIFY(plugin = initializeIn(QFileInfo(g_pluginFile).absolutePath(), QStringLiteral("Q71Device")));
         QCOMPARE(log.lines(),
                  QStringList({QStringLiteral("Failed to call 'parseManifest' on service DevMgr.DevMgrLow"),
                               QStringLiteral(
@@ -144,18 +162,11 @@ void tst_PluginSpine::manifest()
     QFETCH(bool, parsed);
 
     QTemporaryDir directory;
-    QVERIFY(directory.isValid());
-    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-
+    QVERIFY(writeManifest(directory, content));
     cHost host;
     cServiceRecorder recorder;
-    IPlugin *plugin = entrypointOf(g_pluginFile);
-    cPluginContext context(QStringLiteral("ManifestTest"), directory.path(),
-                           cLog(QStringLiteral("q71.test")));
-    Nexaro::registerAliasDirectory(QStringLiteral("ManifestTest"), directory.path());
-    QVERIFY(plugin->initialize(&context));
+    IPlugin *plugin = initializeIn(directory.path(), QStringLiteral("ManifestTest"));
+    QVERIFY(plugin);
     const cAbstractDeviceProviderPtr provider
         = host.services().devMgr()->provider(QStringLiteral("ManifestTest"));
     QVERIFY(provider);
@@ -197,17 +208,10 @@ void tst_PluginSpine::profilerCategory()
     content.replace(original, profiler);
 
     QTemporaryDir directory;
-    QVERIFY(directory.isValid());
-    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) > 0);
-    file.close();
-
+    QVERIFY(writeManifest(directory, content.toUtf8()));
     cHost host;
-    IPlugin *plugin = entrypointOf(g_pluginFile);
-    cPluginContext context(QStringLiteral("CategoryTest"), directory.path(),
-                           cLog(QStringLiteral("q71.test")));
-    Nexaro::registerAliasDirectory(QStringLiteral("CategoryTest"), directory.path());
-    QVERIFY(plugin->initialize(&context));
+    IPlugin *plugin = initializeIn(directory.path(), QStringLiteral("CategoryTest"));
+    QVERIFY(plugin);
     const cAbstractDeviceProviderPtr provider
         = host.services().devMgr()->provider(QStringLiteral("CategoryTest"));
     QVERIFY(provider);
