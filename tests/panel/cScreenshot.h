@@ -36,7 +36,8 @@ public:
         if (!widget->isVisible())
             widget->resize(widget->sizeHint());
         const QImage actual = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const QString goldenFile = QDir(QStringLiteral(Q71_GOLDEN_DIR)).filePath(name + QStringLiteral(".png"));
+        const QString goldenFile
+            = QDir(QStringLiteral(Q71_GOLDEN_DIR)).filePath(name + QStringLiteral(".png"));
         if (qEnvironmentVariableIsSet("Q71_UPDATE_GOLDEN")) {
             actual.save(goldenFile);
             return QString();
@@ -96,8 +97,8 @@ private:
     static constexpr int g_allowedPixels = 40;
 };
 
-#define Q71_VERIFY_LOOKS_LIKE(widget, name)                                                                   \
-    do {                                                                                                      \
-        const QString problem = cScreenshot::compare(widget, QStringLiteral(name));                           \
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                     \
+#define Q71_VERIFY_LOOKS_LIKE(widget, name)                                                                  \
+    do {                                                                                                     \
+        const QString problem = cScreenshot::compare(widget, QStringLiteral(name));                          \
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                    \
     } while (false)

@@ -141,7 +141,8 @@ void tst_PluginDevice::identityAndInterfaces()
     QCOMPARE(device->queryInterface(QStringLiteral("IMicrophoneModel")), microphone);
     QVERIFY(!device->queryInterface(QStringLiteral("imicrophonemodel")));
     QVERIFY(!device->queryInterface(QStringLiteral("IVolumeModel")));
-    QVERIFY(qSharedPointerDynamicCast<IProfilerDevice>(device->queryInterface(QStringLiteral("IProfilerDevice"))));
+    QVERIFY(qSharedPointerDynamicCast<IProfilerDevice>(
+        device->queryInterface(QStringLiteral("IProfilerDevice"))));
 }
 
 void tst_PluginDevice::startOnAnIncompleteDevice()
