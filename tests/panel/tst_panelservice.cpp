@@ -49,8 +49,7 @@ private slots:
         m_dir.reset(new QTemporaryDir);
         m_config = m_dir->filePath(QStringLiteral("q71.conf"));
         // The host reads the file it is given, and refuses one that is not there.
-        QFile config(m_config);
-        QVERIFY(config.open(QIODevice::WriteOnly));
+        QVERIFY(writeFile(m_config, QByteArray()));
     }
 
     void cleanup()
@@ -110,11 +109,8 @@ private slots:
     void unplugLeavesTheListWithOneNotification()
     {
         QFETCH(bool, enabled);
-        if (!enabled) {
-            QFile config(m_config);
-            QVERIFY(config.open(QIODevice::Append));
-            config.write("[notifications]\nenabled=false\n");
-        }
+        if (!enabled)
+            QVERIFY(writeFile(m_config, "[notifications]\nenabled=false\n"));
         startNotificationServer();
         startService(cServiceRun::headset() + QStringLiteral("wait 3s\nunplug\n"));
         // The headset is there before the panel: it is listed, not announced as plugged in.
@@ -207,11 +203,7 @@ private:
 
     QString logFile() const { return m_dir->filePath(QStringLiteral("notifications.log")); }
 
-    QString notificationLog() const
-    {
-        QFile log(logFile());
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-    }
+    QString notificationLog() const { return QString::fromUtf8(readFile(logFile())); }
 
     // The Notify calls the server has logged that hold `text`. A call on the panel's own
     // connection first: whatever the panel sent before it has reached the server, and been logged.

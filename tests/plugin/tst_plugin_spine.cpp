@@ -7,6 +7,7 @@
 #include "cHost.h"
 #include "cPluginContext.h"
 #include "cServiceRecorder.h"
+#include "cToolRun.h"
 #include "cTransportFactory.h"
 
 #include <QDomElement>
@@ -26,13 +27,6 @@ IPlugin *entrypointOf(const QString &file)
     library.setLoadHints(QLibrary::PreventUnloadHint);
     const auto entrypoint = reinterpret_cast<cPluginEntrypoint>(library.resolve("entrypoint"));
     return entrypoint ? entrypoint() : nullptr;
-}
-
-// A directory holding `content` as the device manifest.
-bool writeManifest(const QTemporaryDir &directory, const QByteArray &content)
-{
-    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
-    return directory.isValid() && file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 QObject *providerObject(const Nexaro::cServiceTrace &registration)
@@ -162,7 +156,7 @@ void tst_PluginSpine::manifest()
     QFETCH(bool, parsed);
 
     QTemporaryDir directory;
-    QVERIFY(writeManifest(directory, content));
+    QVERIFY(writeFile(directory.filePath(QStringLiteral("Device_Manifest.xml")), content));
     cHost host;
     cServiceRecorder recorder;
     IPlugin *plugin = initializeIn(directory.path(), QStringLiteral("ManifestTest"));
@@ -200,15 +194,14 @@ void tst_PluginSpine::profilerCategory()
     QFETCH(QString, profiler);
     QFETCH(bool, present);
 
-    QFile shipped(QFileInfo(g_pluginFile).absoluteDir().filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(shipped.open(QIODevice::ReadOnly));
-    QString content = QString::fromUtf8(shipped.readAll());
+    QString content = QString::fromUtf8(
+        readFile(QFileInfo(g_pluginFile).absoluteDir().filePath(QStringLiteral("Device_Manifest.xml"))));
     const QString original = QStringLiteral("<profiler category=\"Headset\"/>");
     QVERIFY(content.contains(original));
     content.replace(original, profiler);
 
     QTemporaryDir directory;
-    QVERIFY(writeManifest(directory, content.toUtf8()));
+    QVERIFY(writeFile(directory.filePath(QStringLiteral("Device_Manifest.xml")), content.toUtf8()));
     cHost host;
     IPlugin *plugin = initializeIn(directory.path(), QStringLiteral("CategoryTest"));
     QVERIFY(plugin);
