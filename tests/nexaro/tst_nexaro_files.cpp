@@ -2,6 +2,7 @@
 #include "Brask.h"
 #include "NexaroHost.h"
 #include "cLog.h"
+#include "cToolRun.h"
 
 #include <QDir>
 #include <QDomDocument>
@@ -27,10 +28,8 @@ class tst_NexaroFiles : public QObject
 
     void write(const QString &relativePath, const QByteArray &content)
     {
-        QFile file(m_dir.filePath(relativePath));
-        QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
+        const QString path = m_dir.filePath(relativePath);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()) && writeFile(path, content));
     }
     // A path that begins like "C:/" and is no alias's: a relative directory named like a drive
     // where drives do not exist, and where they do (Windows), a file on a real drive.

@@ -29,12 +29,15 @@ public:
         QApplication::setFont(font);
     }
 
-    // Empty when `widget` looks as the golden `name` (a file in `goldenDir`) says; else what differs.
-    static QString compare(QWidget *widget, const QString &goldenDir, const QString &outputDir,
-                           const QString &name)
+    // Empty when `widget` looks as the golden picture `name` says; else what differs. A widget not
+    // on screen (a menu) is grabbed at the size it asks for.
+    static QString compare(QWidget *widget, const QString &name)
     {
+        if (!widget->isVisible())
+            widget->resize(widget->sizeHint());
         const QImage actual = widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const QString goldenFile = QDir(goldenDir).filePath(name + QStringLiteral(".png"));
+        const QString goldenFile
+            = QDir(QStringLiteral(Q71_GOLDEN_DIR)).filePath(name + QStringLiteral(".png"));
         if (qEnvironmentVariableIsSet("Q71_UPDATE_GOLDEN")) {
             actual.save(goldenFile);
             return QString();
@@ -58,7 +61,7 @@ public:
         }
         if (problem.isEmpty())
             return QString();
-        const QDir output(outputDir);
+        const QDir output(QStringLiteral(Q71_OUTPUT_DIR));
         actual.save(output.filePath(name + QStringLiteral(".actual.png")));
         if (!difference.isNull())
             difference.save(output.filePath(name + QStringLiteral(".diff.png")));
@@ -93,3 +96,9 @@ private:
     static constexpr int g_channelTolerance = 48;
     static constexpr int g_allowedPixels = 40;
 };
+
+#define Q71_VERIFY_LOOKS_LIKE(widget, name)                                                                  \
+    do {                                                                                                     \
+        const QString problem = cScreenshot::compare(widget, QStringLiteral(name));                          \
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));                                                    \
+    } while (false)

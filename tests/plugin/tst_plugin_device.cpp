@@ -1,6 +1,8 @@
 // The headset device as a host builds it from transports, where the golden scenarios cannot look:
-// transports that only pretend to be the headset's, every combination of transports, who owns
-// what, and what the device answers when asked for its interfaces.
+// transports that only pretend to be the headset's, removal by uid, who owns what, and what the
+// device answers when asked for its interfaces. What validate() says and when the audio device
+// comes and goes as transports come and go, the golden traces show (unplug_orders,
+// fault_service_audio).
 #include "IAbstractDeviceProvider.h"
 #include "IAudioDevice.h"
 #include "IMicrophoneModel.h"
@@ -24,7 +26,6 @@ private slots:
     void cleanup();
 
     void transportsThatAreNotTheHeadsetsMakeNoDevice();
-    void validateAndAudioDeviceFollowTheTransports();
     void removalGoesByUid();
     void lastHostPointerDestroysTheDevice();
     void identityAndInterfaces();
@@ -60,27 +61,6 @@ void tst_PluginDevice::transportsThatAreNotTheHeadsetsMakeNoDevice()
     QVERIFY(!provider->createDevice(cTransportFactory::create(Hid, cTransportFactory::headsetInfo(Render))));
     QVERIFY(!provider->createDevice(cAbstractTransportPtr()));
     QVERIFY(!createDevice(Render)->addTransport(cTransportFactory::headset(TransportKind::Other)));
-}
-
-void tst_PluginDevice::validateAndAudioDeviceFollowTheTransports()
-{
-    for (int mask = 0; mask < 8; ++mask) {
-        const bool hid = mask & 1, render = mask & 2, capture = mask & 4;
-        // Built from a HID transport that is removed again when the combination has none.
-        const cAbstractTransportPtr first = cTransportFactory::headset(Hid);
-        const cAbstractDevicePtr device = m_host->provider()->createDevice(first);
-        if (render)
-            QVERIFY(device->addTransport(cTransportFactory::headset(Render)));
-        if (capture)
-            QVERIFY(device->addTransport(cTransportFactory::headset(Capture)));
-        if (!hid)
-            device->removeTransport(first);
-        const int expected = mask == 7 ? DeviceValidationResult::Complete
-            : mask == 0                ? DeviceValidationResult::Invalid
-                                       : DeviceValidationResult::Incomplete;
-        QCOMPARE(int(device->validate()), expected);
-        QCOMPARE(!device->queryInterface(QStringLiteral("IAudioDevice")).isNull(), render && capture);
-    }
 }
 
 void tst_PluginDevice::removalGoesByUid()
@@ -126,11 +106,12 @@ void tst_PluginDevice::lastHostPointerDestroysTheDevice()
     QVERIFY(!audioLeft.toStrongRef().isNull());
 }
 
+// The display name, the profiler category and a device made without the profiler service are
+// the golden scenarios' (unplug_orders, demo, fault_service_profiler).
 void tst_PluginDevice::identityAndInterfaces()
 {
     const cAbstractDevicePtr device = createDevice(Hid);
     QCOMPARE(device->objectName(), QStringLiteral("Q71Device"));
-    QCOMPARE(device->displayName(), QStringLiteral("Q71 Gaming Headset"));
     // The host names the device; until then it has no uid.
     QCOMPARE(device->id(), QString());
     QVERIFY(!device->deviceInfo().contains(QStringLiteral("uid")));
@@ -140,17 +121,8 @@ void tst_PluginDevice::identityAndInterfaces()
     QCOMPARE(device->queryInterface(QStringLiteral("IMicrophoneModel")), microphone);
     QVERIFY(!device->queryInterface(QStringLiteral("imicrophonemodel")));
     QVERIFY(!device->queryInterface(QStringLiteral("IVolumeModel")));
-    const auto profilerDevice = qSharedPointerDynamicCast<IProfilerDevice>(
-        device->queryInterface(QStringLiteral("IProfilerDevice")));
-    QVERIFY(profilerDevice);
-    QCOMPARE(profilerDevice->category(), QStringLiteral("Headset"));
-
-    // Without the profiler service the device comes all the same, without a profiler device.
-    m_host->services().setAvailable(cHostServices::Profiler, false);
-    QTest::ignoreMessage(QtCriticalMsg, "Failed to call 'createProfilerDevice' on service Profiler.Profiler");
-    const cAbstractDevicePtr lonely = createDevice(Hid, 3);
-    QVERIFY(lonely);
-    QVERIFY(!lonely->queryInterface(QStringLiteral("IProfilerDevice")));
+    QVERIFY(qSharedPointerDynamicCast<IProfilerDevice>(
+        device->queryInterface(QStringLiteral("IProfilerDevice"))));
 }
 
 void tst_PluginDevice::startOnAnIncompleteDevice()

@@ -7,12 +7,15 @@
 #include "cHost.h"
 #include "cPluginContext.h"
 #include "cServiceRecorder.h"
+#include "cToolRun.h"
 #include "cTransportFactory.h"
 
 #include <QDomElement>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 
@@ -45,6 +48,18 @@ private slots:
     void manifest();
     void profilerCategory_data();
     void profilerCategory();
+
+private:
+    // Initialises the plugin under `alias`, its manifest in `directory`, as a host loading it from
+    // there would; the plugin or, when initialize() failed, null.
+    IPlugin *initializeIn(const QString &directory, const QString &alias)
+    {
+        IPlugin *plugin = entrypointOf(g_pluginFile);
+        m_context.reset(new cPluginContext(alias, directory, cLog(QStringLiteral("q71.test"))));
+        Nexaro::registerAliasDirectory(alias, directory);
+        return plugin->initialize(m_context.get()) ? plugin : nullptr;
+    }
+    std::unique_ptr<cPluginContext> m_context;
 };
 
 void tst_PluginSpine::shutdownBeforeInitializeUnregistersNothing()
@@ -96,13 +111,10 @@ void tst_PluginSpine::initializeWithoutDeviceManager()
 {
     cHost host;
     host.services().setAvailable(cHostServices::DevMgr, false);
-    IPlugin *plugin = entrypointOf(g_pluginFile);
-    const QString directory = QFileInfo(g_pluginFile).absolutePath();
-    cPluginContext context(QStringLiteral("Q71Device"), directory, cLog(QStringLiteral("q71.test")));
-    Nexaro::registerAliasDirectory(QStringLiteral("Q71Device"), directory);
+    IPlugin *plugin = nullptr;
     {
         cCriticalLog log;
-        QVERIFY(plugin->initialize(&context));
+        QVERIFY(plugin = initializeIn(QFileInfo(g_pluginFile).absolutePath(), QStringLiteral("Q71Device")));
         QCOMPARE(log.lines(),
                  QStringList({QStringLiteral("Failed to call 'parseManifest' on service DevMgr.DevMgrLow"),
                               QStringLiteral(
@@ -144,18 +156,11 @@ void tst_PluginSpine::manifest()
     QFETCH(bool, parsed);
 
     QTemporaryDir directory;
-    QVERIFY(directory.isValid());
-    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-    file.close();
-
+    QVERIFY(writeFile(directory.filePath(QStringLiteral("Device_Manifest.xml")), content));
     cHost host;
     cServiceRecorder recorder;
-    IPlugin *plugin = entrypointOf(g_pluginFile);
-    cPluginContext context(QStringLiteral("ManifestTest"), directory.path(),
-                           cLog(QStringLiteral("q71.test")));
-    Nexaro::registerAliasDirectory(QStringLiteral("ManifestTest"), directory.path());
-    QVERIFY(plugin->initialize(&context));
+    IPlugin *plugin = initializeIn(directory.path(), QStringLiteral("ManifestTest"));
+    QVERIFY(plugin);
     const cAbstractDeviceProviderPtr provider
         = host.services().devMgr()->provider(QStringLiteral("ManifestTest"));
     QVERIFY(provider);
@@ -189,25 +194,17 @@ void tst_PluginSpine::profilerCategory()
     QFETCH(QString, profiler);
     QFETCH(bool, present);
 
-    QFile shipped(QFileInfo(g_pluginFile).absoluteDir().filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(shipped.open(QIODevice::ReadOnly));
-    QString content = QString::fromUtf8(shipped.readAll());
+    QString content = QString::fromUtf8(
+        readFile(QFileInfo(g_pluginFile).absoluteDir().filePath(QStringLiteral("Device_Manifest.xml"))));
     const QString original = QStringLiteral("<profiler category=\"Headset\"/>");
     QVERIFY(content.contains(original));
     content.replace(original, profiler);
 
     QTemporaryDir directory;
-    QVERIFY(directory.isValid());
-    QFile file(directory.filePath(QStringLiteral("Device_Manifest.xml")));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content.toUtf8()) > 0);
-    file.close();
-
+    QVERIFY(writeFile(directory.filePath(QStringLiteral("Device_Manifest.xml")), content.toUtf8()));
     cHost host;
-    IPlugin *plugin = entrypointOf(g_pluginFile);
-    cPluginContext context(QStringLiteral("CategoryTest"), directory.path(),
-                           cLog(QStringLiteral("q71.test")));
-    Nexaro::registerAliasDirectory(QStringLiteral("CategoryTest"), directory.path());
-    QVERIFY(plugin->initialize(&context));
+    IPlugin *plugin = initializeIn(directory.path(), QStringLiteral("CategoryTest"));
+    QVERIFY(plugin);
     const cAbstractDeviceProviderPtr provider
         = host.services().devMgr()->provider(QStringLiteral("CategoryTest"));
     QVERIFY(provider);

@@ -1,8 +1,11 @@
-// Every operation of the three service proxies against the host's services: the method name and
-// argument type names each one passes, in order, the result it asks for, and what it gives and
-// logs when its service is missing. Most of these operations are never reached through the
-// plugin's own behaviour, so the proxies are compiled into this test rather than driven through
-// the built plugin.
+// The operations of the three service proxies the plugin never makes, against the host's services:
+// the method name and argument type names each one passes, in order, the result it asks for, and
+// what it gives and logs when its service is missing. The proxies are compiled into this test, as
+// the built plugin never reaches them. The operations the plugin makes are pinned through the built
+// plugin: registerDeviceProvider, parseManifest and unregisterDeviceProvider by tst_plugin_spine
+// and tst_plugin_faults, createAudioDevice and destroyAudioDevice(cAudioDevicePtr) by
+// pointerArgumentsAreReleased, tst_plugin_protocol::serviceTraffic and the golden scenarios
+// (fault_service_audio), createProfilerDevice by the golden scenarios (fault_service_profiler).
 #include "IAudioCaptureTransport.h"
 #include "IAudioRenderTransport.h"
 #include "cAudioDeviceMgr.h"
@@ -13,7 +16,6 @@
 #include "cServiceRecorder.h"
 #include "cTransportFactory.h"
 
-#include <QDomDocument>
 #include <QtTest>
 #include <functional>
 
@@ -38,12 +40,6 @@ template<class F> cOperation doing(F call)
 }
 
 const QString g_text = QStringLiteral("text");
-QDomElement deviceElement()
-{
-    QDomDocument document;
-    document.setContent(QStringLiteral("<device model='Q71'/>"));
-    return document.documentElement();
-}
 
 } // namespace
 
@@ -73,20 +69,12 @@ void tst_Proxies::operations_data()
     const cHostServices::Service devMgr = cHostServices::DevMgr, profiler = cHostServices::Profiler,
                                  audio = cHostServices::AudioDeviceMgr;
     const cAbstractDevicePtr device; // a null device is enough to be passed on
-    const cAudioDevicePtr noAudioDevice;
 
     row(devMgr, "registerBus(cAbstractDevBusPtr)",
         doing([] { cDevMgrLow().registerBus(cAbstractDevBusPtr()); }));
     row(devMgr, "unregisterBus(cAbstractDevBusPtr)",
         doing([] { cDevMgrLow().unregisterBus(cAbstractDevBusPtr()); }));
-    row(devMgr, "registerDeviceProvider(cAbstractDeviceProviderPtr,QString)", doing([] {
-            cDevMgrLow().registerDeviceProvider(cAbstractDeviceProviderPtr(), QStringLiteral("A"));
-        }));
-    row(devMgr, "unregisterDeviceProvider(cAbstractDeviceProviderPtr)",
-        doing([] { cDevMgrLow().unregisterDeviceProvider(cAbstractDeviceProviderPtr()); }));
     row(devMgr, "generateUid()", returning([] { return cDevMgrLow().generateUid(); }), "QString");
-    row(devMgr, "parseManifest(const QDomElement)",
-        returning([] { return cDevMgrLow().parseManifest(deviceElement()); }), "cJsonValue");
 
     row(profiler, "toContextId(GKey::GKey_t)", returning([] { return cProfiler().toContextId(GKey::G2); }),
         "QString");
@@ -113,8 +101,6 @@ void tst_Proxies::operations_data()
         "bool");
     row(profiler, "isMouseCategory(const QString)",
         returning([] { return cProfiler().isMouseCategory(g_text); }), "bool");
-    row(profiler, "createProfilerDevice(cAbstractDevicePtr)",
-        returning([device] { return cProfiler().createProfilerDevice(device); }), "cProfilerDevicePtr");
     row(profiler, "refreshBacklighting()", doing([] { cProfiler().refreshBacklighting(); }));
     row(profiler, "refreshProfileBacklighting(cProfilePtr,cAbstractDevicePtr)",
         doing([device] { cProfiler().refreshProfileBacklighting(cProfilePtr(), device); }));
@@ -123,15 +109,6 @@ void tst_Proxies::operations_data()
     row(profiler, "setBacklightReactToProfiler(bool)",
         doing([] { cProfiler().setBacklightReactToProfiler(true); }));
 
-    row(audio,
-        "createAudioDevice(QWeakPointer<IAbstractDevice>,cAudioRenderTransportPtr,cAudioCaptureTransportPtr)",
-        returning([] {
-            return cAudioDeviceMgr().createAudioDevice(
-                QWeakPointer<IAbstractDevice>(), cAudioRenderTransportPtr(), cAudioCaptureTransportPtr());
-        }),
-        "cAudioDevicePtr");
-    row(audio, "destroyAudioDevice(cAudioDevicePtr)",
-        doing([noAudioDevice] { cAudioDeviceMgr().destroyAudioDevice(noAudioDevice); }));
     row(audio, "destroyAudioDevice(const QString)",
         doing([] { cAudioDeviceMgr().destroyAudioDevice(g_text); }));
     row(audio, "getDevice(const QString)", returning([] { return cAudioDeviceMgr().getDevice(g_text); }),
