@@ -33,54 +33,54 @@ bool crossesByName(const QByteArray &name)
 class tst_Contracts : public QObject
 {
     Q_OBJECT
+private slots:
 
 private slots:
-    void contractTypeNamesResolve_data();
-    void contractTypeNamesResolve();
-};
-
-// One row per type name that an operation of the catalogue takes or returns, with the name of the
-// C++ type that moc recorded behind it: Qt 6 records the type where it is complete, so that a name
-// bound to the wrong type fails; Qt 5 records only the name.
-void tst_Contracts::contractTypeNamesResolve_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("recordedType");
-    QSet<QByteArray> seen;
-    for (const QMetaObject *meta : cContractCatalogue::interfaces()) {
-        for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
-            const QMetaMethod method = meta->method(i);
-            for (int p = -1; p < method.parameterCount(); ++p) {
-                const QByteArray name = p < 0 ? QByteArray(method.typeName()) : method.parameterTypes().at(p);
-                if (!crossesByName(name) || seen.contains(name))
-                    continue;
-                seen.insert(name);
+    // One row per type name that an operation of the catalogue takes or returns, with the name of the
+    // C++ type that moc recorded behind it: Qt 6 records the type where it is complete, so that a name
+    // bound to the wrong type fails; Qt 5 records only the name.
+    void contractTypeNamesResolve_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("recordedType");
+        QSet<QByteArray> seen;
+        for (const QMetaObject *meta : cContractCatalogue::interfaces()) {
+            for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+                const QMetaMethod method = meta->method(i);
+                for (int p = -1; p < method.parameterCount(); ++p) {
+                    const QByteArray name
+                        = p < 0 ? QByteArray(method.typeName()) : method.parameterTypes().at(p);
+                    if (!crossesByName(name) || seen.contains(name))
+                        continue;
+                    seen.insert(name);
 #if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-                const QMetaType recorded = p < 0 ? method.returnMetaType() : method.parameterMetaType(p);
-                QTest::newRow(name.constData()) << name << QByteArray(recorded.name());
+                    const QMetaType recorded = p < 0 ? method.returnMetaType() : method.parameterMetaType(p);
+                    QTest::newRow(name.constData()) << name << QByteArray(recorded.name());
 #else
-                QTest::newRow(name.constData()) << name << QByteArray();
+                    QTest::newRow(name.constData()) << name << QByteArray();
 #endif
+                }
             }
         }
     }
-}
 
-void tst_Contracts::contractTypeNamesResolve()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(QByteArray, recordedType);
+    void contractTypeNamesResolve()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, recordedType);
 
-    registerHostMetaTypes();
-    const QByteArray resolved = resolvedTypeName(name);
-    QVERIFY2(!resolved.isEmpty(), name.constData());
-    if (!recordedType.isEmpty())
-        QCOMPARE(resolved, recordedType);
+        registerHostMetaTypes();
+        const QByteArray resolved = resolvedTypeName(name);
+        QVERIFY2(!resolved.isEmpty(), name.constData());
+        if (!recordedType.isEmpty())
+            QCOMPARE(resolved, recordedType);
 
-    // A second registration, as every host entry point may make, keeps the name where it was.
-    registerHostMetaTypes();
-    QCOMPARE(resolvedTypeName(name), resolved);
-}
+        // A second registration, as every host entry point may make, keeps the name where it was.
+        registerHostMetaTypes();
+        QCOMPARE(resolvedTypeName(name), resolved);
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_Contracts)
+
 #include "tst_contracts.moc"

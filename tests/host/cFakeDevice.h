@@ -16,15 +16,15 @@ public:
     cObjectPtr queryInterface(const QString &) override { return cObjectPtr(); }
     QString id() override { return m_id; }
     void setId(const QString &id) override { m_id = id; }
-    QString model() override { return QStringLiteral("Fake"); }
-    QString displayName() override { return QStringLiteral("Fake device"); }
+    QString model() override { return "Fake"; }
+    QString displayName() override { return "Fake device"; }
     const cJsonValue &deviceInfo() override { return m_info; }
     void writeProperty(const cJsonValue &) override { }
     bool addTransport(cAbstractTransportPtr transport) override;
     void removeTransport(cAbstractTransportPtr transport) override;
     DeviceValidationResult::DeviceValidationResult_t validate() override;
-    void start() override { m_calls.append(QStringLiteral("start")); }
-    void stop() override { m_calls.append(QStringLiteral("stop")); }
+    void start() override { m_calls.append("start"); }
+    void stop() override { m_calls.append("stop"); }
 
     QStringList calls() const { return m_calls; }
 

@@ -23,96 +23,92 @@ public:
 class tst_PluginLoader : public QObject
 {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void failures_data();
-    void failures();
-    void aliasResolvesBeforeInitialize();
-
 private:
     QTemporaryDir m_files;
+
+private slots:
+    void initTestCase()
+    {
+        // A plugin cut short, as an interrupted copy leaves it: the system loader would map pages past
+        // its end and die of SIGBUS.
+        QFile plugin(QStringLiteral(Q71_PLUGIN_FILE));
+        QVERIFY(plugin.open(QIODevice::ReadOnly));
+        QFile truncated(m_files.filePath("truncated.so"));
+        QVERIFY(truncated.open(QIODevice::WriteOnly));
+        QVERIFY(truncated.write(plugin.read(plugin.size() / 2)) > 0);
+        QFile text(m_files.filePath("text.so"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("#!/bin/sh\n") > 0);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reason");
+
+        const QString missing = QStringLiteral(Q71_FIXTURE_DIR "/no_such_plugin.so");
+        QTest::newRow("missing file") << missing << QString(); // the system loader says why
+        QTest::newRow("no entrypoint")
+            << QStringLiteral(Q71_FIXTURE_NOENTRY) << QStringLiteral("it exports no function 'entrypoint'");
+        QTest::newRow("no plugin object") << QStringLiteral(Q71_FIXTURE_NULLENTRY)
+                                          << QStringLiteral("'entrypoint' returned no plugin object");
+        QTest::newRow("entrypoint is data")
+            << QStringLiteral(Q71_FIXTURE_DATAENTRY) << QStringLiteral("'entrypoint' is not a function");
+#ifdef Q_OS_WIN
+        // Windows' loader checks the image itself, and says why in its own words.
+        QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so")) << QString();
+        QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so")) << QString();
+#else
+        QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so"))
+                                       << QStringLiteral("it is not a shared library (no ELF header)");
+        QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so"))
+                                   << QStringLiteral("the file is truncated: it has ");
+#endif
+    }
+
+    void failures()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, reason);
+
+        cPluginLoader loader;
+        QVERIFY(!loader.load(file));
+        const QString prefix = QStringLiteral("Cannot load plugin '%1': ").arg(file);
+        QVERIFY2(loader.errorString().startsWith(prefix + reason)
+                     && loader.errorString().size() > prefix.size(),
+                 qPrintable(loader.errorString()));
+    }
+
+    void aliasResolvesBeforeInitialize()
+    {
+        cFixtureEvents events;
+        QVERIFY(IServiceMgr::instance()->subscribeEvents("Fixture_Events", &events, "on"));
+        const QString file = QStringLiteral(Q71_FIXTURE_PROBE);
+
+        cPluginLoader loader;
+        QVERIFY2(loader.load(file, QStringLiteral("FixtureAlias")), qPrintable(loader.errorString()));
+        QCOMPARE(events.initialized.size(), 1);
+        QStringList seen = events.initialized.constFirst();
+        QVERIFY(!seen.takeAt(3).isEmpty()); // the host's version
+        QCOMPARE(seen,
+                 QStringList(
+                     {"FixtureAlias", QFileInfo(file).absolutePath(), "q71.plugin.FixtureAlias", "fixture"}));
+
+        // A second load through the same loader would initialise the plugin twice.
+        QVERIFY(!loader.load(file, "FixtureAlias"));
+        QCOMPARE(events.initialized.size(), 1);
+
+        loader.shutdown();
+        QCOMPARE(events.shutdowns, 1);
+        QVERIFY(!loader.isLoaded());
+        QDomDocument document;
+        QVERIFY(!Brask::FileReadDom("FixtureAlias:Fixture_Manifest.xml", document, true));
+        loader.shutdown();
+        QCOMPARE(events.shutdowns, 1);
+
+        IServiceMgr::instance()->unsubscribeEvents("Fixture_Events", &events);
+    }
 };
 
-void tst_PluginLoader::initTestCase()
-{
-    // A plugin cut short, as an interrupted copy leaves it: the system loader would map pages past
-    // its end and die of SIGBUS.
-    QFile plugin(QStringLiteral(Q71_PLUGIN_FILE));
-    QVERIFY(plugin.open(QIODevice::ReadOnly));
-    QFile truncated(m_files.filePath(QStringLiteral("truncated.so")));
-    QVERIFY(truncated.open(QIODevice::WriteOnly));
-    QVERIFY(truncated.write(plugin.read(plugin.size() / 2)) > 0);
-    QFile text(m_files.filePath(QStringLiteral("text.so")));
-    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("#!/bin/sh\n") > 0);
-}
-
-void tst_PluginLoader::failures_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("reason");
-
-    const QString missing = QStringLiteral(Q71_FIXTURE_DIR "/no_such_plugin.so");
-    QTest::newRow("missing file") << missing << QString(); // the system loader says why
-    QTest::newRow("no entrypoint") << QStringLiteral(Q71_FIXTURE_NOENTRY)
-                                   << QStringLiteral("it exports no function 'entrypoint'");
-    QTest::newRow("no plugin object")
-        << QStringLiteral(Q71_FIXTURE_NULLENTRY) << QStringLiteral("'entrypoint' returned no plugin object");
-    QTest::newRow("entrypoint is data")
-        << QStringLiteral(Q71_FIXTURE_DATAENTRY) << QStringLiteral("'entrypoint' is not a function");
-#ifdef Q_OS_WIN
-    // Windows' loader checks the image itself, and says why in its own words.
-    QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so")) << QString();
-    QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so")) << QString();
-#else
-    QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so"))
-                                   << QStringLiteral("it is not a shared library (no ELF header)");
-    QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so"))
-                               << QStringLiteral("the file is truncated: it has ");
-#endif
-}
-
-void tst_PluginLoader::failures()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, reason);
-
-    cPluginLoader loader;
-    QVERIFY(!loader.load(file));
-    const QString prefix = QStringLiteral("Cannot load plugin '%1': ").arg(file);
-    QVERIFY2(loader.errorString().startsWith(prefix + reason) && loader.errorString().size() > prefix.size(),
-             qPrintable(loader.errorString()));
-}
-
-void tst_PluginLoader::aliasResolvesBeforeInitialize()
-{
-    cFixtureEvents events;
-    QVERIFY(IServiceMgr::instance()->subscribeEvents(QStringLiteral("Fixture_Events"), &events,
-                                                     QStringLiteral("on")));
-    const QString file = QStringLiteral(Q71_FIXTURE_PROBE);
-
-    cPluginLoader loader;
-    QVERIFY2(loader.load(file, QStringLiteral("FixtureAlias")), qPrintable(loader.errorString()));
-    QCOMPARE(events.initialized.size(), 1);
-    QStringList seen = events.initialized.constFirst();
-    QVERIFY(!seen.takeAt(3).isEmpty()); // the host's version
-    QCOMPARE(
-        seen,
-        QStringList({"FixtureAlias", QFileInfo(file).absolutePath(), "q71.plugin.FixtureAlias", "fixture"}));
-
-    // A second load through the same loader would initialise the plugin twice.
-    QVERIFY(!loader.load(file, QStringLiteral("FixtureAlias")));
-    QCOMPARE(events.initialized.size(), 1);
-
-    loader.shutdown();
-    QCOMPARE(events.shutdowns, 1);
-    QVERIFY(!loader.isLoaded());
-    QDomDocument document;
-    QVERIFY(!Brask::FileReadDom(QStringLiteral("FixtureAlias:Fixture_Manifest.xml"), document, true));
-    loader.shutdown();
-    QCOMPARE(events.shutdowns, 1);
-
-    IServiceMgr::instance()->unsubscribeEvents(QStringLiteral("Fixture_Events"), &events);
-}
-
 QTEST_GUILESS_MAIN(tst_PluginLoader)
+
 #include "tst_pluginloader.moc"

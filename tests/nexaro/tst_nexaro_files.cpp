@@ -38,7 +38,7 @@ class tst_NexaroFiles : public QObject
 #ifdef Q_OS_WIN
         return m_dir.filePath("drive.xml");
 #else
-        return QStringLiteral("C:/drive.xml");
+        return "C:/drive.xml";
 #endif
     }
 
@@ -122,7 +122,7 @@ private slots:
         const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
         cLog().write(cLog::Debug, "below the default threshold");
         cLog().write(cLog::Info, "by default");
-        const cLog log(QStringLiteral("q71.plugin"), cLog::Warning);
+        const cLog log("q71.plugin", cLog::Warning);
         log.write(cLog::Info, "below the threshold");
         log.write(cLog::Critical, "written");
         qInstallMessageHandler(previous);

@@ -22,7 +22,6 @@ char *toString(const cJsonValue &value)
 class tst_NexaroJsonValue : public QObject
 {
     Q_OBJECT
-
 private slots:
     void sharingAndAccess()
     {
@@ -123,7 +122,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, written);
         QFETCH(QString, error);
-        QString message = QStringLiteral("stale");
+        QString message = "stale";
         const cJsonValue value = cJsonValue::fromJson(text, &message);
         QCOMPARE(message, error);
         QCOMPARE(value.isEmpty(), !error.isEmpty() || written == "null");

@@ -102,7 +102,7 @@ static void captureMessage(QtMsgType, const QMessageLogContext &, const QString 
     g_messages << text;
 }
 
-static const QString kService = QStringLiteral("Test.Service");
+static const QString kService = "Test.Service";
 
 class tst_NexaroServices : public QObject
 {
@@ -116,7 +116,7 @@ class tst_NexaroServices : public QObject
     void subscribe(const QString &source, const QStringList &names)
     {
         for (const QString &name : names)
-            QVERIFY(m_mgr->subscribeEvents(source, receiver(name), QStringLiteral("on")));
+            QVERIFY(m_mgr->subscribeEvents(source, receiver(name), "on"));
     }
 
 private slots:
@@ -147,7 +147,7 @@ private slots:
         GKey::GKey_t key = GKey::G2;
         GenericButton::GenericButton_t button = GenericButton::Right;
         const cPayloadPtr device(new cPayload);
-        const QString name = QStringLiteral("Q71");
+        const QString name = "Q71";
         const QDomElement element = QDomDocument().createElement("device");
         QString id;
         QVERIFY(
@@ -214,7 +214,7 @@ private slots:
         QCOMPARE(result, QByteArray("untouched"));
         QCOMPARE(m_log, QStringList());
 
-        QLoggingCategory::setFilterRules(QStringLiteral("nexaro.services.warning=true"));
+        QLoggingCategory::setFilterRules("nexaro.services.warning=true");
         QTest::ignoreMessage(QtWarningMsg, qPrintable(reason));
         QVERIFY(!call());
         QLoggingCategory::setFilterRules(QString());
@@ -254,7 +254,7 @@ private slots:
     void cacheKeepsAnswers()
     {
         // Names that keep their storage, as the proxies' do, are found by address on repeats.
-        const QString method = QStringLiteral("toContextId");
+        const QString method = "toContextId";
         QString id;
         GKey::GKey_t key = GKey::G1;
         GenericButton::GenericButton_t button = GenericButton::Left;
@@ -283,7 +283,7 @@ private slots:
     {
         // Calls read the cached answers without a lock: a change made on another thread, and a
         // cache that was cleared, must still reach them.
-        const QString method = QStringLiteral("toContextId");
+        const QString method = "toContextId";
         GKey::GKey_t key = GKey::G1;
         QThread worker;
         QObject context;
@@ -325,7 +325,7 @@ private slots:
 
     void eventDispatch()
     {
-        const QString source = QStringLiteral("MainApp_Events");
+        const QString source = "MainApp_Events";
         QObject deaf;
         subscribe(source, {"a"});
         QVERIFY(m_mgr->subscribeEvents(source, receiver("b"), "handle"));
@@ -336,7 +336,7 @@ private slots:
 
         m_log.clear();
         GKey::GKey_t key = GKey::G2;
-        const QString model = QStringLiteral("Q71");
+        const QString model = "Q71";
         QVERIFY(m_mgr->postEvent(source, "GKeyPressed", Q_ARG(GKey::GKey_t, key), Q_ARG(QString, model)));
         QCOMPARE(m_log, QStringList({"a 2Q71", "c 2Q71"}));
         QVERIFY(!m_mgr->postEvent(source, "SignalOnly")); // a signal is no handler
@@ -374,7 +374,7 @@ private slots:
         QFETCH(QStringList, change);
         QFETCH(QStringList, first);
         QFETCH(QStringList, second);
-        const QString source = QStringLiteral("Changes_Events");
+        const QString source = "Changes_Events";
         subscribe(source, {"a", "b", "c"});
         cTestObject *other = receiver(change.at(2));
         receiver(change.at(0))->action = [this, verb = change.at(1), other, source] {

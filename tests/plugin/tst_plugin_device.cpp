@@ -21,16 +21,6 @@ using TransportKind::Render;
 class tst_PluginDevice : public QObject
 {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup();
-
-    void transportsThatAreNotTheHeadsetsMakeNoDevice();
-    void removalGoesByUid();
-    void lastHostPointerDestroysTheDevice();
-    void identityAndInterfaces();
-    void startOnAnIncompleteDevice();
-
 private:
     cAbstractDevicePtr createDevice(TransportKind::TransportKind_t kind, int unit = 1)
     {
@@ -38,104 +28,106 @@ private:
     }
 
     cHost *m_host = nullptr;
-};
 
-void tst_PluginDevice::init()
-{
-    m_host = new cHost;
-    QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
-}
-
-void tst_PluginDevice::cleanup()
-{
-    delete m_host;
-    m_host = nullptr;
-}
-
-void tst_PluginDevice::transportsThatAreNotTheHeadsetsMakeNoDevice()
-{
-    const cAbstractDeviceProviderPtr provider = m_host->provider();
-    // A plain transport that reports the headset's HID probe is still no HID transport.
-    QVERIFY(!provider->createDevice(cTransportFactory::headset(TransportKind::Other)));
-    // A HID transport whose information matches only the render probe is neither.
-    QVERIFY(!provider->createDevice(cTransportFactory::create(Hid, cTransportFactory::headsetInfo(Render))));
-    QVERIFY(!provider->createDevice(cAbstractTransportPtr()));
-    QVERIFY(!createDevice(Render)->addTransport(cTransportFactory::headset(TransportKind::Other)));
-}
-
-void tst_PluginDevice::removalGoesByUid()
-{
-    const cAbstractDevicePtr device = createDevice(Hid);
-    QVERIFY(device->addTransport(cTransportFactory::headset(Render)));
-    QVERIFY(device->addTransport(cTransportFactory::headset(Capture)));
-
-    // Another object carrying the render transport's uid detaches it; a foreign uid detaches none.
-    device->removeTransport(cTransportFactory::foreign(Render));
-    QCOMPARE(device->validate(), DeviceValidationResult::Complete);
-    device->removeTransport(cTransportFactory::headset(Render));
-    QCOMPARE(device->validate(), DeviceValidationResult::Incomplete);
-    // The HID transport too: only a device that let it go takes a HID transport again.
-    device->removeTransport(cTransportFactory::headset(Hid));
-    QVERIFY(device->addTransport(cTransportFactory::headset(Hid)));
-}
-
-void tst_PluginDevice::lastHostPointerDestroysTheDevice()
-{
-    QWeakPointer<IAbstractTransport> hidLeft;
-    QWeakPointer<IAbstractDevice> audioDeviceBackRef;
-    QPointer<QObject> deviceObject;
-    QWeakPointer<IAudioDevice> audioLeft;
+private slots:
+    void init()
     {
-        const cAbstractTransportPtr hid = cTransportFactory::headset(Hid);
-        hidLeft = hid;
-        cAbstractDevicePtr device = m_host->provider()->createDevice(hid);
-        deviceObject = device.data();
+        m_host = new cHost;
+        QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
+    }
+
+    void cleanup()
+    {
+        delete m_host;
+        m_host = nullptr;
+    }
+
+    void transportsThatAreNotTheHeadsetsMakeNoDevice()
+    {
+        const cAbstractDeviceProviderPtr provider = m_host->provider();
+        // A plain transport that reports the headset's HID probe is still no HID transport.
+        QVERIFY(!provider->createDevice(cTransportFactory::headset(TransportKind::Other)));
+        // A HID transport whose information matches only the render probe is neither.
+        QVERIFY(
+            !provider->createDevice(cTransportFactory::create(Hid, cTransportFactory::headsetInfo(Render))));
+        QVERIFY(!provider->createDevice(cAbstractTransportPtr()));
+        QVERIFY(!createDevice(Render)->addTransport(cTransportFactory::headset(TransportKind::Other)));
+    }
+
+    void removalGoesByUid()
+    {
+        const cAbstractDevicePtr device = createDevice(Hid);
         QVERIFY(device->addTransport(cTransportFactory::headset(Render)));
         QVERIFY(device->addTransport(cTransportFactory::headset(Capture)));
-        const QSharedPointer<cHostAudioDevice> audio = cAudioDeviceMgrService::hostDevice(
-            qSharedPointerDynamicCast<IAudioDevice>(device->queryInterface(QStringLiteral("IAudioDevice"))));
-        audioDeviceBackRef = audio->device();
-        audioLeft = audio;
-        // The audio device refers back to its device only weakly.
-        QCOMPARE(audioDeviceBackRef.toStrongRef(), device);
+
+        // Another object carrying the render transport's uid detaches it; a foreign uid detaches none.
+        device->removeTransport(cTransportFactory::foreign(Render));
+        QCOMPARE(device->validate(), DeviceValidationResult::Complete);
+        device->removeTransport(cTransportFactory::headset(Render));
+        QCOMPARE(device->validate(), DeviceValidationResult::Incomplete);
+        // The HID transport too: only a device that let it go takes a HID transport again.
+        device->removeTransport(cTransportFactory::headset(Hid));
+        QVERIFY(device->addTransport(cTransportFactory::headset(Hid)));
     }
-    QVERIFY2(deviceObject.isNull(), "the device outlived its last owner");
-    QVERIFY(audioDeviceBackRef.toStrongRef().isNull());
-    QVERIFY2(hidLeft.toStrongRef().isNull(), "a copy of the transport was kept past the device");
-    // The audio manager still holds the audio device it made: it is the host's to destroy.
-    QVERIFY(!audioLeft.toStrongRef().isNull());
-}
 
-// The display name, the profiler category and a device made without the profiler service are
-// the golden scenarios' (unplug_orders, demo, fault_service_profiler).
-void tst_PluginDevice::identityAndInterfaces()
-{
-    const cAbstractDevicePtr device = createDevice(Hid);
-    QCOMPARE(device->objectName(), QStringLiteral("Q71Device"));
-    // The host names the device; until then it has no uid.
-    QCOMPARE(device->id(), QString());
-    QVERIFY(!device->deviceInfo().contains(QStringLiteral("uid")));
+    void lastHostPointerDestroysTheDevice()
+    {
+        QWeakPointer<IAbstractTransport> hidLeft;
+        QWeakPointer<IAbstractDevice> audioDeviceBackRef;
+        QPointer<QObject> deviceObject;
+        QWeakPointer<IAudioDevice> audioLeft;
+        {
+            const cAbstractTransportPtr hid = cTransportFactory::headset(Hid);
+            hidLeft = hid;
+            cAbstractDevicePtr device = m_host->provider()->createDevice(hid);
+            deviceObject = device.data();
+            QVERIFY(device->addTransport(cTransportFactory::headset(Render)));
+            QVERIFY(device->addTransport(cTransportFactory::headset(Capture)));
+            const QSharedPointer<cHostAudioDevice> audio = cAudioDeviceMgrService::hostDevice(
+                qSharedPointerDynamicCast<IAudioDevice>(device->queryInterface("IAudioDevice")));
+            audioDeviceBackRef = audio->device();
+            audioLeft = audio;
+            // The audio device refers back to its device only weakly.
+            QCOMPARE(audioDeviceBackRef.toStrongRef(), device);
+        }
+        QVERIFY2(deviceObject.isNull(), "the device outlived its last owner");
+        QVERIFY(audioDeviceBackRef.toStrongRef().isNull());
+        QVERIFY2(hidLeft.toStrongRef().isNull(), "a copy of the transport was kept past the device");
+        // The audio manager still holds the audio device it made: it is the host's to destroy.
+        QVERIFY(!audioLeft.toStrongRef().isNull());
+    }
 
-    const cObjectPtr microphone = device->queryInterface(QStringLiteral("IMicrophoneModel"));
-    QVERIFY(qSharedPointerDynamicCast<IMicrophoneModel>(microphone));
-    QCOMPARE(device->queryInterface(QStringLiteral("IMicrophoneModel")), microphone);
-    QVERIFY(!device->queryInterface(QStringLiteral("imicrophonemodel")));
-    QVERIFY(!device->queryInterface(QStringLiteral("IVolumeModel")));
-    QVERIFY(qSharedPointerDynamicCast<IProfilerDevice>(
-        device->queryInterface(QStringLiteral("IProfilerDevice"))));
-}
+    // The display name, the profiler category and a device made without the profiler service are
+    // the golden scenarios' (unplug_orders, demo, fault_service_profiler).
+    void identityAndInterfaces()
+    {
+        const cAbstractDevicePtr device = createDevice(Hid);
+        QCOMPARE(device->objectName(), QStringLiteral("Q71Device"));
+        // The host names the device; until then it has no uid.
+        QCOMPARE(device->id(), QString());
+        QVERIFY(!device->deviceInfo().contains("uid"));
 
-void tst_PluginDevice::startOnAnIncompleteDevice()
-{
-    // The host starts complete devices only; a device started all the same starts what it has,
-    // and has no HID transport to write its setup to.
-    const cAbstractTransportPtr render = cTransportFactory::headset(Render);
-    const cAbstractDevicePtr device = m_host->provider()->createDevice(render);
-    device->start();
-    QVERIFY(render->started());
-    device->stop();
-    QVERIFY(!render->started());
-}
+        const cObjectPtr microphone = device->queryInterface("IMicrophoneModel");
+        QVERIFY(qSharedPointerDynamicCast<IMicrophoneModel>(microphone));
+        QCOMPARE(device->queryInterface(QStringLiteral("IMicrophoneModel")), microphone);
+        QVERIFY(!device->queryInterface("imicrophonemodel"));
+        QVERIFY(!device->queryInterface("IVolumeModel"));
+        QVERIFY(qSharedPointerDynamicCast<IProfilerDevice>(device->queryInterface("IProfilerDevice")));
+    }
+
+    void startOnAnIncompleteDevice()
+    {
+        // The host starts complete devices only; a device started all the same starts what it has,
+        // and has no HID transport to write its setup to.
+        const cAbstractTransportPtr render = cTransportFactory::headset(Render);
+        const cAbstractDevicePtr device = m_host->provider()->createDevice(render);
+        device->start();
+        QVERIFY(render->started());
+        device->stop();
+        QVERIFY(!render->started());
+    }
+};
 
 QTEST_GUILESS_MAIN(tst_PluginDevice)
+
 #include "tst_plugin_device.moc"
