@@ -42,14 +42,11 @@ public:
     Q_INVOKABLE QString toContextId(GKey::GKey_t key) { return ran(QStringLiteral("G%1").arg(int(key))); }
     Q_INVOKABLE QString toContextId(GenericButton::GenericButton_t b)
     {
-        return ran(QStringLiteral("B%1").arg(int(b)));
+        return ran("B" + QString::number(b));
     }
     Q_INVOKABLE void destroyAudioDevice(cPayloadPtr device) { ran(device ? "ptr" : "null"); }
     Q_INVOKABLE void destroyAudioDevice(QString name) { ran("name " + name); }
-    Q_INVOKABLE QString parseManifest(const QDomElement &e, const QString &alias)
-    {
-        return ran(e.tagName() + alias);
-    }
+    Q_INVOKABLE QString parseManifest(const QDomElement &e, const QString &a) { return ran(e.tagName() + a); }
     Q_INVOKABLE const cJsonValue &deviceInfo()
     {
         ran("deviceInfo");
@@ -61,8 +58,7 @@ public slots:
     void onExitApplication()
     {
         ran(m_name);
-        const std::function<void()> run = std::exchange(action, nullptr);
-        if (run)
+        if (const std::function<void()> run = std::exchange(action, nullptr))
             run();
     }
     void onGKeyPressed(GKey::GKey_t key, QString model) { ran(m_name + ' ' + QString::number(key) + model); }
@@ -144,22 +140,19 @@ private slots:
 
     void overloadsAndNormalisation()
     {
-        GKey::GKey_t key = GKey::G2;
-        GenericButton::GenericButton_t button = GenericButton::Right;
         const cPayloadPtr device(new cPayload);
-        const QString name = "Q71";
         const QDomElement element = QDomDocument().createElement("device");
         QString id;
-        QVERIFY(
-            m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id), Q_ARG(GKey::GKey_t, key)));
+        QVERIFY(m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id),
+                                   Q_ARG(GKey::GKey_t, GKey::G2)));
         QCOMPARE(id, QStringLiteral("G2"));
         QVERIFY(m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id),
-                                   Q_ARG(GenericButton::GenericButton_t, button)));
+                                   Q_ARG(GenericButton::GenericButton_t, GenericButton::Right)));
         QCOMPARE(id, QStringLiteral("B2"));
         QVERIFY(m_mgr->callService(kService, "destroyAudioDevice", Q_ARG(cPayloadPtr, device)));
-        QVERIFY(m_mgr->callService(kService, "destroyAudioDevice", Q_ARG(QString, name)));
+        QVERIFY(m_mgr->callService(kService, "destroyAudioDevice", Q_ARG(QString, "Q71")));
         QVERIFY(m_mgr->callService(kService, "parseManifest", Q_RETURN_ARG(QString, id),
-                                   Q_ARG(const QDomElement, element), Q_ARG(const QString, name)));
+                                   Q_ARG(const QDomElement, element), Q_ARG(const QString, "Q71")));
         QCOMPARE(m_log, QStringList({"G2", "B2", "ptr", "name Q71", "deviceQ71"}));
     }
 
@@ -170,8 +163,7 @@ private slots:
         QVERIFY(m_mgr->callService(kService, "deviceInfo"));
         QVERIFY(!m_mgr->callService(kService, "deviceInfo", Q_RETURN_ARG(cJsonValue, info)));
         QCOMPARE(info.toString(), QStringLiteral("untouched"));
-        GKey::GKey_t key = GKey::G3;
-        QVERIFY(m_mgr->callService(kService, "toContextId", Q_ARG(GKey::GKey_t, key)));
+        QVERIFY(m_mgr->callService(kService, "toContextId", Q_ARG(GKey::GKey_t, GKey::G3)));
         QCOMPARE(m_log, QStringList({"deviceInfo", "G3"}));
     }
 
@@ -226,11 +218,10 @@ private slots:
     {
         cRecorder recorder;
         Nexaro::addObserver(&recorder);
-        GKey::GKey_t key = GKey::G2;
         cPayload unregistered;
         QString id;
-        QVERIFY(
-            m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id), Q_ARG(GKey::GKey_t, key)));
+        QVERIFY(m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id),
+                                   Q_ARG(GKey::GKey_t, GKey::G2)));
         QVERIFY(!m_mgr->callService(kService, "toContextId", Q_RETURN_ARG(QString, id),
                                     Q_ARG(cPayload, unregistered)));
         QVERIFY(!m_mgr->requireService(kService, "2"));
@@ -316,8 +307,8 @@ private slots:
         QVERIFY(!m_mgr->requireService(kService, "1"));
         Nexaro::clearMethodCache();
         QCOMPARE(callOnWorker(), QStringList({"other G1", "other G1"}));
-        GenericButton::GenericButton_t button = GenericButton::Left;
-        QVERIFY(!m_mgr->callService(kService, method, Q_ARG(GenericButton::GenericButton_t, button)));
+        QVERIFY(!m_mgr->callService(kService, method,
+                                    Q_ARG(GenericButton::GenericButton_t, GenericButton::Left)));
 
         Nexaro::unregisterService(kService);
         QCOMPARE(callOnWorker(), QStringList());
@@ -335,12 +326,11 @@ private slots:
         QCOMPARE(m_log, QStringList({"a", "b handle", "c"}));
 
         m_log.clear();
-        GKey::GKey_t key = GKey::G2;
-        const QString model = "Q71";
-        QVERIFY(m_mgr->postEvent(source, "GKeyPressed", Q_ARG(GKey::GKey_t, key), Q_ARG(QString, model)));
+        QVERIFY(
+            m_mgr->postEvent(source, "GKeyPressed", Q_ARG(GKey::GKey_t, GKey::G2), Q_ARG(QString, "Q71")));
         QCOMPARE(m_log, QStringList({"a 2Q71", "c 2Q71"}));
         QVERIFY(!m_mgr->postEvent(source, "SignalOnly")); // a signal is no handler
-        QVERIFY(!m_mgr->postEvent(source, "ExitApplication", Q_ARG(QString, model)));
+        QVERIFY(!m_mgr->postEvent(source, "ExitApplication", Q_ARG(QString, "Q71")));
         QVERIFY(!m_mgr->postEvent("Profiler_Events", "ExitApplication"));
         QCOMPARE(m_log.size(), 2);
 

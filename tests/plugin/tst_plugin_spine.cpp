@@ -39,9 +39,6 @@ QObject *providerObject(const Nexaro::cServiceTrace &registration)
 class tst_PluginSpine : public QObject
 {
     Q_OBJECT
-private slots:
-    // Runs first: the plugin object is the library's one static object, untouched so far.
-
 private:
     // Initialises the plugin under `alias`, its manifest in `directory`, as a host loading it from
     // there would; the plugin or, when initialize() failed, null.
@@ -52,9 +49,20 @@ private:
         Nexaro::registerAliasDirectory(alias, directory);
         return plugin->initialize(m_context.get()) ? plugin : nullptr;
     }
+    // Initialises the plugin with `manifest` as its manifest under `alias`; its provider, or null.
+    cAbstractDeviceProviderPtr initializeWith(cHost &host, const QByteArray &manifest, const QString &alias)
+    {
+        if (!writeFile(m_manifestDir.filePath("Device_Manifest.xml"), manifest))
+            return cAbstractDeviceProviderPtr();
+        m_plugin = initializeIn(m_manifestDir.path(), alias);
+        return m_plugin ? host.services().devMgr()->provider(alias) : cAbstractDeviceProviderPtr();
+    }
     std::unique_ptr<cPluginContext> m_context;
+    QTemporaryDir m_manifestDir;
+    IPlugin *m_plugin = nullptr;
 
 private slots:
+    // Runs first: the plugin object is the library's one static object, untouched so far.
     void shutdownBeforeInitializeUnregistersNothing()
     {
         cHost host;
@@ -149,13 +157,9 @@ private slots:
         QFETCH(bool, found);
         QFETCH(bool, parsed);
 
-        QTemporaryDir directory;
-        QVERIFY(writeFile(directory.filePath("Device_Manifest.xml"), content));
         cHost host;
         cServiceRecorder recorder;
-        IPlugin *plugin = initializeIn(directory.path(), "ManifestTest");
-        QVERIFY(plugin);
-        const cAbstractDeviceProviderPtr provider = host.services().devMgr()->provider("ManifestTest");
+        const cAbstractDeviceProviderPtr provider = initializeWith(host, content, "ManifestTest");
         QVERIFY(provider);
 
         QCOMPARE(recorder.calls(QStringLiteral("parseManifest")).size(), parsed ? 1 : 0);
@@ -166,7 +170,7 @@ private slots:
         // Without a device element the provider claims nothing.
         if (!parsed)
             QVERIFY(!provider->createDevice(cTransportFactory::headset(TransportKind::Hid)));
-        plugin->shutdown();
+        m_plugin->shutdown();
     }
 
     void profilerCategory_data()
@@ -192,13 +196,8 @@ private slots:
         const QString original = "<profiler category=\"Headset\"/>";
         QVERIFY(content.contains(original));
         content.replace(original, profiler);
-
-        QTemporaryDir directory;
-        QVERIFY(writeFile(directory.filePath("Device_Manifest.xml"), content.toUtf8()));
         cHost host;
-        IPlugin *plugin = initializeIn(directory.path(), "CategoryTest");
-        QVERIFY(plugin);
-        const cAbstractDeviceProviderPtr provider = host.services().devMgr()->provider("CategoryTest");
+        const cAbstractDeviceProviderPtr provider = initializeWith(host, content.toUtf8(), "CategoryTest");
         QVERIFY(provider);
 
         // Twice: the provider fills the category in on every match, into information it keeps.
@@ -211,7 +210,7 @@ private slots:
             QCOMPARE(info["profiler"]["category"].toString(),
                      present ? QStringLiteral("Speakers") : QString());
         }
-        plugin->shutdown();
+        m_plugin->shutdown();
     }
 };
 
