@@ -23,6 +23,17 @@ private:
         return IServiceMgr::instance()->callService(QStringLiteral("AudioDeviceManager.AudioDeviceMgr"),
                                                     QLatin1String(method), arguments...);
     }
+    // The headset's own audio transports, enough for the manager to make an audio device of.
+    static cAudioRenderTransportPtr render()
+    {
+        return qSharedPointerDynamicCast<IAudioRenderTransport>(
+            cTransportFactory::headset(TransportKind::Render));
+    }
+    static cAudioCaptureTransportPtr capture()
+    {
+        return qSharedPointerDynamicCast<IAudioCaptureTransport>(
+            cTransportFactory::headset(TransportKind::Capture));
+    }
 
 private slots:
     void overloadsAreToldApartByTheirTag()
@@ -36,14 +47,10 @@ private slots:
         cJsonValue info;
         info["audio_device_name"] = cJsonValue("Q71 Gaming Headset (Audio)");
         const cAbstractDevicePtr device(new cFakeDevice(QString(), info));
-        const auto render = qSharedPointerDynamicCast<IAudioRenderTransport>(
-            cTransportFactory::headset(TransportKind::Render));
-        const auto capture = qSharedPointerDynamicCast<IAudioCaptureTransport>(
-            cTransportFactory::headset(TransportKind::Capture));
-        QVERIFY(!manager->createAudioDevice(device, render, cAudioCaptureTransportPtr()));
-        cAudioDevicePtr first = manager->createAudioDevice(device, render, capture);
-        const cAudioDevicePtr second = manager->createAudioDevice(device, render, capture);
-        const cAudioDevicePtr third = manager->createAudioDevice(device, render, capture);
+        QVERIFY(!manager->createAudioDevice(device, render(), cAudioCaptureTransportPtr()));
+        cAudioDevicePtr first = manager->createAudioDevice(device, render(), capture());
+        const cAudioDevicePtr second = manager->createAudioDevice(device, render(), capture());
+        const cAudioDevicePtr third = manager->createAudioDevice(device, render(), capture());
         QCOMPARE(third->deviceName(), QStringLiteral("Q71 Gaming Headset (Audio)"));
         QCOMPARE(third->deviceModel(), QStringLiteral("Fake"));
         QCOMPARE(manager->getDevices(), cAudioDeviceList({first, second, third}));
@@ -70,12 +77,7 @@ private slots:
         cHost host;
         cAudioDeviceMgrService *manager = host.services().audioDeviceMgr();
         const cAbstractDevicePtr device(new cFakeDevice(QString(), cJsonValue()));
-        const cAudioDevicePtr audio
-            = manager->createAudioDevice(device,
-                                         qSharedPointerDynamicCast<IAudioRenderTransport>(
-                                             cTransportFactory::headset(TransportKind::Render)),
-                                         qSharedPointerDynamicCast<IAudioCaptureTransport>(
-                                             cTransportFactory::headset(TransportKind::Capture)));
+        const cAudioDevicePtr audio = manager->createAudioDevice(device, render(), capture());
         QVERIFY(audio);
         QSignalSpy steps(manager, &cAudioDeviceMgrService::volumeStepped);
         QSignalSpy switches(manager, &cAudioDeviceMgrService::dolbySwitched);
