@@ -5,8 +5,6 @@
 #include "cContractCatalogue.h"
 #include "cHostMetaTypes.h"
 
-#include <QMetaMethod>
-#include <QSet>
 #include <QtTest>
 
 namespace {
@@ -33,8 +31,6 @@ bool crossesByName(const QByteArray &name)
 class tst_Contracts : public QObject
 {
     Q_OBJECT
-private slots:
-
 private slots:
     // One row per type name that an operation of the catalogue takes or returns, with the name of the
     // C++ type that moc recorded behind it: Qt 6 records the type where it is complete, so that a name

@@ -15,11 +15,6 @@ bool cFakeDevice::addTransport(cAbstractTransportPtr transport)
     return accepted;
 }
 
-void cFakeDevice::removeTransport(cAbstractTransportPtr transport)
-{
-    m_transports.remove(TransportKind::of(transport.data()));
-}
-
 DeviceValidationResult::DeviceValidationResult_t cFakeDevice::validate()
 {
     if (m_transports.isEmpty())

@@ -21,7 +21,10 @@ public:
     const cJsonValue &deviceInfo() override { return m_info; }
     void writeProperty(const cJsonValue &) override { }
     bool addTransport(cAbstractTransportPtr transport) override;
-    void removeTransport(cAbstractTransportPtr transport) override;
+    void removeTransport(cAbstractTransportPtr t) override
+    {
+        m_transports.remove(TransportKind::of(t.data()));
+    }
     DeviceValidationResult::DeviceValidationResult_t validate() override;
     void start() override { m_calls.append("start"); }
     void stop() override { m_calls.append("stop"); }

@@ -15,10 +15,6 @@ using namespace TransportKind;
 class tst_DeviceManager : public QObject
 {
     Q_OBJECT
-private slots:
-    void init() { m_host = new cHost; }
-    void cleanup() { delete m_host; }
-
 private:
     cFakeProvider *addProvider(const QString &uidPrefix, const QString &alias)
     {
@@ -30,6 +26,9 @@ private:
     cHost *m_host = nullptr;
 
 private slots:
+    void init() { m_host = new cHost; }
+    void cleanup() { delete m_host; }
+
     void providersAreAskedInRegistrationOrder()
     {
         cDevMgrLowService *registry = m_host->services().devMgr();

@@ -3,8 +3,6 @@
 #include "cPluginLoader.h"
 
 #include <QDomDocument>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // What the probe fixture reports through "Fixture_Events".
@@ -45,23 +43,20 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("reason");
 
-        const QString missing = QStringLiteral(Q71_FIXTURE_DIR "/no_such_plugin.so");
-        QTest::newRow("missing file") << missing << QString(); // the system loader says why
-        QTest::newRow("no entrypoint")
-            << QStringLiteral(Q71_FIXTURE_NOENTRY) << QStringLiteral("it exports no function 'entrypoint'");
-        QTest::newRow("no plugin object") << QStringLiteral(Q71_FIXTURE_NULLENTRY)
-                                          << QStringLiteral("'entrypoint' returned no plugin object");
-        QTest::newRow("entrypoint is data")
-            << QStringLiteral(Q71_FIXTURE_DATAENTRY) << QStringLiteral("'entrypoint' is not a function");
+        const auto row = [](const char *name, const QString &file, const char *reason) {
+            QTest::newRow(name) << file << QString::fromLatin1(reason);
+        };
+        row("missing file", Q71_FIXTURE_DIR "/no_such_plugin.so", ""); // the system loader says why
+        row("no entrypoint", Q71_FIXTURE_NOENTRY, "it exports no function 'entrypoint'");
+        row("no plugin object", Q71_FIXTURE_NULLENTRY, "'entrypoint' returned no plugin object");
+        row("entrypoint is data", Q71_FIXTURE_DATAENTRY, "'entrypoint' is not a function");
 #ifdef Q_OS_WIN
         // Windows' loader checks the image itself, and says why in its own words.
-        QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so")) << QString();
-        QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so")) << QString();
+        row("not a library", m_files.filePath("text.so"), "");
+        row("truncated", m_files.filePath("truncated.so"), "");
 #else
-        QTest::newRow("not a library") << m_files.filePath(QStringLiteral("text.so"))
-                                       << QStringLiteral("it is not a shared library (no ELF header)");
-        QTest::newRow("truncated") << m_files.filePath(QStringLiteral("truncated.so"))
-                                   << QStringLiteral("the file is truncated: it has ");
+        row("not a library", m_files.filePath("text.so"), "it is not a shared library (no ELF header)");
+        row("truncated", m_files.filePath("truncated.so"), "the file is truncated: it has ");
 #endif
     }
 

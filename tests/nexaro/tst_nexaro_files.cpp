@@ -4,9 +4,7 @@
 #include "cLog.h"
 #include "cToolRun.h"
 
-#include <QDir>
 #include <QDomDocument>
-#include <QTemporaryDir>
 #include <QtTest>
 
 struct cLogged

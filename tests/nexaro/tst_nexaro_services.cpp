@@ -5,10 +5,6 @@
 #include "cJsonValue.h"
 
 #include <QDomDocument>
-#include <QLoggingCategory>
-#include <QPointer>
-#include <QScopeGuard>
-#include <QSharedPointer>
 #include <QtTest>
 
 #include <functional>

@@ -8,6 +8,8 @@
 
 #include <QtTest>
 
+#include <utility>
+
 const QStringList cHeadsetFixture::setupReports
     = {"02 08 00 00 00", "02 10 11 00 00", "02 20 22 00 00", "02 40 33 00 00", "02 01 00 00 00"};
 
@@ -28,12 +30,9 @@ void cHeadsetFixture::tearDown()
 {
     m_hid.reset();
     m_device.reset();
-    delete m_host;
-    m_host = nullptr;
-    delete m_bus;
-    m_bus = nullptr;
-    delete m_clock;
-    m_clock = nullptr;
+    delete std::exchange(m_host, nullptr);
+    delete std::exchange(m_bus, nullptr);
+    delete std::exchange(m_clock, nullptr);
     // Whatever timers the last test left run out here, and deferred deletions are carried out.
     cVirtualEventDispatcher::current()->advance(1000);
 }

@@ -3,10 +3,9 @@
 QList<Nexaro::cServiceTrace> cServiceRecorder::calls(const QString &method) const
 {
     QList<Nexaro::cServiceTrace> found;
-    for (const Nexaro::cServiceTrace &trace : m_traces) {
+    for (const Nexaro::cServiceTrace &trace : m_traces)
         if (trace.kind == Nexaro::cServiceTrace::Call && trace.member == method)
             found.append(trace);
-    }
     return found;
 }
 
@@ -27,10 +26,9 @@ QStringList cServiceRecorder::callSignatures() const
 QStringList cServiceRecorder::posts() const
 {
     QStringList posts;
-    for (const Nexaro::cServiceTrace &trace : m_traces) {
+    for (const Nexaro::cServiceTrace &trace : m_traces)
         if (trace.kind == Nexaro::cServiceTrace::Post)
             posts.append(trace.name + QLatin1Char(' ') + trace.member);
-    }
     return posts;
 }
 

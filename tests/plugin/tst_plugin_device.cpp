@@ -14,6 +14,8 @@
 
 #include <QtTest>
 
+#include <utility>
+
 using TransportKind::Capture;
 using TransportKind::Hid;
 using TransportKind::Render;
@@ -36,11 +38,7 @@ private slots:
         QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
     }
 
-    void cleanup()
-    {
-        delete m_host;
-        m_host = nullptr;
-    }
+    void cleanup() { delete std::exchange(m_host, nullptr); }
 
     void transportsThatAreNotTheHeadsetsMakeNoDevice()
     {

@@ -18,7 +18,6 @@ private slots:
     void init() { setUp(); }
     void cleanup() { tearDown(); }
 
-private slots:
     void shutdownWhileDevicesExist_data()
     {
         QTest::addColumn<bool>("devMgrUp");

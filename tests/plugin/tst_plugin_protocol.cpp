@@ -18,14 +18,13 @@
 class tst_PluginProtocol : public QObject, private cHeadsetFixture
 {
     Q_OBJECT
-private slots:
-    void init() { setUp(); }
-    void cleanup() { tearDown(); }
-
 private:
     cMicrophoneClient microphone() const { return cHost::microphone(m_device); }
 
 private slots:
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
+
     void otherReportsAreDropped()
     {
         QSignalSpy modelCalls(m_host->services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled);

@@ -11,8 +11,6 @@
 #include "cTransportFactory.h"
 
 #include <QDomElement>
-#include <QLibrary>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -88,10 +86,9 @@ private slots:
                      qPrintable(host.pluginError()));
             // The manifest is parsed before the provider is registered, with the element by reference,
             // and the alias the provider's constructor found its manifest with is the one registered.
-            QCOMPARE(
-                recorder.callSignatures(),
-                QStringList({QStringLiteral("parseManifest(const QDomElement)"),
-                             QStringLiteral("registerDeviceProvider(cAbstractDeviceProviderPtr,QString)")}));
+            QCOMPARE(recorder.callSignatures(),
+                     QStringList({"parseManifest(const QDomElement)",
+                                  "registerDeviceProvider(cAbstractDeviceProviderPtr,QString)"}));
             const Nexaro::cServiceTrace registration = recorder.calls("registerDeviceProvider").constFirst();
             QCOMPARE(registration.arguments.at(1).value.toString(), QStringLiteral("HeadsetAlias"));
             QCOMPARE(providerObject(registration), host.provider().data());

@@ -95,9 +95,9 @@ private slots:
         transport->write(7, QByteArray::fromHex("0201000000"));
         QTRY_COMPARE(plugin.count(), 1);
         transport->stop();
-        QCOMPARE(heard,
-                 (QStringList {QStringLiteral("running 1"), QStringLiteral("written 0201000000 7"),
-                               QStringLiteral("completed 7, plugin told 0"), QStringLiteral("running 0")}));
+        QCOMPARE(
+            heard,
+            (QStringList {"running 1", "written 0201000000 7", "completed 7, plugin told 0", "running 0"}));
     }
 };
 
