@@ -82,8 +82,7 @@ private slots:
         cHost host;
         {
             cServiceRecorder recorder;
-            QVERIFY2(host.loadPlugin(g_pluginFile, QStringLiteral("HeadsetAlias")),
-                     qPrintable(host.pluginError()));
+            QVERIFY2(host.loadPlugin(g_pluginFile, "HeadsetAlias"), qPrintable(host.pluginError()));
             // The manifest is parsed before the provider is registered, with the element by reference,
             // and the alias the provider's constructor found its manifest with is the one registered.
             QCOMPARE(recorder.callSignatures(),
@@ -99,7 +98,7 @@ private slots:
             cServiceRecorder recorder;
             host.shutdownPlugin();
             QCOMPARE(recorder.callSignatures(),
-                     QStringList(QStringLiteral("unregisterDeviceProvider(cAbstractDeviceProviderPtr)")));
+                     QStringList("unregisterDeviceProvider(cAbstractDeviceProviderPtr)"));
         }
         QVERIFY(host.services().devMgr()->providers().isEmpty());
         QVERIFY2(registered.isNull(), "nobody holds the provider after shutdown");
@@ -113,11 +112,9 @@ private slots:
         {
             cCriticalLog log;
             QVERIFY(plugin = initializeIn(QFileInfo(g_pluginFile).absolutePath(), "Q71Device"));
-            QCOMPARE(
-                log.lines(),
-                QStringList(
-                    {QStringLiteral("Failed to call 'parseManifest' on service DevMgr.DevMgrLow"),
-                     QStringLiteral("Failed to call 'registerDeviceProvider' on service DevMgr.DevMgrLow")}));
+            QCOMPARE(log.lines(),
+                     QStringList({"Failed to call 'parseManifest' on service DevMgr.DevMgrLow",
+                                  "Failed to call 'registerDeviceProvider' on service DevMgr.DevMgrLow"}));
         }
 
         // The provider was kept: once the device manager is back, shutdown hands it over to be
