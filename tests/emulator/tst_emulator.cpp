@@ -350,8 +350,7 @@ void tst_Emulator::eightHeadsetsEachItsOwnDevice()
     for (int device = 8; device >= 1; --device)
         scenario += QStringLiteral("input %1 02 10 11 00 00\n").arg(device).toLatin1();
     const cToolRun run = runHost({"--json", "-"}, scenario + "wait 100ms\n");
-    QCOMPARE(run.err, QString());
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0 && run.err.isEmpty(), qPrintable(run.err));
     const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(valuesOf(trace, TraceKind::Plug, "uid").filter(QStringLiteral("-hid")), uids);
     QCOMPARE(valuesOf(trace, TraceKind::CreateDevice, "device"), devices);
@@ -375,8 +374,7 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
                                  "plug\nplug hid:second render:second capture:second\nstart\nwait 500ms\n"
                                  "input 02 10 11 00 00\ninput 2 02 10 00 22 00\nwait 100ms\n"
                                  "unplug hid\nplug hid\nstart\nwait 500ms\ninput 1 01 00 01 00 00\n");
-    QCOMPARE(run.err, QString());
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0 && run.err.isEmpty(), qPrintable(run.err));
     const QList<QJsonObject> trace = jsonEvents(run.out);
     // A bus gives each device it sees plugged the next address, from 5 on here.
     QHash<int, int> addresses;
@@ -399,11 +397,11 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
              summary.value(QStringLiteral("written")).toInt()
                  + summary.value(QStringLiteral("read")).toInt());
 
-    const cToolRun decoded = runTool(tshark,
-                                     {"-r", path("two.pcap"), "-Y", "usbhid.data", "-T", "fields", "-E",
-                                      "occurrence=a", "-e", "usb.device_address", "-e", "frame.time_epoch",
-                                      "-e", "usbhid.data", "-e", "usbhid.data.vendor", "-e",
-                                      "usbhid.data.padding"});
+    const cToolRun decoded
+        = runTool(tshark,
+                  {"-r", path("two.pcap"), "-Y", "usbhid.data", "-T", "fields", "-E", "occurrence=a", "-e",
+                   "usb.device_address", "-e", "frame.time_epoch", "-e", "usbhid.data", "-e",
+                   "usbhid.data.vendor", "-e", "usbhid.data.padding"});
     QCOMPARE(decoded.err, QString());
     QStringList reports;
     for (const QString &line : QString::fromUtf8(decoded.out).split('\n', Qt::SkipEmptyParts)) {
@@ -411,10 +409,8 @@ void tst_Emulator::wiresharkDecodesEveryHeadsetAsHid()
         const QByteArray data = QByteArray::fromHex(field.value(2).toLatin1());
         QCOMPARE(field.value(3), QString::fromLatin1(data.mid(1).toHex(',')));
         QCOMPARE(field.value(4), QString());
-        reports << QStringLiteral("%1 %2 %3")
-                       .arg(field.value(0))
-                       .arg(qRound64(field.value(1).toDouble() * 1000))
-                       .arg(field.value(2));
+        reports << field.value(0) + ' ' + QString::number(qRound64(field.value(1).toDouble() * 1000)) + ' '
+                + field.value(2);
     }
     QCOMPARE(reports, traced);
     // Every interrupt transfer of each address is known to belong to a HID interface.
@@ -439,6 +435,7 @@ void tst_Emulator::ownRecordingsReplay()
     const cToolRun recorded = runHost({"--json", "--pcap", path("demo.pcap"), "--record", path("demo.hid")});
     QCOMPARE(recorded.exitCode, 0);
     const QList<QByteArray> original = inputSide(recorded.out);
+    const QList<QJsonObject> recordedTrace = jsonEvents(recorded.out);
     cHidRecorderReader recording;
     QVERIFY2(recording.read(path("demo.hid")), qPrintable(recording.errorString()));
     QCOMPARE(recording.reportDescriptor(), HeadsetDescriptors::reportDescriptor());
@@ -448,8 +445,7 @@ void tst_Emulator::ownRecordingsReplay()
     // the last one. What the reports set off happens as it did.
     for (const char *file : {"demo.pcap", "demo.hid"}) {
         const cToolRun replayed = runHost({"--json", "--replay", path(file)});
-        QCOMPARE(replayed.err, QString());
-        QCOMPARE(replayed.exitCode, 0);
+        QVERIFY2(replayed.exitCode == 0 && replayed.err.isEmpty(), qPrintable(replayed.err));
         QCOMPARE(inputSide(replayed.out), original);
         const QList<QJsonObject> trace = jsonEvents(replayed.out);
         QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("first").toString(),
@@ -460,10 +456,10 @@ void tst_Emulator::ownRecordingsReplay()
 
     // With a scenario: timed from its first start, wherever that is, as they were from the recorded
     // run's; a scenario that never starts a device plays nothing, and says so.
-    const QList<qint64> times = timesOf(jsonEvents(recorded.out), TraceKind::HidInput);
+    const QList<qint64> times = timesOf(recordedTrace, TraceKind::HidInput);
     QList<qint64> fromStart;
     for (const qint64 time : times)
-        fromStart << 1000 + time - timesOf(jsonEvents(recorded.out), TraceKind::Start).value(0);
+        fromStart << 1000 + time - timesOf(recordedTrace, TraceKind::Start).value(0);
     for (const char *file : {"demo.pcap", "demo.hid"}) {
         const cToolRun run
             = runHost({"--json", "--replay", path(file), "-"}, "plug\nwait 1s\nstart\nwait 2s\n");
@@ -484,8 +480,7 @@ void tst_Emulator::ownRecordingsReplay()
         for (const qint64 time : times)
             expected << std::max<qint64>(0, time + offset);
         QCOMPARE(timesOf(trace, TraceKind::HidInput), expected);
-        QCOMPARE(valuesOf(trace, TraceKind::HidInput),
-                 valuesOf(jsonEvents(recorded.out), TraceKind::HidInput));
+        QCOMPARE(valuesOf(trace, TraceKind::HidInput), valuesOf(recordedTrace, TraceKind::HidInput));
         QCOMPARE(ofKind(trace, TraceKind::Replay).value(0).value("offset").toInt(), int(offset));
     }
 }
@@ -504,8 +499,7 @@ void tst_Emulator::wiresharkUsbmonCaptureReplays()
     // The capture's headset at 3.7 was polled, then pressed key 1 4 ms later and released it
     // 27.25 ms after that.
     const cToolRun run = runHost({"--json", "--replay", path("usbmon.pcapng"), "--replay-device", "3.7"});
-    QCOMPARE(run.err, QString());
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0 && run.err.isEmpty(), qPrintable(run.err));
     const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(valuesOf(trace, TraceKind::HidInput), QStringList({"02 10 11 00 00", "02 10 00 00 00"}));
     QCOMPARE(timesOf(trace, TraceKind::HidInput), QList<qint64>({4, 31}));
@@ -523,8 +517,7 @@ void tst_Emulator::replayKeepsGapsOfWeeks()
     QVERIFY(writer.close());
 
     const cToolRun run = runHost({"--json", "--replay", path("weeks.pcap")});
-    QCOMPARE(run.err, QString());
-    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.exitCode == 0 && run.err.isEmpty(), qPrintable(run.err));
     const QList<QJsonObject> trace = jsonEvents(run.out);
     QCOMPARE(timesOf(trace, TraceKind::HidInput), times);
     QVERIFY(ofKind(trace, TraceKind::Error).isEmpty());
@@ -586,16 +579,14 @@ void tst_Emulator::verdicts()
     const QByteArray earlier = runHost({"--json", faulty}).out;
     QVERIFY(writeFile(path("earlier.jsonl"), earlier));
     run = runHost({"--quiet", "--check", path("earlier.jsonl"), faulty});
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.err, QString());
+    QVERIFY2(run.exitCode == 0 && run.err.isEmpty(), qPrintable(run.err));
     QVERIFY(writeFile(path("changed.jsonl"), QByteArray(earlier).replace("Q71-1-render", "Q71-2-render")));
     run = runHost({"--quiet", "--check", path("changed.jsonl"), faulty});
     QCOMPARE(run.exitCode, 1);
     const int differing = int(earlier.left(earlier.indexOf("Q71-1-render")).count('\n')) + 1;
-    QVERIFY2(run.err.startsWith(
-                 QStringLiteral("q71-host: --check %1: line %2 differs")
-                     .arg(path("changed.jsonl"))
-                     .arg(differing)),
+    QVERIFY2(run.err.startsWith(QStringLiteral("q71-host: --check %1: line %2 differs")
+                                    .arg(path("changed.jsonl"))
+                                    .arg(differing)),
              qPrintable(run.err));
     // All of the report, down to the caret under the difference.
     QVERIFY2(run.err.endsWith("^\n"), qPrintable(run.err));

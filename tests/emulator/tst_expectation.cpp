@@ -30,6 +30,12 @@ QList<cTraceEvent> run()
     };
 }
 
+// The line a run writes for a log message of `text`.
+QByteArray logLine(const QString &text)
+{
+    return cTraceEvent(7, TraceKind::Log, {{"level", "warning"}, {"message", text}}).toJson();
+}
+
 } // namespace
 
 // The expect lines' words against the events they check, and --check's report of a difference.
@@ -120,16 +126,6 @@ void tst_Expectation::goldenCheckReportsTheFirstDifference()
     QCOMPARE(shorter.report().value(3), "+      2  (the run ended here)");
 }
 
-namespace {
-
-// The line a run writes for a log message of `text`.
-QByteArray logLine(const QString &text)
-{
-    return cTraceEvent(7, TraceKind::Log, {{"level", "warning"}, {"message", text}}).toJson();
-}
-
-} // namespace
-
 void tst_Expectation::goldenCheckShowsWhereLinesDiffer_data()
 {
     QTest::addColumn<QString>("message"); // of this run's one event
@@ -141,8 +137,7 @@ void tst_Expectation::goldenCheckShowsWhereLinesDiffer_data()
     const int farAt = int(far.indexOf('a')) + 250;
     far[farAt] = 'b';
     QTest::newRow("past what a line shows") << longText << far << farAt + 1;
-    QTest::newRow("byte order mark") << "ok"
-                                     << "\xef\xbb\xbf" + logLine("ok") << 1;
+    QTest::newRow("byte order mark") << QStringLiteral("ok") << "\xef\xbb\xbf" + logLine("ok") << 1;
     const QByteArray withSpace = logLine("a b");
     QTest::newRow("no-break space") << "a b" << logLine(QStringLiteral("a\u00a0b"))
                                     << int(withSpace.indexOf(' ')) + 1;

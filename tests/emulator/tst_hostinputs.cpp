@@ -94,8 +94,7 @@ void tst_HostInputs::inputsReadOnce_data()
     const QString feed = QStringLiteral("timeout 60 cat \"$1\" > \"$2\" & exec \"$0\" ");
     const QStringList scenario {"--json", keys};
     QTest::newRow("scenario, FIFO") << feed + "--json \"$2\"" << keys << scenario;
-    QTest::newRow("scenario, process substitution")
-        << "exec \"$0\" --json <(cat \"$1\")" << keys << scenario;
+    QTest::newRow("scenario, process substitution") << "exec \"$0\" --json <(cat \"$1\")" << keys << scenario;
     QTest::newRow("scenario, /dev/stdin of a pipe")
         << "cat \"$1\" | \"$0\" --json /dev/stdin" << keys << scenario;
     const QStringList check {"--quiet", "--check", golden, keys};

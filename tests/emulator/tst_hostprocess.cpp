@@ -34,6 +34,7 @@ class tst_HostProcess : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
     void stoppedRunEndsCleanly();
     void stoppedReplay();
     void stoppedWhileCommandsFinish();
@@ -45,17 +46,17 @@ private slots:
 private:
     // A configuration whose Dolby switch runs `command`, and a wall-clock scenario that turns the
     // switch on and ends.
-    QStringList dolbyRun(const QTemporaryDir &dir, const QByteArray &command);
+    QStringList dolbyRun(const QByteArray &command);
+
+    QTemporaryDir m_dir;
 };
 
 // SIGTERM here; SIGINT, which the same handler takes, in stoppedReplay.
 void tst_HostProcess::stoppedRunEndsCleanly()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString scenario = dir.filePath(QStringLiteral("long.q71"));
+    const QString scenario = m_dir.filePath(QStringLiteral("long.q71"));
     QVERIFY(writeFile(scenario, "plug\nstart\ninput 02 10 11 00 00\nwait 600s\ninfo\n"));
-    const QString capture = dir.filePath(QStringLiteral("stopped.pcap"));
+    const QString capture = m_dir.filePath(QStringLiteral("stopped.pcap"));
 
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
@@ -81,9 +82,7 @@ void tst_HostProcess::stoppedReplay()
 {
     // Far more reports than the pipe holds: the run cannot be through them while the test does
     // not read, so the signal comes in the middle of the replay's one long wait.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString capture = dir.filePath(QStringLiteral("long.pcap"));
+    const QString capture = m_dir.filePath(QStringLiteral("long.pcap"));
     const int reportCount = 20000;
     cPcapWriter writer;
     QVERIFY(writer.open(capture));
@@ -95,7 +94,7 @@ void tst_HostProcess::stoppedReplay()
     const QStringList arguments {"--json", "--replay", capture, "--plugin", Q71_PLUGIN_FILE};
     const cToolRun whole = runTool(QStringLiteral(Q71_HOST_PROGRAM), arguments);
     QCOMPARE(whole.exitCode, 0);
-    const QString golden = dir.filePath(QStringLiteral("whole.jsonl"));
+    const QString golden = m_dir.filePath(QStringLiteral("whole.jsonl"));
     QVERIFY(writeFile(golden, whole.out));
 
     cRunningHost host;
@@ -122,10 +121,10 @@ void tst_HostProcess::stoppedReplay()
     QVERIFY(told.captured(1).toInt() < host.events().size());
 }
 
-QStringList tst_HostProcess::dolbyRun(const QTemporaryDir &dir, const QByteArray &command)
+QStringList tst_HostProcess::dolbyRun(const QByteArray &command)
 {
-    const QString config = dir.filePath(QStringLiteral("q71.conf"));
-    const QString scenario = dir.filePath(QStringLiteral("dolby.q71"));
+    const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
+    const QString scenario = m_dir.filePath(QStringLiteral("dolby.q71"));
     if (!writeFile(config, "[actions]\ndolby.on=\"" + command + "\"\n")
         || !writeFile(scenario, "plug\nstart\nwait 1s\ninput 02 01 01 00 00\nwait 100ms\nunplug\n"))
         return {};
@@ -135,12 +134,10 @@ QStringList tst_HostProcess::dolbyRun(const QTemporaryDir &dir, const QByteArray
 void tst_HostProcess::stoppedWhileCommandsFinish()
 {
     // The run is over and waits for the command it started: the signal ends that wait too.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString started = dir.filePath(QStringLiteral("started"));
+    const QString started = m_dir.filePath(QStringLiteral("started"));
     cRunningHost host;
     QVERIFY(host.start(QStringLiteral(Q71_HOST_PROGRAM),
-                       dolbyRun(dir, QStringLiteral("touch '%1'; sleep 30").arg(started).toUtf8())));
+                       dolbyRun(QStringLiteral("touch '%1'; sleep 30").arg(started).toUtf8())));
     QVERIFY(host.waitFor(cRunningHost::matching(
         "log", "message", QStringLiteral("waiting up to 3000 ms for the commands still running (1)"))));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(started), 60000);
@@ -154,12 +151,10 @@ void tst_HostProcess::stoppedCommandTakesItsChildren()
 {
     // The command outlives the run's grace and starts a process of its own, which must not be
     // left behind when the command is stopped.
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString child = dir.filePath(QStringLiteral("child"));
+    const QString child = m_dir.filePath(QStringLiteral("child"));
     const cToolRun run
         = runTool(QStringLiteral(Q71_HOST_PROGRAM),
-                  dolbyRun(dir, QStringLiteral("sleep 300 & echo $! > '%1'; wait").arg(child).toUtf8()));
+                  dolbyRun(QStringLiteral("sleep 300 & echo $! > '%1'; wait").arg(child).toUtf8()));
     QCOMPARE(run.exitCode, 0);
     QVERIFY2(run.out.contains("a command still runs at the end and is stopped"), run.out.constData());
     QVERIFY2(!run.err.contains(QLatin1String("Destroyed while process")), qPrintable(run.err));
@@ -177,9 +172,7 @@ void tst_HostProcess::progressMakesWayForTheTrace()
     const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
     if (script.isEmpty())
         QSKIP("script is not installed (Debian package bsdutils): no terminal to run q71-host on");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString scenario = dir.filePath(QStringLiteral("slow.q71"));
+    const QString scenario = m_dir.filePath(QStringLiteral("slow.q71"));
     QVERIFY(writeFile(scenario, "plug\nstart\nwait 2500ms\ninfo\n"));
     const QString command
         = QStringLiteral("'%1' --realtime --plugin '%2' '%3'")
@@ -200,14 +193,10 @@ void tst_HostProcess::progressMakesWayForTheTrace()
 
 void tst_HostProcess::manifestWithoutOneProbe_data()
 {
-    QTest::addColumn<QString>("probe");
-    QTest::addColumn<QString>("refused"); // the kind of transport the probe was for
-    QTest::newRow("hid") << "hid_probe"
-                         << "hid";
-    QTest::newRow("render") << "audio_render_probe"
-                            << "render";
-    QTest::newRow("capture") << "audio_capture_probe"
-                             << "capture";
+    QTest::addColumn<QString>("probe"); // the row's name is the kind of transport it was for
+    QTest::newRow("hid") << QStringLiteral("hid_probe");
+    QTest::newRow("render") << QStringLiteral("audio_render_probe");
+    QTest::newRow("capture") << QStringLiteral("audio_capture_probe");
 }
 
 // Not every transport is refused: the other two make one device, and only the transport of the
@@ -216,16 +205,14 @@ void tst_HostProcess::manifestWithoutOneProbe_data()
 void tst_HostProcess::manifestWithoutOneProbe()
 {
     QFETCH(QString, probe);
-    QFETCH(QString, refused);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
+    const QString refused = QString::fromLatin1(QTest::currentDataTag());
     // The plugin's own manifest, as the build put it beside the plugin, less the probe.
     const QDir plugin = QFileInfo(QStringLiteral(Q71_PLUGIN_FILE)).dir();
     QString manifest = QString::fromUtf8(readFile(plugin.filePath(QStringLiteral("Device_Manifest.xml"))));
     const QRegularExpression element(QStringLiteral("\\n *<%1 [^>]*/>").arg(probe));
     QVERIFY(manifest.contains(element));
     manifest.remove(element);
-    const QString path = dir.filePath(QStringLiteral("without-probe.xml"));
+    const QString path = m_dir.filePath(QStringLiteral("without-probe.xml"));
     QVERIFY(writeFile(path, manifest.toUtf8()));
 
     const cToolRun run
