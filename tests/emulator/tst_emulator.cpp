@@ -392,8 +392,7 @@ private slots:
     void eightHeadsetsEachItsOwnDevice()
     {
         QByteArray scenario;
-        QStringList uids;
-        QStringList devices;
+        QStringList uids, devices;
         for (int unit = 1; unit <= 8; ++unit) {
             scenario += QStringLiteral("plug hid:%1 render:%1 capture:%1\n").arg(unit).toLatin1();
             uids << QStringLiteral("Q71-%1-hid").arg(unit);

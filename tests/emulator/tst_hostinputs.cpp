@@ -73,9 +73,7 @@ private slots:
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QStringList>("sameAs");
-        const QString keys = path("keys.q71");
-        const QString golden = path("keys.jsonl");
-        const QString recording = path("keys.hid");
+        const QString keys = path("keys.q71"), golden = path("keys.jsonl"), recording = path("keys.hid");
         // The writer gives up when the program never opens the FIFO, so that none is left behind.
         const QString feed = QStringLiteral("timeout 60 cat \"$1\" > \"$2\" & exec \"$0\" ");
         const QStringList scenario {"--json", keys};
