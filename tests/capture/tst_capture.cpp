@@ -239,9 +239,10 @@ void tst_Capture::unusableCaptures_data()
     qToLittleEndian<quint16>(12, shortUsbpcap.data());
     const QString atPacket = QStringLiteral("cannot read capture %1 at packet 1: ");
     const auto cutShort = [&atPacket](int held, int needed) {
-        return atPacket + QStringLiteral("cut short, it holds %1 of the %2 bytes its USB header announces")
-                              .arg(held)
-                              .arg(needed);
+        return atPacket
+            + QStringLiteral("cut short, it holds %1 of the %2 bytes its USB header announces")
+                  .arg(held)
+                  .arg(needed);
     };
     row("record cut off", one(DLT_USB_LINUX_MMAPPED, usbmon).chopped(3),
         "cannot read capture %1 after packet 0: truncated dump file; tried to read 69 captured bytes, only "
@@ -307,8 +308,7 @@ void tst_Capture::wiresharkReadsOurCaptures()
                  && writer.writeInput(g_epochUsec + 1500000, 9, QByteArray::fromHex("0101000000"))
                  && writer.close(),
              qPrintable(writer.errorString()));
-    QStringList shared;
-    QStringList own;
+    QStringList shared, own;
     for (const QString &line : tsharkFields(
              tshark, path("session.pcap"),
              {"usb.transfer_type", "usb.device_address", "usb.bus_id", "usb.setup_flag", "usb.interval",
@@ -404,11 +404,9 @@ void tst_Capture::recordingsAsHidToolsWritesThem()
                           "0.0 +1500250 02 e9 00"}));
 
     // A byte order mark alone, before a comment or before the first header line.
-    for (const QByteArray &content :
-         {QByteArray("\xEF\xBB\xBF") + g_twoRecorded,
-          QByteArray("\xEF\xBB\xBF")
-              + QByteArray(g_twoRecorded).mid(QByteArray(g_twoRecorded).indexOf("D: 0"))}) {
-        QVERIFY(writeFile(path("bom.hid"), content));
+    const QByteArray recorded(g_twoRecorded);
+    for (const QByteArray &content : {recorded, recorded.mid(recorded.indexOf("D: 0"))}) {
+        QVERIFY(writeFile(path("bom.hid"), "\xEF\xBB\xBF" + content));
         cHidRecorderReader marked;
         QVERIFY2(marked.read(path("bom.hid")), qPrintable(marked.errorString()));
         QCOMPARE(marked.reportCount(), 3);

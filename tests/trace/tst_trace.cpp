@@ -125,7 +125,6 @@ void tst_Trace::fileSinkReplacesOnlyWhenWhole()
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("run.hid"));
     QVERIFY(writeFile(path, "before\n"));
-    const auto contents = [&path] { return readFile(path); };
     const cNoFacts facts;
     const QList<cTraceEvent> events {cTraceEvent(0, TraceKind::Start),
                                      cTraceEvent(5, TraceKind::HidInput, {{"report", "01 00 01 00 00"}})};
@@ -135,14 +134,14 @@ void tst_Trace::fileSinkReplacesOnlyWhenWhole()
         for (const cTraceEvent &event : events)
             stopped.write(event);
     }
-    QCOMPARE(contents(), QByteArray("before\n"));
+    QCOMPARE(readFile(path), QByteArray("before\n"));
 
     cHidRecordSink whole(facts);
     QVERIFY(whole.open(path));
     for (const cTraceEvent &event : events)
         whole.write(event);
     QVERIFY2(whole.close(), qPrintable(whole.errorString()));
-    QVERIFY2(contents().contains("E: 000000.005000 5 01 00 01 00 00\n"), contents().constData());
+    QVERIFY2(readFile(path).contains("E: 000000.005000 5 01 00 01 00 00\n"), readFile(path).constData());
 
     cHidRecordSink nowhere(facts);
     const QString unwritable = dir.filePath(QStringLiteral("no/run.hid"));
