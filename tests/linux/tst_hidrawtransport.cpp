@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <climits>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,13 +15,9 @@ namespace {
 // The descriptor through which this process has `path` open; -1 for none.
 int descriptorOf(const QString &path)
 {
-    const QByteArray wanted = QFile::encodeName(path);
     const QDir fds(QStringLiteral("/proc/self/fd"));
     for (const QString &name : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
-        char target[PATH_MAX];
-        const QByteArray link = QFile::encodeName(fds.filePath(name));
-        const ssize_t size = ::readlink(link.constData(), target, sizeof target);
-        if (size > 0 && QByteArray(target, int(size)) == wanted)
+        if (QFileInfo(fds.filePath(name)).symLinkTarget() == path)
             return name.toInt();
     }
     return -1;

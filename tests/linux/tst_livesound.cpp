@@ -116,21 +116,17 @@ private slots:
         // A server with another card's sink only.
         QString why;
         QVERIFY2(server.start(&why), qPrintable(why));
-        QVERIFY(server.loadSink(QStringLiteral("other"),
-                                {QStringLiteral("sysfs.path=") + QLatin1String(g_otherCard)})
-                > 0);
+        const QString sysfs = QStringLiteral("sysfs.path=");
+        QVERIFY(server.loadSink(QStringLiteral("other"), {sysfs + QLatin1String(g_otherCard)}) > 0);
         QCOMPARE(cSoundServer::pactl({"set-sink-volume", "other", "50%"}), QString());
-        const cRunningHost::Match noSink = logLine("warning",
-                                                   QStringLiteral("no sink of the sound server plays through "
-                                                                  "sound card ")
-                                                       + QLatin1String(g_headsetCard));
+        const cRunningHost::Match noSink = logLine(
+            "warning",
+            QStringLiteral("no sink of the sound server plays through sound card %1").arg(g_headsetCard));
         input(host, down, noSink);
 
         // The headset's sink comes, its channels out of balance; each step moves the louder by one
         // step and keeps the balance, never beyond the full volume.
-        QVERIFY(server.loadSink(QStringLiteral("headset"),
-                                {QStringLiteral("sysfs.path=") + QLatin1String(g_headsetCard)})
-                > 0);
+        QVERIFY(server.loadSink(QStringLiteral("headset"), {sysfs + QLatin1String(g_headsetCard)}) > 0);
         QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "50%", "40%"}), QString());
         input(host, down, volumeOf("headset", 40));
         QCOMPARE(sinkVolume("headset"), QStringLiteral("40% 32%"));

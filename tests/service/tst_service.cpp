@@ -71,12 +71,11 @@ private slots:
                                      {"call", "--session", "-d", Service, "-o", FirstHeadset, "-m",
                                       "org.freedesktop.DBus.Properties.GetAll", HeadsetInterface});
         QCOMPARE(all.err, QString());
-        QCOMPARE(all.out,
-                 QByteArray(
-                     "({'Dolby': <false>, 'MicLight': <uint32 2>, 'MicNotification': <uint32 2>, 'Model': "
-                     "<'Q71'>, "
-                     "'Name': <'Q71 Gaming Headset'>, 'Node': <''>, 'Number': <uint32 1>, 'SoundCard': <''>, "
-                     "'Started': <true>, 'Volume': <-1>},)\n"));
+        QCOMPARE(
+            all.out,
+            QByteArray("({'Dolby': <false>, 'MicLight': <uint32 2>, 'MicNotification': <uint32 2>, "
+                       "'Model': <'Q71'>, 'Name': <'Q71 Gaming Headset'>, 'Node': <''>, "
+                       "'Number': <uint32 1>, 'SoundCard': <''>, 'Started': <true>, 'Volume': <-1>},)\n"));
         QCOMPARE(host.stop(SIGTERM), 143);
     }
     // Refusals are answers: the service serves on, and nothing refused reaches the file.
