@@ -54,6 +54,7 @@ class tst_DefaultDevices : public QObject
 {
     Q_OBJECT
 private slots:
+    void init() { m_defaults = cDefaultDevices(); }
     void cardsMatchByWhicheverPropertyIsThere_data()
     {
         QTest::addColumn<QString>("sysfsPath");
@@ -92,93 +93,89 @@ private slots:
     }
     void theServerPickingTheHeadsetItselfStillGivesBackTheEarlierDefault()
     {
-        cDefaultDevices defaults;
-        seen(defaults, "speakers", {"speakers"});
-        QCOMPARE(told(defaults.plug(g_card)), QStringList());
+        seen(m_defaults, "speakers", {"speakers"});
+        QCOMPARE(told(m_defaults.plug(g_card)), QStringList());
         // PipeWire makes a new sink the default when no default was chosen.
-        QCOMPARE(seen(defaults, "headset", g_two), QStringList());
-        QCOMPARE(leaving(defaults, "headset", g_two), QStringList {"give back speakers"});
+        QCOMPARE(seen(m_defaults, "headset", g_two), QStringList());
+        QCOMPARE(leaving(m_defaults, "headset", g_two), QStringList {"give back speakers"});
     }
     void aDefaultSeenBeforeOursAppliesIsNotTheUsers()
     {
-        cDefaultDevices defaults;
-        defaults.plug(g_card);
-        QCOMPARE(seen(defaults, "speakers", g_two), QStringList {"take headset"});
+        m_defaults.plug(g_card);
+        QCOMPARE(seen(m_defaults, "speakers", g_two), QStringList {"take headset"});
         // Read before the server had made the change.
-        QCOMPARE(seen(defaults, "speakers", g_two), QStringList());
-        QCOMPARE(seen(defaults, "headset", g_two), QStringList());
-        QCOMPARE(leaving(defaults, "headset", g_two), QStringList {"give back speakers"});
+        QCOMPARE(seen(m_defaults, "speakers", g_two), QStringList());
+        QCOMPARE(seen(m_defaults, "headset", g_two), QStringList());
+        QCOMPARE(leaving(m_defaults, "headset", g_two), QStringList {"give back speakers"});
     }
     void theServersStandInForAVanishedSinkIsNotTheUsers()
     {
-        cDefaultDevices defaults;
-        defaults.plug(g_card);
-        seen(defaults, "speakers", g_three);
-        seen(defaults, "headset", g_three);
+        m_defaults.plug(g_card);
+        seen(m_defaults, "speakers", g_three);
+        seen(m_defaults, "headset", g_three);
         // The card left the server before the host heard of the unplug; the server fell back to a
         // sink of its own choosing.
-        QCOMPARE(seen(defaults, "monitor", {"speakers", "monitor"}), QStringList());
-        QCOMPARE(leaving(defaults, "monitor", {"speakers", "monitor"}), QStringList {"give back speakers"});
+        QCOMPARE(seen(m_defaults, "monitor", {"speakers", "monitor"}), QStringList());
+        QCOMPARE(leaving(m_defaults, "monitor", {"speakers", "monitor"}), QStringList {"give back speakers"});
     }
     void theUsersChoiceIsToldOnceAndKept()
     {
-        cDefaultDevices defaults;
-        defaults.plug(g_card);
-        seen(defaults, "speakers", g_three);
-        seen(defaults, "headset", g_three);
-        QCOMPARE(seen(defaults, "monitor", g_three), QStringList {"leave monitor"});
-        QCOMPARE(seen(defaults, "speakers", g_three), QStringList());
-        QCOMPARE(leaving(defaults, "speakers", g_three), QStringList());
+        m_defaults.plug(g_card);
+        seen(m_defaults, "speakers", g_three);
+        seen(m_defaults, "headset", g_three);
+        QCOMPARE(seen(m_defaults, "monitor", g_three), QStringList {"leave monitor"});
+        QCOMPARE(seen(m_defaults, "speakers", g_three), QStringList());
+        QCOMPARE(leaving(m_defaults, "speakers", g_three), QStringList());
         // Plugged in again, its sink already there, it takes the default at once, and gives back what
         // was in place then.
-        seen(defaults, "monitor", g_three);
-        QCOMPARE(told(defaults.plug(g_card)), QStringList {"take headset"});
-        seen(defaults, "headset", g_three);
-        QCOMPARE(leaving(defaults, "headset", g_three), QStringList {"give back monitor"});
+        seen(m_defaults, "monitor", g_three);
+        QCOMPARE(told(m_defaults.plug(g_card)), QStringList {"take headset"});
+        seen(m_defaults, "headset", g_three);
+        QCOMPARE(leaving(m_defaults, "headset", g_three), QStringList {"give back monitor"});
     }
     void anEarlierDefaultThatIsGoneIsNotGivenBack()
     {
-        cDefaultDevices defaults;
-        defaults.plug(g_card);
-        seen(defaults, "speakers", g_two);
-        seen(defaults, "headset", g_two);
-        QCOMPARE(leaving(defaults, "headset", {"headset"}), QStringList());
+        m_defaults.plug(g_card);
+        seen(m_defaults, "speakers", g_two);
+        seen(m_defaults, "headset", g_two);
+        QCOMPARE(leaving(m_defaults, "headset", {"headset"}), QStringList());
     }
     // A server can fail to tell a connection that its default changed (PipeWire's protocol server in
     // Debian 12 does, now and then, while other clients come and go): what the headset gives back
     // rests on the server read after it left.
     void whatTheServerNeverToldIsJudgedOnItsStateAfterTheUnplug()
     {
-        cDefaultDevices defaults;
-        defaults.plug(g_card);
-        QCOMPARE(seen(defaults, "speakers", g_three), QStringList {"take headset"});
+        m_defaults.plug(g_card);
+        QCOMPARE(seen(m_defaults, "speakers", g_three), QStringList {"take headset"});
         // The headset's default was never told; read afresh, it is there.
-        QCOMPARE(leaving(defaults, "headset", g_three), QStringList {"give back speakers"});
+        QCOMPARE(leaving(m_defaults, "headset", g_three), QStringList {"give back speakers"});
 
         // The user's choice of the monitor was never told either: it stays, said once.
-        seen(defaults, "speakers", g_three);
-        QCOMPARE(told(defaults.plug(g_card)), QStringList {"take headset"});
-        seen(defaults, "headset", g_three);
-        QCOMPARE(leaving(defaults, "monitor", g_three), QStringList {"leave monitor"});
-        QVERIFY(defaults.isSettled());
-        QCOMPARE(told(defaults.settle()), QStringList());
+        seen(m_defaults, "speakers", g_three);
+        QCOMPARE(told(m_defaults.plug(g_card)), QStringList {"take headset"});
+        seen(m_defaults, "headset", g_three);
+        QCOMPARE(leaving(m_defaults, "monitor", g_three), QStringList {"leave monitor"});
+        QVERIFY(m_defaults.isSettled());
+        QCOMPARE(told(m_defaults.settle()), QStringList());
     }
-    // Plugged in again before the server was read after the unplug, the headset keeps its defaults, and
+    // Plugged in again before the server was read after the unplug, the headset keeps its m_defaults, and
     // gives them back when it leaves for good.
     void aHeadsetBackBeforeItsUnplugIsSettledKeepsItsDefaults()
     {
-        cDefaultDevices defaults;
-        defaults.plug(g_card);
-        seen(defaults, "speakers", g_two);
-        seen(defaults, "headset", g_two);
-        defaults.unplug(g_card);
-        QVERIFY(!defaults.isSettled());
-        QCOMPARE(told(defaults.plug(g_card)), QStringList());
-        QVERIFY(defaults.isSettled());
-        QCOMPARE(seen(defaults, "headset", g_two), QStringList());
-        QCOMPARE(told(defaults.settle()), QStringList());
-        QCOMPARE(leaving(defaults, "headset", g_two), QStringList {"give back speakers"});
+        m_defaults.plug(g_card);
+        seen(m_defaults, "speakers", g_two);
+        seen(m_defaults, "headset", g_two);
+        m_defaults.unplug(g_card);
+        QVERIFY(!m_defaults.isSettled());
+        QCOMPARE(told(m_defaults.plug(g_card)), QStringList());
+        QVERIFY(m_defaults.isSettled());
+        QCOMPARE(seen(m_defaults, "headset", g_two), QStringList());
+        QCOMPARE(told(m_defaults.settle()), QStringList());
+        QCOMPARE(leaving(m_defaults, "headset", g_two), QStringList {"give back speakers"});
     }
+
+private:
+    cDefaultDevices m_defaults;
 };
 
 QTEST_GUILESS_MAIN(tst_DefaultDevices)
