@@ -158,7 +158,7 @@ private slots:
         QVERIFY(m_defaults.isSettled());
         QCOMPARE(told(m_defaults.settle()), QStringList());
     }
-    // Plugged in again before the server was read after the unplug, the headset keeps its m_defaults, and
+    // Plugged in again before the server was read after the unplug, the headset keeps its defaults, and
     // gives them back when it leaves for good.
     void aHeadsetBackBeforeItsUnplugIsSettledKeepsItsDefaults()
     {
