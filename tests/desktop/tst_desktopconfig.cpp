@@ -11,8 +11,7 @@ namespace {
 QStringList jsonValues(const QByteArray &out, const char *kind, const char *field, int device = 0)
 {
     QStringList values;
-    for (const QByteArray &line : out.split('\n')) {
-        const QJsonObject event = QJsonDocument::fromJson(line).object();
+    for (const QJsonObject &event : jsonEvents(out)) {
         if (event.value(QStringLiteral("ev")).toString() == QLatin1String(kind)
             && (device == 0 || event.value(QStringLiteral("device")).toInt() == device))
             values << event.value(QLatin1String(field)).toVariant().toString();
