@@ -1,9 +1,6 @@
 #pragma once
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusReply>
-#include <QDBusVariant>
 #include <QVariantList>
+#include <QtDBus>
 
 // What the tests and benchmarks ask of org.q71.Headsets1 as a client, through the standard
 // properties interface: the calls every one of them would otherwise spell out. The names are

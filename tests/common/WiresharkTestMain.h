@@ -1,8 +1,4 @@
 #pragma once
-#include <QCoreApplication>
-#include <QMetaMethod>
-#include <QStandardPaths>
-#include <QStringList>
 #include <QtTest>
 
 #include <algorithm>

@@ -1,8 +1,4 @@
 #pragma once
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QList>
-#include <QProcess>
 #include <QtTest>
 
 #include <algorithm>
@@ -41,17 +37,16 @@ public:
         return m_process.waitForStarted(60000);
     }
 
-    // True once an event that `match` accepts has arrived, at most after `timeoutMs`.
+    // True once an event that `match` accepts, standard error holding `text`, or a line that is
+    // `line` has arrived, at most after `timeoutMs`.
     bool waitFor(const Match &match, int timeoutMs = 60000)
     {
         return waitUntil([&] { return std::any_of(m_events.cbegin(), m_events.cend(), match); }, timeoutMs);
     }
-    // True once standard error holds `text`, at most after `timeoutMs`.
     bool waitForError(const QString &text, int timeoutMs = 60000)
     {
         return waitUntil([&] { return m_error.contains(text); }, timeoutMs);
     }
-    // True once a line that is `line` has arrived, at most after `timeoutMs`.
     bool waitForLine(const QByteArray &line, int timeoutMs = 60000)
     {
         return waitUntil([&] { return m_lines.contains(line); }, timeoutMs);
@@ -69,7 +64,6 @@ public:
     {
         const bool ended = m_process.waitForFinished(120000);
         read();
-        m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
         return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 
@@ -90,7 +84,6 @@ private:
         elapsed.start();
         for (;;) {
             read();
-            m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
             if (done())
                 return true;
             if (elapsed.hasExpired(timeoutMs) || m_process.state() == QProcess::NotRunning)
@@ -101,6 +94,7 @@ private:
 
     void read()
     {
+        m_error += QString::fromLocal8Bit(m_process.readAllStandardError());
         m_pending += m_process.readAllStandardOutput();
         int end = 0;
         while ((end = m_pending.indexOf('\n')) >= 0) {

@@ -1,12 +1,5 @@
 #pragma once
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusError>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <QtDBus>
 #include <QtTest>
 
 #include "cToolRun.h"
@@ -76,10 +69,7 @@ public:
 
     void stop()
     {
-        if (m_connected) {
-            QDBusConnection::disconnectFromBus(connectionName());
-            m_connected = false;
-        }
+        QDBusConnection::disconnectFromBus(connectionName());
         if (m_daemon.state() != QProcess::NotRunning) {
             m_daemon.terminate();
             if (!m_daemon.waitForFinished(30000))
@@ -95,11 +85,7 @@ public:
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_address);
         return environment;
     }
-    QDBusConnection connection()
-    {
-        m_connected = true;
-        return QDBusConnection::connectToBus(m_address, connectionName());
-    }
+    QDBusConnection connection() { return QDBusConnection::connectToBus(m_address, connectionName()); }
 
 private:
     QString connectionName() const { return QStringLiteral("q71-test-bus:") + m_address; }
@@ -107,5 +93,4 @@ private:
     QTemporaryDir m_dir;
     QString m_address;
     QProcess m_daemon;
-    bool m_connected = false;
 };

@@ -1,13 +1,5 @@
 #pragma once
-#include <QByteArray>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QList>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QString>
-#include <QStringList>
+#include <QtCore>
 
 // One run of a program as a user runs it: q71-host, or one of Wireshark's tools reading what the
 // emulator wrote.

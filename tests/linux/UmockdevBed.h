@@ -4,10 +4,6 @@
 
 #include "cRunningHost.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QRegularExpression>
-#include <QString>
 #include <QtTest>
 
 #include <unistd.h>

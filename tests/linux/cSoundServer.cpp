@@ -1,11 +1,6 @@
 #include "cSoundServer.h"
 #include "cToolRun.h"
 
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <utility>
@@ -67,11 +62,6 @@ QProcessEnvironment cSoundServer::environment(bool host)
     return environment;
 }
 
-cSoundServer::cSoundServer(Kind kind, const QTemporaryDir &dir)
-    : m_kind(kind)
-    , m_dir(dir.path())
-{ }
-
 void cSoundServer::prepare()
 {
     g_serverDir = QFile::encodeName(m_dir);
@@ -84,8 +74,8 @@ QProcess *cSoundServer::run(const QString &program, const QStringList &arguments
     process->setProcessEnvironment(environment());
     process->setWorkingDirectory(m_dir);
     // Their chatter (no session bus, running as root) in files of their own, read when they fail.
+    process->setProcessChannelMode(QProcess::MergedChannels);
     process->setStandardOutputFile(QDir(m_dir).filePath(program + QStringLiteral(".log")));
-    process->setStandardErrorFile(QDir(m_dir).filePath(program + QStringLiteral(".log")));
     process->start(program, arguments);
     return process;
 }
@@ -174,11 +164,6 @@ int cSoundServer::load(const QString &module, const QString &kind, const QString
     return pactl(arguments).trimmed().toInt();
 }
 
-int cSoundServer::loadSink(const QString &device, const QStringList &properties) const
-{
-    return load(QStringLiteral("module-null-sink"), QStringLiteral("sink"), device, properties);
-}
-
 int cSoundServer::loadSource(const QString &device, const QStringList &properties) const
 {
     // PipeWire's protocol server has no null source: a null sink of the source class is one.
@@ -197,7 +182,7 @@ int cSoundServer::loadSource(const QString &device, const QStringList &propertie
 
 bool cSoundServer::setDefault(bool sink, const QString &device) const
 {
-    const QString command = sink ? QStringLiteral("set-default-sink") : QStringLiteral("set-default-source");
+    const QString command = QStringLiteral("set-default-%1").arg(sink ? "sink" : "source");
     // PipeWire's protocol server refuses until the session manager has brought the defaults' store.
     return QTest::qWaitFor(
         [&] {
@@ -208,9 +193,7 @@ bool cSoundServer::setDefault(bool sink, const QString &device) const
 
 QString cSoundServer::defaultDevice(bool sink)
 {
-    const QString info = pactl({QStringLiteral("info")});
-    const QRegularExpression line(sink ? QStringLiteral("^Default Sink: (.*)$")
-                                       : QStringLiteral("^Default Source: (.*)$"),
+    const QRegularExpression line(QStringLiteral("^Default %1: (.*)$").arg(sink ? "Sink" : "Source"),
                                   QRegularExpression::MultilineOption);
-    return line.match(info).captured(1);
+    return line.match(pactl({QStringLiteral("info")})).captured(1);
 }

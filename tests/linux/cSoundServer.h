@@ -1,15 +1,9 @@
 #pragma once
-#include <QCoreApplication>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
 #include <QtTest>
 
 #include <cstdio>
 #include <memory>
 #include <vector>
-
-class QTemporaryDir;
 
 // A real sound server started by a test, PulseAudio or PipeWire with its PulseAudio protocol
 // (pipewire, wireplumber, pipewire-pulse), in a directory of the test's own: runtime, state,
@@ -33,7 +27,10 @@ public:
     // test's, without the umockdev testbed, which only the host (`host`) keeps.
     static QProcessEnvironment environment(bool host = false);
 
-    cSoundServer(Kind kind, const QTemporaryDir &dir);
+    cSoundServer(Kind kind, const QTemporaryDir &dir)
+        : m_kind(kind)
+        , m_dir(dir.path())
+    { }
     ~cSoundServer() { stop(); }
     cSoundServer(const cSoundServer &) = delete;
     cSoundServer &operator=(const cSoundServer &) = delete;
@@ -53,7 +50,10 @@ public:
     QStringList cardProperties(const QString &busPath) const;
     // A null sink or source named `device` with `properties` ("key=value" each, no spaces); the
     // module's index, 0 when loading failed.
-    int loadSink(const QString &device, const QStringList &properties) const;
+    int loadSink(const QString &device, const QStringList &properties) const
+    {
+        return load(QStringLiteral("module-null-sink"), QStringLiteral("sink"), device, properties);
+    }
     int loadSource(const QString &device, const QStringList &properties) const;
     // Makes `device` the default sink (or source), as a user would, once the server takes it.
     bool setDefault(bool sink, const QString &device) const;

@@ -5,12 +5,12 @@
 #include "cHost.h"
 #include "cLinuxBus.h"
 
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,145 +32,128 @@ class tst_LinuxBus : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void headsetIsSetUpAndHeard();
-    void headsetPluggedOutMidSetupAndInAgain();
-    void failedWriteTakesTheTransportAway();
+    void initTestCase()
+    {
+        // Without the preloaded library the test would see the machine's own /sys and /dev.
+        QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"),
+                 "run the test under umockdev-wrapper");
+    }
+    void init()
+    {
+        m_testbed = umockdev_testbed_new();
+        m_host = new cHost;
+        QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
+        m_host->deviceManager()->setAutoStart(true);
+        connect(m_host->services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled, this,
+                [this](const QString &, const cModelCall &call) { m_modelCalls << call.text(); });
+        m_bus = new cLinuxBus;
+        m_host->attachBus(m_bus);
+    }
+    void cleanup()
+    {
+        delete std::exchange(m_host, nullptr);
+        delete std::exchange(m_bus, nullptr);
+        g_object_unref(std::exchange(m_testbed, nullptr));
+        m_modelCalls.clear();
+    }
+    void headsetIsSetUpAndHeard()
+    {
+        UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
+        UmockdevBed::plug(m_testbed, UmockdevBed::description("foreign-device.umockdev"));
+        UmockdevBed::loadScript(m_testbed, g_headsetNode);
+        QVERIFY(m_bus->start());
+
+        // What was plugged is announced at once, a USB device at a time: the headset's transports make
+        // one complete device, started; the other product's stay on the bus, taken by no device.
+        const QList<cAbstractTransportPtr> transports = m_bus->transports();
+        QCOMPARE(transports.size(), 6);
+        const cAbstractDevicePtr device = onlyDevice();
+        QVERIFY(device);
+        QCOMPARE(m_host->deviceManager()->transportsOf(device), transports.mid(0, 3));
+        QVERIFY(m_host->deviceManager()->isStarted(device));
+        const QString info
+            = QStringLiteral("{\"%1_probe\":{%2\"product_id\":1,%3\"vendor_id\":4617},"
+                             "\"uid\":\"/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4/1-4:1.%4\"}");
+        const QString audio = QStringLiteral("audio_%1"), endpoint = QStringLiteral("\"endpoint\":\"%1\",");
+        const QStringList infos
+            = {info.arg("hid", "\"interface\":3,", "\"usage_page\":65280,",
+                        "3/0003:1209:0001.0001/hidraw/hidraw0"),
+               info.arg(audio.arg("render"), endpoint.arg("render"), "", "0/sound/card1/pcmC1D0p"),
+               info.arg(audio.arg("capture"), endpoint.arg("capture"), "", "0/sound/card1/pcmC1D0c")};
+        for (int i = 0; i < infos.size(); ++i)
+            QCOMPARE(QString::fromUtf8(transports.at(i)->info().toJson()), infos.at(i));
+
+        // The script answers the status request only after it has read the five setup reports, byte
+        // for byte and in order; one out of place makes umockdev stop the test.
+        QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
+
+        // Keys and volume as the headset sends them are q71-host --live's test (tst_livehost).
+        // A setting goes out at once now; its completion comes from the event loop, after write().
+        QSignalSpy completed(transports.constFirst().data(), SIGNAL(writeComplete(int)));
+        QVERIFY(cHost::microphone(device).setLightConfig(MicLight::Setting3));
+        QCOMPARE(completed.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, g_timeout);
+    }
+    void headsetPluggedOutMidSetupAndInAgain()
+    {
+        QVERIFY(m_bus->start());
+        QVERIFY(m_bus->transports().isEmpty());
+
+        // Plugged in while the host runs. With no script on its node this headset never answers, so
+        // its setup is still under way when it is pulled out.
+        const QByteArray headset = UmockdevBed::description("q71-headset.umockdev");
+        UmockdevBed::plug(m_testbed, headset);
+        QTRY_VERIFY_WITH_TIMEOUT(onlyDevice() && m_host->deviceManager()->isStarted(onlyDevice()), g_timeout);
+        UmockdevBed::unplug(m_testbed, headset);
+        QTRY_VERIFY_WITH_TIMEOUT(m_host->deviceManager()->devices().isEmpty(), g_timeout);
+        QVERIFY(m_bus->transports().isEmpty());
+
+        const QByteArray again = UmockdevBed::description("q71-headset.umockdev", 3);
+        UmockdevBed::plug(m_testbed, again);
+        UmockdevBed::loadScript(m_testbed, "/dev/hidraw3");
+        QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
+        QCOMPARE(m_bus->transports().size(), 3);
+    }
+    void failedWriteTakesTheTransportAway()
+    {
+        UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
+        UmockdevBed::loadScript(m_testbed, g_headsetNode);
+        QVERIFY(m_bus->start());
+        QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
+        const cAbstractTransportPtr hid = m_bus->transports().constFirst();
+        QSignalSpy failed(hid.data(), SIGNAL(failed(QString)));
+
+        // The headset goes while its node is open. Closing the PTY's far side makes writes on the near
+        // side fail with EIO, as a hidraw node's do once its device is gone; the far side's descriptor
+        // number stays open (on /dev/null) for the testbed, which closes it at the end.
+        const int farSide = umockdev_testbed_get_dev_fd(m_testbed, g_headsetNode);
+        const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        QVERIFY(::dup2(null, farSide) == farSide);
+        ::close(null);
+
+        // Once the headset has answered, a setting is written at once: that write fails.
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            QRegularExpression(QStringLiteral("^HID transport /dev/hidraw0 failed, write: .+")));
+        QVERIFY(cHost::microphone(onlyDevice()).setLightConfig(MicLight::Setting3));
+        QCOMPARE(failed.count(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_bus->transports().contains(hid), g_timeout);
+        QCOMPARE(m_host->deviceManager()->transportsOf(onlyDevice()), m_bus->transports());
+        QCOMPARE(onlyDevice()->validate(), DeviceValidationResult::Incomplete);
+    }
 
 private:
-    cAbstractDevicePtr onlyDevice() const;
+    cAbstractDevicePtr onlyDevice() const
+    {
+        const cAbstractDeviceList devices = m_host->deviceManager()->devices();
+        return devices.size() == 1 ? devices.constFirst() : cAbstractDevicePtr();
+    }
 
     UMockdevTestbed *m_testbed = nullptr;
     cHost *m_host = nullptr;
     cLinuxBus *m_bus = nullptr;
     QStringList m_modelCalls; // of every headset's audio models, as cModelCall::text() writes them
 };
-
-void tst_LinuxBus::initTestCase()
-{
-    // Without the preloaded library the test would see the machine's own /sys and /dev.
-    QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
-}
-
-void tst_LinuxBus::init()
-{
-    m_testbed = umockdev_testbed_new();
-    m_host = new cHost;
-    QVERIFY2(m_host->loadPlugin(QStringLiteral(Q71_TEST_PLUGIN_FILE)), qPrintable(m_host->pluginError()));
-    m_host->deviceManager()->setAutoStart(true);
-    connect(m_host->services().audioDeviceMgr(), &cAudioDeviceMgrService::modelCalled, this,
-            [this](const QString &, const cModelCall &call) { m_modelCalls << call.text(); });
-    m_bus = new cLinuxBus;
-    m_host->attachBus(m_bus);
-}
-
-void tst_LinuxBus::cleanup()
-{
-    delete m_host;
-    m_host = nullptr;
-    delete m_bus;
-    m_bus = nullptr;
-    g_object_unref(m_testbed);
-    m_testbed = nullptr;
-    m_modelCalls.clear();
-}
-
-cAbstractDevicePtr tst_LinuxBus::onlyDevice() const
-{
-    const cAbstractDeviceList devices = m_host->deviceManager()->devices();
-    return devices.size() == 1 ? devices.constFirst() : cAbstractDevicePtr();
-}
-
-void tst_LinuxBus::headsetIsSetUpAndHeard()
-{
-    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
-    UmockdevBed::plug(m_testbed, UmockdevBed::description("foreign-device.umockdev"));
-    UmockdevBed::loadScript(m_testbed, g_headsetNode);
-    QVERIFY(m_bus->start());
-
-    // What was plugged is announced at once, a USB device at a time: the headset's transports make
-    // one complete device, started; the other product's stay on the bus, taken by no device.
-    const QList<cAbstractTransportPtr> transports = m_bus->transports();
-    QCOMPARE(transports.size(), 6);
-    const cAbstractDevicePtr device = onlyDevice();
-    QVERIFY(device);
-    QCOMPARE(m_host->deviceManager()->transportsOf(device), transports.mid(0, 3));
-    QVERIFY(m_host->deviceManager()->isStarted(device));
-    const QString usb = QStringLiteral("/sys/devices/pci0000:00/0000:00:14.0/usb1/1-4");
-    const QStringList infos
-        = {QStringLiteral(
-               "{\"hid_probe\":{\"interface\":3,\"product_id\":1,\"usage_page\":65280,\"vendor_id\":4617},"
-               "\"uid\":\"%1/1-4:1.3/0003:1209:0001.0001/hidraw/hidraw0\"}"),
-           QStringLiteral(
-               "{\"audio_render_probe\":{\"endpoint\":\"render\",\"product_id\":1,\"vendor_id\":4617},"
-               "\"uid\":\"%1/1-4:1.0/sound/card1/pcmC1D0p\"}"),
-           QStringLiteral(
-               "{\"audio_capture_probe\":{\"endpoint\":\"capture\",\"product_id\":1,\"vendor_id\":4617},"
-               "\"uid\":\"%1/1-4:1.0/sound/card1/pcmC1D0c\"}")};
-    for (int i = 0; i < infos.size(); ++i)
-        QCOMPARE(QString::fromUtf8(transports.at(i)->info().toJson()), infos.at(i).arg(usb));
-
-    // The script answers the status request only after it has read the five setup reports, byte
-    // for byte and in order; one out of place makes umockdev stop the test.
-    QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
-
-    // Keys and volume as the headset sends them are q71-host --live's test (tst_livehost).
-    // A setting goes out at once now; its completion comes from the event loop, after write().
-    QSignalSpy completed(transports.constFirst().data(), SIGNAL(writeComplete(int)));
-    QVERIFY(cHost::microphone(device).setLightConfig(MicLight::Setting3));
-    QCOMPARE(completed.count(), 0);
-    QTRY_COMPARE_WITH_TIMEOUT(completed.count(), 1, g_timeout);
-}
-
-void tst_LinuxBus::headsetPluggedOutMidSetupAndInAgain()
-{
-    QVERIFY(m_bus->start());
-    QVERIFY(m_bus->transports().isEmpty());
-
-    // Plugged in while the host runs. With no script on its node this headset never answers, so
-    // its setup is still under way when it is pulled out.
-    const QByteArray headset = UmockdevBed::description("q71-headset.umockdev");
-    UmockdevBed::plug(m_testbed, headset);
-    QTRY_VERIFY_WITH_TIMEOUT(onlyDevice() && m_host->deviceManager()->isStarted(onlyDevice()), g_timeout);
-    UmockdevBed::unplug(m_testbed, headset);
-    QTRY_VERIFY_WITH_TIMEOUT(m_host->deviceManager()->devices().isEmpty(), g_timeout);
-    QVERIFY(m_bus->transports().isEmpty());
-
-    const QByteArray again = UmockdevBed::description("q71-headset.umockdev", 3);
-    UmockdevBed::plug(m_testbed, again);
-    UmockdevBed::loadScript(m_testbed, "/dev/hidraw3");
-    QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
-    QCOMPARE(m_bus->transports().size(), 3);
-}
-
-void tst_LinuxBus::failedWriteTakesTheTransportAway()
-{
-    UmockdevBed::plug(m_testbed, UmockdevBed::description("q71-headset.umockdev"));
-    UmockdevBed::loadScript(m_testbed, g_headsetNode);
-    QVERIFY(m_bus->start());
-    QTRY_VERIFY_WITH_TIMEOUT(m_modelCalls.contains(QStringLiteral("enableDolby(true)")), g_timeout);
-    const cAbstractTransportPtr hid = m_bus->transports().constFirst();
-    QSignalSpy failed(hid.data(), SIGNAL(failed(QString)));
-
-    // The headset goes while its node is open. Closing the PTY's far side makes writes on the near
-    // side fail with EIO, as a hidraw node's do once its device is gone; the far side's descriptor
-    // number stays open (on /dev/null) for the testbed, which closes it at the end.
-    const int farSide = umockdev_testbed_get_dev_fd(m_testbed, g_headsetNode);
-    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-    QVERIFY(::dup2(null, farSide) == farSide);
-    ::close(null);
-
-    // Once the headset has answered, a setting is written at once: that write fails.
-    QTest::ignoreMessage(QtWarningMsg,
-                         QRegularExpression(QStringLiteral("^HID transport /dev/hidraw0 failed, write: .+")));
-    QVERIFY(cHost::microphone(onlyDevice()).setLightConfig(MicLight::Setting3));
-    QCOMPARE(failed.count(), 1);
-    QTRY_VERIFY_WITH_TIMEOUT(!m_bus->transports().contains(hid), g_timeout);
-    QCOMPARE(m_host->deviceManager()->transportsOf(onlyDevice()), m_bus->transports());
-    QCOMPARE(onlyDevice()->validate(), DeviceValidationResult::Incomplete);
-}
 
 QTEST_MAIN(tst_LinuxBus)
 #include "tst_linuxbus.moc"

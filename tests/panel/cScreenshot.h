@@ -1,12 +1,5 @@
 #pragma once
-#include <QApplication>
-#include <QColor>
-#include <QDir>
-#include <QFileInfo>
-#include <QFont>
-#include <QImage>
-#include <QStyleFactory>
-#include <QWidget>
+#include <QtWidgets>
 
 // Screenshots held to the PNGs committed beside the tests. The pictures are made stable by the
 // widgets' Fusion style and the DejaVu Sans font at a fixed size (setUp()); what a different
@@ -46,13 +39,11 @@ public:
         QString problem;
         if (golden.isNull())
             problem = QStringLiteral("no golden picture %1").arg(goldenFile);
-        else if (golden.size() != actual.size())
-            problem = QStringLiteral("%1 is %2x%3, the widget %4x%5")
-                          .arg(goldenFile)
-                          .arg(golden.width())
-                          .arg(golden.height())
-                          .arg(actual.width())
-                          .arg(actual.height());
+        const auto size = [](const QImage &image) {
+            return QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
+        };
+        if (!golden.isNull() && golden.size() != actual.size())
+            problem = QStringLiteral("%1 is %2, the widget %3").arg(goldenFile, size(golden), size(actual));
         QImage difference;
         if (problem.isEmpty()) {
             const int differing = differ(golden, actual, &difference);
@@ -80,10 +71,9 @@ public:
             for (int x = 0; x < a.width(); ++x) {
                 const QColor one = a.pixelColor(x, y);
                 const QColor other = b.pixelColor(x, y);
-                const bool differs = qAbs(one.red() - other.red()) > g_channelTolerance
-                    || qAbs(one.green() - other.green()) > g_channelTolerance
-                    || qAbs(one.blue() - other.blue()) > g_channelTolerance;
-                if (differs) {
+                const auto apart = [](int p, int q) { return qAbs(p - q) > g_channelTolerance; };
+                if (apart(one.red(), other.red()) || apart(one.green(), other.green())
+                    || apart(one.blue(), other.blue())) {
                     difference->setPixelColor(x, y, Qt::red);
                     ++count;
                 }

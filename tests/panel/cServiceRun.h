@@ -1,8 +1,6 @@
 #pragma once
 #include "cToolRun.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <csignal>
@@ -34,10 +32,9 @@ public:
         if (!writeFile(file, (scenario + QStringLiteral("wait %1s\n").arg(holdSeconds)).toUtf8()))
             return false;
         m_process.setProcessEnvironment(environment);
-        m_process.start(QStringLiteral(Q71_HOST_PROGRAM),
-                        {QStringLiteral("--dbus"), QStringLiteral("--realtime"), QStringLiteral("--json"),
-                         QStringLiteral("--plugin"), QStringLiteral(Q71_PLUGIN_FILE),
-                         QStringLiteral("--config"), configFile, file});
+        m_process.start(
+            QStringLiteral(Q71_HOST_PROGRAM),
+            {"--dbus", "--realtime", "--json", "--plugin", Q71_PLUGIN_FILE, "--config", configFile, file});
         return m_process.waitForStarted(60000);
     }
 

@@ -8,13 +8,8 @@
 #include "cPanelTray.h"
 #include "cPanelWindow.h"
 
-#include <QAbstractSpinBox>
-#include <QLabel>
-#include <QMenu>
-#include <QSet>
-#include <QSystemTrayIcon>
-#include <QTableView>
 #include <QtTest>
+#include <QtWidgets>
 
 class tst_PanelScreens : public QObject
 {

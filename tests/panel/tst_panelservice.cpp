@@ -15,11 +15,8 @@
 #include "cPanelWindow.h"
 
 #include <QDBusMessage>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QSpinBox>
 #include <QtTest>
+#include <QtWidgets>
 
 #include <memory>
 
@@ -192,9 +189,7 @@ private:
         m_notifications->setProcessEnvironment(m_bus->environment());
         m_notifications->setProcessChannelMode(QProcess::ForwardedChannels);
         m_notifications->start(QStringLiteral("/usr/bin/python3"),
-                               {QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                                QStringLiteral("--template"), QStringLiteral("notification_daemon"),
-                                QStringLiteral("-l"), logFile()});
+                               {"-m", "dbusmock", "--template", "notification_daemon", "-l", logFile()});
         QVERIFY(m_notifications->waitForStarted(60000));
         QTRY_VERIFY_WITH_TIMEOUT(m_bus->connection().interface()->isServiceRegistered(
                                      QStringLiteral("org.freedesktop.Notifications")),
@@ -213,12 +208,11 @@ private:
             QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
             QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("GetServerInformation"));
         m_bus->connection().call(ping);
-        int count = 0;
-        for (const QString &line : notificationLog().split(QLatin1Char('\n'))) {
-            if (line.contains(QStringLiteral(" Notify ")) && line.contains(text))
-                ++count;
-        }
-        return count;
+        return int(notificationLog()
+                       .split(QLatin1Char('\n'))
+                       .filter(QStringLiteral(" Notify "))
+                       .filter(text)
+                       .size());
     }
 
     QVariant property(const char *name) { return HeadsetsClient::get(m_bus->connection(), name); }

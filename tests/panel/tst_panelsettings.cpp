@@ -5,8 +5,6 @@
 #include "cPanelSettings.h"
 #include "cToolRun.h"
 
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class tst_PanelSettings : public QObject
