@@ -9,18 +9,16 @@ const cSoundServerState::Kind g_kinds[] = {cSoundServerState::Sink, cSoundServer
 
 } // namespace
 
-QVector<cDefaultDevices::cChange> cDefaultDevices::plug(const cSoundCard &card)
+void cDefaultDevices::plug(const cSoundCard &card)
 {
     for (cHeadset &headset : m_headsets) {
         if (headset.card == card) {
             // Back before what it left behind was settled: it holds its defaults still.
             headset.left = false;
-            return {};
+            return;
         }
     }
     m_headsets.append({card, {}});
-    // Its devices may be on the server already.
-    return observe(cSoundServerState(m_state));
 }
 
 void cDefaultDevices::unplug(const cSoundCard &card)

@@ -12,9 +12,9 @@
 // if they still exist and the user has not chosen another default in the meantime. Knows nothing of
 // the server itself: it is told what the server holds and answers with the changes to make.
 //
-// What a leaving headset gives back is decided on the server's state read after it left (settle()),
-// not on what the server told while it was there: a server may fail to tell a change of its
-// default, and the headset's own default would then never have been seen.
+// What a headset takes, and what it gives back when it leaves (settle()), is decided on the server's
+// state read after it came or left, not on what the server told before: a server may fail to tell
+// a connection that its default changed.
 class cDefaultDevices
 {
 public:
@@ -35,8 +35,9 @@ public:
         cSoundCard card;
     };
 
-    // A headset with `card` is there (again); the defaults to set, of devices already on the server.
-    QVector<cChange> plug(const cSoundCard &card);
+    // A headset with `card` is there (again); what it takes is decided by the next observe(), of a
+    // state the caller read after it came.
+    void plug(const cSoundCard &card);
     // The headset with `card` left; what it gives back waits for settle().
     void unplug(const cSoundCard &card);
     // What the server holds now; the defaults to set, and the user's choices noticed.

@@ -21,7 +21,8 @@ void cHeadsetDefaults::onAudioDeviceCreated(const QString &uid)
     if (!card.isValid())
         return;
     m_cards.insert(uid, card);
-    apply(m_defaults.plug(card));
+    m_defaults.plug(card);
+    m_freshFrom = m_server.refresh();
 }
 
 void cHeadsetDefaults::onAudioDeviceDestroyed(const QString &uid)
@@ -36,9 +37,11 @@ void cHeadsetDefaults::onAudioDeviceDestroyed(const QString &uid)
 
 void cHeadsetDefaults::onStateChanged(const cSoundServerState &state, int connection)
 {
+    // A reading from before the last plug or unplug is left for the one that follows it.
+    if (connection < m_freshFrom)
+        return;
     apply(m_defaults.observe(state));
-    if (connection >= m_freshFrom)
-        apply(m_defaults.settle());
+    apply(m_defaults.settle());
 }
 
 void cHeadsetDefaults::settleNow()

@@ -11,7 +11,8 @@ class cAudioDeviceMgrService;
 // ([audio] default=true): its sink and source become the sound server's defaults, and the earlier
 // ones come back when it leaves (cDefaultDevices decides, cPulseDefaults talks to the server). A
 // headset is known by its host audio device's render transport, the sound card's playback PCM.
-// What a headset that left gives back is decided on the server's state read again after it left.
+// What a headset takes and gives back is decided on the server's state read again after it came or
+// left.
 // Each default it sets is one line of the trace.
 class cHeadsetDefaults : public QObject
 {
@@ -36,6 +37,6 @@ private:
     // The sound card of each audio device, by its uid, which is all that is left of it once it is
     // destroyed.
     QHash<QString, cSoundCard> m_cards;
-    // The first connection to the server that read it after the last headset left.
+    // The first connection to the server that read it after the last headset came or left.
     int m_freshFrom = 0;
 };

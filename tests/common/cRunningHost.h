@@ -64,7 +64,12 @@ public:
     {
         const bool ended = m_process.waitForFinished(120000);
         read();
-        return ended && m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+        if (ended && m_process.exitStatus() == QProcess::NormalExit)
+            return m_process.exitCode();
+        // What it said before it crashed or hung is all a CI log will show of it.
+        qWarning("%s %s; its standard error:\n%s", qPrintable(m_process.program()),
+                 ended ? "crashed" : "did not end", qPrintable(m_error));
+        return -1;
     }
 
     bool running() const { return m_process.state() != QProcess::NotRunning; }
