@@ -69,6 +69,8 @@ public:
         // What it said before it crashed or hung is all a CI log will show of it.
         qWarning("%s %s; its standard error:\n%s", qPrintable(m_process.program()),
                  ended ? "crashed" : "did not end", qPrintable(m_error));
+        if (!ended)
+            qWarning("%s", hangReport(m_process.processId()).constData());
         return -1;
     }
 
@@ -83,6 +85,33 @@ public:
     QString errorOutput() const { return m_error; }
 
 private:
+    // Where each thread of a hung process is: its pending and blocked signals (a signal pending
+    // and blocked everywhere is one never heard), its kernel wait, and its stack where gdb is there.
+    static QByteArray hangReport(qint64 pid)
+    {
+        QByteArray report;
+        const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+        for (const QString &task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QFile status(tasks + QLatin1Char('/') + task + QLatin1String("/status"));
+            QFile wchan(tasks + QLatin1Char('/') + task + QLatin1String("/wchan"));
+            if (!status.open(QIODevice::ReadOnly) || !wchan.open(QIODevice::ReadOnly))
+                continue;
+            report += "thread " + task.toLatin1() + ": wchan " + wchan.readAll();
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("Name:") || line.startsWith("State:") || line.startsWith("SigPnd:")
+                    || line.startsWith("ShdPnd:") || line.startsWith("SigBlk:"))
+                    report += "  " + line.simplified();
+            }
+            report += '\n';
+        }
+        QProcess gdb;
+        gdb.start(QStringLiteral("gdb"), {"-p", QString::number(pid), "-batch", "-nx", "-ex",
+                                           "thread apply all bt"});
+        if (gdb.waitForFinished(120000))
+            report += gdb.readAllStandardOutput();
+        return report;
+    }
+
     bool waitUntil(const std::function<bool()> &done, int timeoutMs)
     {
         QElapsedTimer elapsed;
