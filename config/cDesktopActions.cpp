@@ -20,6 +20,17 @@ const char g_shell[] = "/bin/sh";
 const int g_termGraceMs = 500;
 
 #ifdef Q_OS_UNIX
+// Runs in the child between fork and exec, where only async-signal-safe calls may: these are. The
+// command leads a group of its own, and starts with no signal blocked whatever the program that
+// runs it blocks (q71-host reads SIGINT and SIGTERM from a signalfd, and a mask outlives exec).
+void setUpCommand()
+{
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::setpgid(0, 0);
+}
+
 #if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
 // Qt 5 runs its code in the child through this virtual; Qt 6 takes a function instead.
 class cGroupLeaderProcess : public QProcess
@@ -28,7 +39,7 @@ public:
     using QProcess::QProcess;
 
 protected:
-    void setupChildProcess() override { ::setpgid(0, 0); }
+    void setupChildProcess() override { setUpCommand(); }
 };
 #endif
 
@@ -38,8 +49,7 @@ QProcess *newGroupLeader(QObject *parent)
     return new cGroupLeaderProcess(parent);
 #else
     auto *process = new QProcess(parent);
-    // Between fork and exec only async-signal-safe calls: setpgid is one.
-    process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    process->setChildProcessModifier(&setUpCommand);
     return process;
 #endif
 }

@@ -65,7 +65,8 @@ private:
     QFile m_out;
     cClock m_clock;
     // A signal ends every loop the run is in (the wall clock's waits are event loops); on the
-    // virtual clock the runner sees it before its next command.
+    // virtual clock the runner sees it before its next command. Made before anything of the run
+    // starts a thread, which then starts with the signals blocked.
     cSignalStop m_signalStop;
     cTrace m_trace;
     // What the captures say of the devices: the live bus's or the simulated one's.

@@ -3,13 +3,12 @@
 
 class QSocketNotifier;
 
-// Turns SIGINT and SIGTERM into a clean end of the run: the handler only records the signal and
-// writes its number to a pipe (the self-pipe way, as nothing but async-signal-safe calls may run
-// in a handler); the pipe is read on the event loop, which caught() is then emitted from.
+// Turns SIGINT and SIGTERM into a clean end of the run. On Linux they are blocked in every thread
+// and read from a signalfd, on the event loop, which caught() is then emitted from.
 //
-// On a virtual clock no socket is ever watched: a run there checks caughtSignal() between its
-// steps instead. A second signal of the same kind ends the process as it would have without this
-// class, so that a run stuck in its teardown can still be stopped.
+// On a virtual clock no socket is ever watched: a run there asks caughtSignal() between its steps
+// instead. A second signal of the same kind ends the process as it would have without this class,
+// so that a run stuck in its teardown can still be stopped.
 //
 // On Windows the console's control events stand for the signals (cSignalStop_win.cpp): Ctrl-C and
 // Ctrl-Break for SIGINT, closing the console, logging off and shutting down for SIGTERM.
@@ -17,8 +16,8 @@ class cSignalStop : public QObject
 {
     Q_OBJECT
 public:
-    // One a process. `watchPipe` false on a virtual clock.
-    explicit cSignalStop(bool watchPipe, QObject *parent = nullptr);
+    // One a process, made before it starts a second thread. `watchLoop` false on a virtual clock.
+    explicit cSignalStop(bool watchLoop, QObject *parent = nullptr);
     ~cSignalStop() override;
 
     // The first signal caught, or 0.

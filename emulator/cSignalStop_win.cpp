@@ -60,14 +60,14 @@ BOOL WINAPI onConsoleEvent(DWORD event)
 
 } // namespace
 
-cSignalStop::cSignalStop(bool watchPipe, QObject *parent)
+cSignalStop::cSignalStop(bool watchLoop, QObject *parent)
     : QObject(parent)
 {
     if (!::SetConsoleCtrlHandler(onConsoleEvent, TRUE)) {
         qWarning("Cannot handle the console's events: Ctrl-C ends the run without its summary");
         return;
     }
-    if (watchPipe) {
+    if (watchLoop) {
         QMutexLocker locker(&g_lock);
         g_listener = this;
     }

@@ -12,6 +12,7 @@
 #include <QDBusObjectPath>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -43,9 +44,9 @@ int runOnce(const cCtlCommandLine &commandLine, const QDBusConnection &connectio
     return CtlExit::Ok;
 }
 
-int runMonitor(QCoreApplication &app, bool json, const QDBusConnection &connection, cCtlOutput *output)
+int runMonitor(QCoreApplication &app, const cSignalStop &stop, bool json, const QDBusConnection &connection,
+               cCtlOutput *output)
 {
-    cSignalStop stop(true);
     cHeadsetMonitor monitor(connection, json, output);
     CtlExit::cFailure failure;
     if (!monitor.start(&failure))
@@ -63,7 +64,8 @@ int runMonitor(QCoreApplication &app, bool json, const QDBusConnection &connecti
     return failure.code != CtlExit::Ok ? failWith(failure) : code;
 }
 
-int run(QCoreApplication &app, const cCtlCommandLine &commandLine, const QDBusConnection &connection)
+int run(QCoreApplication &app, const cCtlCommandLine &commandLine, const cSignalStop *stop,
+        const QDBusConnection &connection)
 {
     if (!connection.isConnected()) {
         return failWith({CtlExit::NoService,
@@ -71,8 +73,8 @@ int run(QCoreApplication &app, const cCtlCommandLine &commandLine, const QDBusCo
                              QStringLiteral("no session bus (%1)").arg(connection.lastError().message()))});
     }
     cCtlOutput output;
-    if (commandLine.command() == cCtlCommandLine::Monitor)
-        return runMonitor(app, commandLine.json(), connection, &output);
+    if (stop)
+        return runMonitor(app, *stop, commandLine.json(), connection, &output);
     return runOnce(commandLine, connection, &output);
 }
 
@@ -102,5 +104,10 @@ int main(int argc, char *argv[])
     // into types registered at run time. Registered before the bus is first touched, the registry
     // of those types outlives the bus's thread, which is taken down in the reverse order.
     qMetaTypeId<QDBusObjectPath>();
-    return run(app, commandLine, QDBusConnection::sessionBus());
+    // A monitor ends on SIGINT or SIGTERM, which reach it only if they are blocked before the bus's
+    // thread starts: that thread would otherwise take them to their default action.
+    std::unique_ptr<cSignalStop> stop;
+    if (commandLine.command() == cCtlCommandLine::Monitor)
+        stop.reset(new cSignalStop(true));
+    return run(app, commandLine, stop.get(), QDBusConnection::sessionBus());
 }

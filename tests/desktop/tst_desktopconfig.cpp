@@ -65,8 +65,9 @@ private slots:
     }
     // The configuration of a simulated run on the wall clock acts as a live one's does: the Dolby
     // switch and the keys run their commands (a key's with the device the report was fed to, the
-    // second of two headsets here), the saved microphone settings follow each setup, and the file is
-    // the user's: what the scenario sets is not written to it, comments and all stay.
+    // second of two headsets here, and no signal blocked), the saved microphone settings follow each
+    // setup, and the file is the user's: what the scenario sets is not written to it, comments and
+    // all stay.
     void runsActionsAndKeepsSettings()
     {
         const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
@@ -76,7 +77,8 @@ private slots:
             = QStringLiteral("; the user's own words\n"
                              "[actions]\n"
                              "dolby.on=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%1'\"\n"
-                             "G1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%2'\"\n"
+                             "G1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" "
+                             "$(grep SigBlk /proc/self/status | cut -f2) >> '%2'\"\n"
                              "dolby.off=exit 3\n"
                              "G4.pressed=true\n"
                              "[microphone]\n"
@@ -95,7 +97,7 @@ private slots:
         QCOMPARE(run.exitCode, 0);
 
         for (const auto &[file, line] :
-             {std::pair(dolby, "dolby.on Q71 1\n"), std::pair(pressed, "G1.pressed Q71 2\n")})
+             {std::pair(dolby, "dolby.on Q71 1\n"), std::pair(pressed, "G1.pressed Q71 2 0000000000000000\n")})
             QCOMPARE(readFile(file), QByteArray(line));
         const QStringList warnings = jsonValues(run.out, "log", "message");
         QVERIFY2(warnings.contains(QStringLiteral("action dolby.off: the command exited with status 3")),
