@@ -25,13 +25,26 @@ QString unreadable(const QFileInfo &manifest)
     return file.open(QIODevice::ReadOnly) ? QString() : what + file.errorString();
 }
 
-// Copies what is left of `in` to a new file `fileName`.
-bool keep(QFile *in, const QString &fileName)
+// A manifest is a few kilobytes of XML. A source that gives more (/dev/zero, a runaway pipe) is
+// refused, not read until memory runs out.
+const qint64 g_manifestLimit = 1024 * 1024;
+
+// Reads a manifest given once; empty with `error` set when it is too long or cannot be read.
+QByteArray readOnce(QFile *in, QString *error)
+{
+    const QByteArray bytes = in->read(g_manifestLimit + 1);
+    const QString what = QStringLiteral("cannot read the manifest %1: ").arg(in->fileName());
+    if (in->error() != QFileDevice::NoError)
+        *error = what + in->errorString();
+    else if (bytes.size() > g_manifestLimit)
+        *error = what + QStringLiteral("longer than %1 bytes").arg(g_manifestLimit);
+    return error->isEmpty() ? bytes : QByteArray();
+}
+
+bool keep(const QByteArray &bytes, const QString &fileName)
 {
     QFile out(fileName);
-    const QByteArray bytes = in->readAll();
-    return in->error() == QFileDevice::NoError && out.open(QIODevice::WriteOnly)
-        && out.write(bytes) == bytes.size() && out.flush();
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
 }
 
 } // namespace
@@ -56,6 +69,7 @@ bool cPluginStage::prepare(const QString &pluginFile, const QString &manifestFil
         *error = QStringLiteral("no %1 beside the plugin %2").arg(manifestName, pluginFile);
     else if (!manifestFile.isEmpty() && !once)
         *error = unreadable(manifest);
+    const QByteArray givenBytes = once && error->isEmpty() ? readOnce(&given, error) : QByteArray();
     if (!error->isEmpty())
         return false;
     m_pluginFile = plugin.absoluteFilePath();
@@ -71,7 +85,7 @@ bool cPluginStage::prepare(const QString &pluginFile, const QString &manifestFil
     if (once)
         m_manifestPath = staged;
     if (!m_dir->isValid() || !QFile::link(m_pluginFile, linked)
-        || !(once ? keep(&given, staged) : QFile::link(manifest.absoluteFilePath(), staged))) {
+        || !(once ? keep(givenBytes, staged) : QFile::link(manifest.absoluteFilePath(), staged))) {
         *error = QStringLiteral("cannot make a plugin directory for the manifest %1").arg(manifestFile);
         return false;
     }
