@@ -127,12 +127,16 @@ private slots:
         // The headset's sink comes, its channels out of balance; each step moves the louder by one
         // step and keeps the balance, never beyond the full volume.
         QVERIFY(server.loadSink(QStringLiteral("headset"), {sysfs + QLatin1String(g_headsetCard)}) > 0);
+        // PipeWire applies a volume after it has answered the call that set it: a user's volume is
+        // stepped from once the server shows it.
         QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "50%", "40%"}), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(sinkVolume("headset"), QStringLiteral("50% 40%"), 60000);
         input(host, down, volumeOf("headset", 40));
         QCOMPARE(sinkVolume("headset"), QStringLiteral("40% 32%"));
         input(host, up, volumeOf("headset", 50));
         QCOMPARE(sinkVolume("headset"), QStringLiteral("50% 40%"));
         QCOMPARE(cSoundServer::pactl({"set-sink-volume", "headset", "95%"}), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(sinkVolume("headset"), QStringLiteral("95% 95%"), 60000);
         input(host, up, volumeOf("headset", 100));
         QCOMPARE(sinkVolume("headset"), QStringLiteral("100% 100%"));
         // The volume a step leaves is the headset's Volume on the session bus too.
