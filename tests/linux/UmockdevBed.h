@@ -13,6 +13,12 @@
 // side of its node, and input reports written to a node, for the bus or for a q71-host run.
 namespace UmockdevBed {
 
+// Without the preloaded library, what the test and q71-host see is the machine's own /sys and /dev.
+inline void requirePreload()
+{
+    QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"), "run the test under umockdev-wrapper");
+}
+
 // The description `name`; with a `number`, the same device under other node names, as a headset
 // plugged in again needs them: umockdev backs a node with a PTY of its own and cannot give a used
 // node's name to a new one.

@@ -32,12 +32,7 @@ class tst_LinuxBus : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        // Without the preloaded library the test would see the machine's own /sys and /dev.
-        QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"),
-                 "run the test under umockdev-wrapper");
-    }
+    void initTestCase() { UmockdevBed::requirePreload(); }
     void init()
     {
         m_testbed = umockdev_testbed_new();

@@ -66,8 +66,7 @@ class tst_LiveSound : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY2(qgetenv("LD_PRELOAD").contains("libumockdev-preload"),
-                 "run the test under umockdev-wrapper");
+        UmockdevBed::requirePreload();
         m_testbed = umockdev_testbed_new();
     }
     void cleanupTestCase() { g_object_unref(m_testbed); }
