@@ -48,7 +48,7 @@ void cHeadsetDefaults::settleNow()
 {
     if (m_defaults.isSettled())
         return;
-    if (const std::optional<cSoundServerState> state = m_server.readNow())
+    if (const std::optional<cSoundServerState> state = m_server.readNow(m_freshFrom))
         m_defaults.observe(*state);
     apply(m_defaults.settle());
 }

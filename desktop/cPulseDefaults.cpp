@@ -92,15 +92,16 @@ int cPulseDefaults::refresh()
     return fresh;
 }
 
-std::optional<cSoundServerState> cPulseDefaults::readNow()
+std::optional<cSoundServerState> cPulseDefaults::readNow(int fresh)
 {
     pa_threaded_mainloop_lock(m_loop);
     drain();
-    connectContext();
-    const int fresh = m_connection;
-    waitUntil([this, fresh] { return m_lastConnection == fresh; });
+    // The refresh may still be waiting for the answers drain() waited for.
+    if (m_connection < fresh)
+        connectContext();
+    waitUntil([this, fresh] { return m_lastConnection >= fresh; });
     std::optional<cSoundServerState> state;
-    if (m_lastConnection == fresh)
+    if (m_lastConnection >= fresh)
         state = m_lastState;
     pa_threaded_mainloop_unlock(m_loop);
     return state;

@@ -38,9 +38,10 @@ public:
     // connection's idea of the defaults behind while other clients come and go. States of the
     // connection returned, or a later one, are fresh.
     int refresh();
-    // The same, waited for here (a second at most), for the run's end, when no event loop runs to
-    // bring the reading: none without a server.
-    std::optional<cSoundServerState> readNow();
+    // The reading of connection `fresh` (one refresh() returned) or a later one, waited for here
+    // (a second at most), for the run's end, when no event loop runs to bring it: none without a
+    // server.
+    std::optional<cSoundServerState> readNow(int fresh);
 
 signals:
     // What the server held when `connection` read it; connections are numbered from 1.
