@@ -105,8 +105,8 @@ private:
             report += '\n';
         }
         QProcess gdb;
-        gdb.start(QStringLiteral("gdb"), {"-p", QString::number(pid), "-batch", "-nx", "-ex",
-                                           "thread apply all bt"});
+        gdb.start(QStringLiteral("gdb"),
+                  {"-p", QString::number(pid), "-batch", "-nx", "-ex", "thread apply all bt"});
         if (gdb.waitForFinished(120000))
             report += gdb.readAllStandardOutput();
         return report;

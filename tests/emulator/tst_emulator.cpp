@@ -146,7 +146,8 @@ private slots:
         row("--manifest %1/none.xml",
             "q71-host: cannot read the manifest %1/none.xml: No such file or directory");
         row("--manifest %1", "q71-host: cannot read the manifest %1: it is a directory");
-        row("--manifest /dev/zero", "q71-host: cannot read the manifest /dev/zero: longer than 1048576 bytes");
+        row("--manifest /dev/zero",
+            "q71-host: cannot read the manifest /dev/zero: longer than 1048576 bytes");
         row("--plugin %1/no-manifest/Q71Device.so",
             "q71-host: no Device_Manifest.xml beside the plugin %1/no-manifest/Q71Device.so");
         row("--plugin %1/not-a-plugin/Q71Device.so",
