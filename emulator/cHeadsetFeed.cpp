@@ -39,9 +39,6 @@ bool cHeadsetFeed::feed(const QByteArray &report)
 void cHeadsetFeed::feed(const QSharedPointer<cSimHidTransport> &hid, const QByteArray &report)
 {
     // A transport that is not started drops the report, and the trace says so.
-    QList<cTraceEvent::Field> fields {{QStringLiteral("report"), ReportMeaning::hex(report)}};
-    if (!hid->started())
-        fields.append({QStringLiteral("dropped"), true});
-    m_recorder.record(TraceKind::HidInput, fields, m_recorder.numberHolding(hid.data()));
+    m_recorder.recordInput(hid.data(), report, !hid->started());
     hid->feedInput(report);
 }

@@ -104,12 +104,9 @@ void cRunRecorder::watch(const cAbstractTransportPtr &transport)
     connect(tap, &cTransportTap::writeCompleted, this, [this, raw](int cookie) {
         record(TraceKind::HidComplete, {{QStringLiteral("cookie"), cookie}}, numberHolding(raw));
     });
-    // A simulated headset's input is recorded as the scenario feeds it; a real one's as it arrives.
-    connect(tap, &cTransportTap::received, this, [this, raw](const QByteArray &report) {
-        const int device = numberHolding(raw);
-        record(TraceKind::HidInput, {{QStringLiteral("report"), ReportMeaning::hex(report)}}, device);
-        emit hidReceived(device, report);
-    });
+    // A real headset's input, as it arrives.
+    connect(tap, &cTransportTap::received, this,
+            [this, raw](const QByteArray &report) { recordInput(raw, report, false); });
 }
 
 void cRunRecorder::watchBus(ITransportBus *bus)
@@ -128,6 +125,17 @@ void cRunRecorder::announce(TraceKind::TraceKind_t kind, const cAbstractTranspor
            {{QStringLiteral("transport"), TransportKind::nameOf(transport.data())},
             {QStringLiteral("uid"), transport->info()["uid"].toString()}},
            0);
+}
+
+void cRunRecorder::recordInput(const IAbstractTransport *transport, const QByteArray &report, bool dropped)
+{
+    QList<cTraceEvent::Field> fields {{QStringLiteral("report"), ReportMeaning::hex(report)}};
+    if (dropped)
+        fields.append({QStringLiteral("dropped"), true});
+    const int device = numberHolding(transport);
+    record(TraceKind::HidInput, fields, device);
+    if (!dropped)
+        emit hidReceived(device, report);
 }
 
 void cRunRecorder::record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device)

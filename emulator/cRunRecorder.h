@@ -42,6 +42,10 @@ public:
 
     // An event with its documented fields, then the device's number when it belongs to one.
     void record(TraceKind::TraceKind_t kind, QList<cTraceEvent::Field> fields, int device);
+    // An input report `transport` took, or, `dropped`, did not, since it was not started: traced,
+    // and told as hidReceived() when taken. A simulated headset's input comes here from whoever
+    // fed it, a real one's from its tap.
+    void recordInput(const IAbstractTransport *transport, const QByteArray &report, bool dropped);
     // An "error" event: a command that made no sense in its state (line 0: none of the scenario).
     void error(int line, const QString &command, const QString &message);
 
@@ -52,9 +56,8 @@ public:
     int numberHolding(const IAbstractTransport *transport) const;
 
 signals:
-    // A report written to, or read from, a HID transport, as the transport tells of it, with the
-    // number of the device holding it (0: none). The simulated headset's transport tells of no
-    // input: what a scenario feeds is recorded by whoever fed it.
+    // A report written to, or read from, a HID transport, with the number of the device holding
+    // it (0: none).
     void hidWritten(int device, const QByteArray &report);
     void hidReceived(int device, const QByteArray &report);
     // Something of that device was traced: its input, output, model calls, start or stop.

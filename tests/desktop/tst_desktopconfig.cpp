@@ -73,19 +73,22 @@ private slots:
         const QString config = m_dir.filePath(QStringLiteral("q71.conf"));
         const QString dolby = m_dir.filePath(QStringLiteral("dolby"));
         const QString pressed = m_dir.filePath(QStringLiteral("pressed"));
+        const QString microphone = m_dir.filePath(QStringLiteral("microphone"));
         const QByteArray original
             = QStringLiteral("; the user's own words\n"
                              "[actions]\n"
                              "dolby.on=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" >> '%1'\"\n"
                              "G1.pressed=\"echo \\\"$Q71_EVENT $Q71_MODEL $Q71_DEVICE\\\" "
                              "$(grep SigBlk /proc/self/status | cut -f2) >> '%2'\"\n"
+                             "mic.changed=\"echo \\\"$Q71_DEVICE $Q71_MIC_LIGHT $Q71_MIC_NOTIFICATION\\\" "
+                             ">> '%3'\"\n"
                              "dolby.off=exit 3\n"
                              "G4.pressed=true\n"
                              "[microphone]\n"
                              "; as I like it\n"
                              "light=3\n"
                              "notification=loud\n")
-                  .arg(dolby, pressed)
+                  .arg(dolby, pressed, microphone)
                   .toUtf8();
         QVERIFY(writeFile(config, original));
         const cToolRun run
@@ -97,7 +100,8 @@ private slots:
         QCOMPARE(run.exitCode, 0);
 
         for (const auto &[file, line] : {std::pair(dolby, "dolby.on Q71 1\n"),
-                                         std::pair(pressed, "G1.pressed Q71 2 0000000000000000\n")})
+                                         std::pair(pressed, "G1.pressed Q71 2 0000000000000000\n"),
+                                         std::pair(microphone, "1 2 2\n")})
             QCOMPARE(readFile(file), QByteArray(line));
         const QStringList warnings = jsonValues(run.out, "log", "message");
         QVERIFY2(warnings.contains(QStringLiteral("action dolby.off: the command exited with status 3")),
