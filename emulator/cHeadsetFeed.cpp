@@ -1,6 +1,5 @@
 #include "cHeadsetFeed.h"
 
-#include "ReportMeaning.h"
 #include "cDeviceManager.h"
 #include "cRunRecorder.h"
 #include "cSimBus.h"
