@@ -9,6 +9,9 @@ namespace {
 
 // What one read takes from the file: large enough that a read costs little per line.
 const qint64 g_chunk = 64 * 1024;
+// A line is a few dozen bytes. One that never ends (a file of another kind, /dev/zero) is refused
+// rather than held until memory runs out.
+const int g_lineLimit = 1024 * 1024;
 
 } // namespace
 
@@ -114,6 +117,14 @@ bool cScenarioFile::readLine(QByteArray *line)
         }
         if (m_atEnd)
             return false;
+        if (m_buffer.size() - m_position > g_lineLimit) {
+            m_error = QStringLiteral("cannot read scenario %1: line %2 is longer than %3 bytes")
+                          .arg(m_source)
+                          .arg(m_lineNumber + 1)
+                          .arg(g_lineLimit);
+            m_atEnd = true;
+            return false;
+        }
         m_buffer.remove(0, m_position);
         m_position = 0;
         const int held = m_buffer.size();

@@ -141,6 +141,7 @@ private slots:
             "<stdin>:5: expect dolby enable: 'of' is not one of on, off");
         row("%1/none.q71", "q71-host: cannot read scenario %1/none.q71: ...");
         row("%1", "q71-host: cannot read scenario %1: it is a directory");
+        row("/dev/zero", "q71-host: cannot read scenario /dev/zero: line 1 is longer than 1048576 bytes");
         row("--plugin %1/nowhere/Q71Device.so",
             "q71-host: no plugin at %1/nowhere/Q71Device.so (give one with --plugin PATH)");
         row("--manifest %1/none.xml",
