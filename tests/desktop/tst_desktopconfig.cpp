@@ -99,9 +99,9 @@ private slots:
                       "mic light 2\nmic notify 7\nwait 1s\n");
         QCOMPARE(run.exitCode, 0);
 
-        for (const auto &[file, line] : {std::pair(dolby, "dolby.on Q71 1\n"),
-                                         std::pair(pressed, "G1.pressed Q71 2 0000000000000000\n"),
-                                         std::pair(microphone, "1 2 2\n")})
+        for (const auto &[file, line] :
+             {std::pair(dolby, "dolby.on Q71 1\n"), std::pair(pressed, "G1.pressed Q71 2 0000000000000000\n"),
+              std::pair(microphone, "1 2 2\n")})
             QCOMPARE(readFile(file), QByteArray(line));
         const QStringList warnings = jsonValues(run.out, "log", "message");
         QVERIFY2(warnings.contains(QStringLiteral("action dolby.off: the command exited with status 3")),
